@@ -1,0 +1,62 @@
+// CircSplit: multilevel periodized orthogonal wavelet transform of a signal,
+// or of every column of a matrix.
+//
+//   wc = CircSplit(x, L, h)
+//
+// wc has the shape of x. Per signal of n = 2^J values: the 2^L coarse
+// coefficients first, then the details of levels L, L+1, ... J-1, level j in
+// positions 2^j .. 2^(j+1)-1.
+#include "host/gateway.h"
+#include "kernels/periodized/periodized.h"
+
+#define PLUGIN "CircSplit"
+
+namespace {
+
+using namespace tfmex::periodized;
+
+// Forward transform of ncols signals of n values: J - L analysis stages each,
+// every stage splitting the current low-pass block in place. g is the
+// high-pass filter, h the low-pass one; tmp holds n values.
+void dpwt(const double* x, int n, int ncols, int L, int J, const double* g, const double* h,
+          int m, double* wc, double* tmp) {
+  copydouble(x, wc, n * ncols);
+  for (int c = 0; c < ncols; ++c) {
+    double* w = wc + static_cast<long>(c) * n;
+    for (int j = J - 1; j >= L; --j) {
+      const int k = 1 << (j + 1);
+      copydouble(w, tmp, k);
+      downlo(tmp, k, h, m, w);
+      downhi(tmp, k, g, m, w + k / 2);
+    }
+  }
+}
+
+}  // namespace
+
+TFMEX_PLUGIN_VERSION
+
+TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
+  namespace gw = tfmex::gw;
+  gw::check_counts(nlhs, nrhs, 3, PLUGIN " requires three input arguments.",
+                   PLUGIN " requires one output argument.");
+  gw::check_real_double(3, prhs, TFMEX_TYPE_MSG(PLUGIN));
+  const mxArray* x = prhs[0];
+  const mxArray* h = prhs[2];
+  gw::check_size(mxGetM(x), mxGetN(x), 1, TFMEX_SIZE_MSG(PLUGIN));
+  gw::check_size(mxGetM(h), mxGetN(h), 1, TFMEX_SIZE_MSG(PLUGIN));
+  const gw::Signals s = gw::orient(x);
+  const int J = gw::dyadic_length(static_cast<std::size_t>(s.n), PLUGIN " requires dyadic length");
+  const double level = gw::scalar(prhs[1], TFMEX_SCALAR_MSG(PLUGIN));
+
+  plhs[0] = gw::create(mxGetM(x), mxGetN(x));
+  mxArray* scratch = gw::create(static_cast<std::size_t>(s.n), 1);
+  // L >= J runs no stage; below 0 the extra stages would split blocks of one
+  // value, which yields nothing, so L is bounded to 0 .. J.
+  int L = gw::round_nearest(level);
+  L = L < 0 ? 0 : (L > J ? J : L);
+  mxArray* g = gw::make_highpass(h);
+  dpwt(gw::data(x), s.n, s.count, L, J, mxGetPr(g), gw::data(h), gw::length(h), mxGetPr(plhs[0]),
+       mxGetPr(scratch));
+  gw::release(scratch, g);
+}

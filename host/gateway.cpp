@@ -1,0 +1,89 @@
+#include "gateway.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "../kernels/periodized/periodized.h"
+
+namespace tfmex::gw {
+
+void fail(const char* msg) {
+  mexErrMsgTxt(msg);
+  // The host does not return from mexErrMsgTxt; should one ever do so, stop
+  // here rather than run a gateway past a failed check.
+  std::abort();
+}
+
+void check_counts(int nlhs, int nrhs, int inputs, const char* in_msg, const char* out_msg) {
+  if (nrhs != inputs) fail(in_msg);
+  if (nlhs != 1) fail(out_msg);
+}
+
+void check_counts_at_least(int nlhs, int nrhs, int inputs, const char* in_msg,
+                           const char* out_msg) {
+  if (nrhs < inputs) fail(in_msg);
+  if (nlhs != 1) fail(out_msg);
+}
+
+void check_real_double(int count, const mxArray* const* prhs, const char* msg) {
+  for (int i = 0; i < count; ++i) {
+    const mxArray* a = prhs[i];
+    if (a == nullptr || !mxIsDouble(a) || mxIsComplex(a) || mxIsSparse(a)) fail(msg);
+  }
+}
+
+void check_size(std::size_t rows, std::size_t cols, std::size_t factor, const char* msg) {
+  if (rows == 0 || cols == 0 || factor == 0) return;
+  if (rows > kMaxElements || cols > kMaxElements / rows) fail(msg);
+  if (factor > kMaxElements / (rows * cols)) fail(msg);
+}
+
+Signals orient(const mxArray* a) {
+  const std::size_t rows = mxGetM(a), cols = mxGetN(a);
+  if (rows == 1) return Signals{static_cast<int>(cols), 1, true};
+  return Signals{static_cast<int>(rows), static_cast<int>(cols), false};
+}
+
+int dyadic_length(std::size_t n, const char* msg) {
+  std::size_t k = 1;
+  int J = 0;
+  while (k < n) {
+    k *= 2;
+    ++J;
+  }
+  if (k != n) fail(msg);
+  return J;
+}
+
+double scalar(const mxArray* a, const char* msg) {
+  if (mxGetM(a) == 0 || mxGetN(a) == 0) fail(msg);
+  const double x = mxGetPr(a)[0];
+  if (!std::isfinite(x)) fail(msg);
+  if (x > kScalarLimit) return kScalarLimit;
+  if (x < -kScalarLimit) return -kScalarLimit;
+  return x;
+}
+
+int round_nearest(double x) { return static_cast<int>(std::floor(x + 0.5)); }
+int round_half_up(double x) { return static_cast<int>(x + 0.5); }
+int truncate(double x) { return static_cast<int>(x); }
+
+int length(const mxArray* a) { return static_cast<int>(mxGetM(a) * mxGetN(a)); }
+
+mxArray* create(std::size_t rows, std::size_t cols) {
+  return mxCreateDoubleMatrix(rows, cols, mxREAL);
+}
+
+mxArray* make_highpass(const mxArray* filter) {
+  const int m = length(filter);
+  mxArray* g = create(static_cast<std::size_t>(m), 1);
+  if (m > 0) periodized::mirrorfilt(data(filter), mxGetPr(g), m);
+  return g;
+}
+
+void release(mxArray* scratch, mxArray* filter) {
+  if (scratch != nullptr) mxDestroyArray(scratch);
+  if (filter != nullptr) mxDestroyArray(filter);
+}
+
+}  // namespace tfmex::gw

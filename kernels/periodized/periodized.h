@@ -1,0 +1,36 @@
+// One stage of a two-channel filter bank on a periodic block, its synthesis
+// stage, the high-pass filter made from the low-pass one, and three vector
+// routines. Blocks are read periodically: x[k mod n] for any integer k.
+//
+// Every filter sum starts from 0.0 and adds its terms in increasing tap order;
+// no routine allocates, keeps state or fails. Outputs of the filter routines
+// must not overlap their inputs.
+#ifndef TFMEX_KERNELS_PERIODIZED_H
+#define TFMEX_KERNELS_PERIODIZED_H
+
+namespace tfmex::periodized {
+
+// g[j] = (-1)^j h[j], j = 0 .. m-1; nothing for m <= 0.
+void mirrorfilt(const double* h, double* g, int m);
+
+// y[i] = sum_j h[j] x[(2i + j) mod n], i = 0 .. n/2 - 1 (n even, or 1: no output).
+void downlo(const double* x, int n, const double* h, int m, double* y);
+// y[i] = sum_j g[j] x[(2i + 1 - j) mod n], i = 0 .. n/2 - 1.
+void downhi(const double* x, int n, const double* g, int m, double* y);
+// Transpose of downlo: n values in, 2n out.
+// y[2i] = sum_{j<ce} h[2j] x[(i-j) mod n], y[2i+1] = sum_{j<co} h[2j+1] x[(i-j) mod n].
+void uplo(const double* x, int n, const double* h, int m, double* y);
+// Transpose of downhi: n values in, 2n out.
+// y[2i] = sum_{j<co} g[2j+1] x[(i+j) mod n], y[2i+1] = sum_{j<ce} g[2j] x[(i+j) mod n].
+void uphi(const double* x, int n, const double* g, int m, double* y);
+
+// dst[k] = src[k], k = 0 .. n-1.
+void copydouble(const double* src, double* dst, int n);
+// out[k] = a[k] + b[k] in increasing k; out may be a or b.
+void adddouble(const double* a, const double* b, int n, double* out);
+// dst[k] += src[k].
+void copyadd(const double* src, double* dst, int n);
+
+}  // namespace tfmex::periodized
+
+#endif
