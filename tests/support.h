@@ -8,6 +8,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <map>
+#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,9 +22,11 @@ using host::CallReport;
 using host::ClassId;
 using host::Plugin;
 
-// Plug-ins are loaded once per test process.
+// Plug-ins are loaded once per test process (from any thread).
 inline const Plugin& plugin(const std::string& name) {
   static std::map<std::string, Plugin> cache;
+  static std::mutex lock;
+  std::lock_guard<std::mutex> hold(lock);
   auto it = cache.find(name);
   if (it == cache.end()) it = cache.emplace(name, Plugin::load(name)).first;
   return it->second;

@@ -9,6 +9,24 @@
 
 using tfmex::host::ClassId;
 
+// Under AddressSanitizer the guard zones are poisoned too, so that a read
+// outside an array (not only a write) stops the program where it happens.
+#if defined(__SANITIZE_ADDRESS__)
+#define TFMEX_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TFMEX_ASAN 1
+#endif
+#endif
+#ifdef TFMEX_ASAN
+#include <sanitizer/asan_interface.h>
+#define TFMEX_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
+#define TFMEX_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
+#else
+#define TFMEX_POISON(p, n) ((void)(p), (void)(n))
+#define TFMEX_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
 // The host's array. Data sits between two guard zones; `bytes` is what the
 // data zone really holds (a phantom array claims more than it holds).
 struct mxArray_tag {
@@ -50,12 +68,28 @@ struct CallContext {
 
 thread_local CallContext* g_call = nullptr;
 
+void poison_guards(const mxArray* a) {
+  TFMEX_POISON(a->block, kGuard);
+  TFMEX_POISON(a->block + kGuard + a->bytes, kGuard);
+}
+
+void unpoison_guards(const mxArray* a) {
+  TFMEX_UNPOISON(a->block, kGuard);
+  TFMEX_UNPOISON(a->block + kGuard + a->bytes, kGuard);
+}
+
+// Reads the guard zones without unpoisoning them, so that checking an input
+// shared by calls on several threads changes nothing.
+#ifdef TFMEX_ASAN
+__attribute__((no_sanitize("address")))
+#endif
 bool guards_ok(const mxArray* a) {
-  const unsigned char* lo = a->block;
-  const unsigned char* hi = a->block + kGuard + a->bytes;
+  const volatile unsigned char* lo = a->block;
+  const volatile unsigned char* hi = a->block + kGuard + a->bytes;
+  bool ok = true;
   for (std::size_t i = 0; i < kGuard; ++i)
-    if (lo[i] != mxArray_tag::kPattern || hi[i] != mxArray_tag::kPattern) return false;
-  return true;
+    if (lo[i] != mxArray_tag::kPattern || hi[i] != mxArray_tag::kPattern) ok = false;
+  return ok;
 }
 
 // Allocates an array holding `bytes` zero bytes between guards; null on failure.
@@ -76,10 +110,12 @@ mxArray* allocate(std::size_t rows, std::size_t cols, ClassId cls, std::size_t b
   a->cls = cls;
   a->bytes = bytes;
   a->block = block;
+  poison_guards(a);
   return a;
 }
 
 void free_array(mxArray* a) {
+  unpoison_guards(a);
   std::free(a->block);
   delete a;
 }
@@ -240,7 +276,8 @@ CallReport Plugin::call(int nlhs, const std::vector<const Array*>& inputs) const
   std::vector<std::vector<unsigned char>> before;
   for (const Array* in : inputs) {
     prhs.push_back(in->get());
-    before.emplace_back(in->get()->data(), in->get()->data() + in->get()->bytes);
+    const mxArray* a = in->get();
+    before.emplace_back(a->data(), a->data() + a->bytes);
   }
   std::vector<mxArray*> plhs(static_cast<std::size_t>(std::max(nlhs, 1)), nullptr);
 
@@ -278,7 +315,8 @@ CallReport Plugin::call(int nlhs, const std::vector<const Array*>& inputs) const
   for (std::size_t i = 0; i < prhs.size(); ++i) {
     const mxArray* a = prhs[i];
     if (!guards_ok(a)) report.guards_intact = false;
-    if (std::memcmp(before[i].data(), a->data(), a->bytes) != 0) report.inputs_unchanged = false;
+    if (a->bytes != 0 && std::memcmp(before[i].data(), a->data(), a->bytes) != 0)
+      report.inputs_unchanged = false;
   }
   return report;
 }

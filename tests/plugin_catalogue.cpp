@@ -1,0 +1,83 @@
+#include "plugin_catalogue.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace tfmex::test {
+namespace {
+
+using host::Array;
+using Inputs = std::vector<const Array*>;
+
+std::vector<double> values(std::mt19937_64& rng, std::size_t n) {
+  std::normal_distribution<double> d;
+  std::vector<double> v(n);
+  for (double& x : v) x = d(rng);
+  return v;
+}
+
+int pick(std::mt19937_64& rng, int lo, int hi) {
+  return std::uniform_int_distribution<int>(lo, hi)(rng);
+}
+
+// A signal of 2^J values, J in 0 .. maxJ: a row, a column, or (with `matrix`)
+// several columns.
+Array dyadic_signal(std::mt19937_64& rng, int maxJ, bool matrix) {
+  const std::size_t n = std::size_t(1) << pick(rng, 0, maxJ);
+  switch (pick(rng, 0, matrix ? 2 : 1)) {
+    case 0: return Array::row(values(rng, n));
+    case 1: return Array::column(values(rng, n));
+    default: {
+      const std::size_t c = static_cast<std::size_t>(pick(rng, 2, 3));
+      return Array::matrix(n, c, values(rng, n * c));
+    }
+  }
+}
+
+Array filter(std::mt19937_64& rng, int max_taps) {
+  return Array::row(values(rng, static_cast<std::size_t>(pick(rng, 1, max_taps))));
+}
+
+// n and the orientation of the first argument (one row: the row).
+std::size_t signal_length(const Array& a) { return a.rows() == 1 ? a.cols() : a.rows(); }
+Shape2 like_signal(std::size_t len, const Array& a) {
+  return a.rows() == 1 ? Shape2{1, len} : Shape2{len, 1};
+}
+Shape2 same_shape(const Inputs& in) { return {in[0]->rows(), in[0]->cols()}; }
+
+const std::vector<CatalogueEntry> kEntries = {
+    {"CircJoin", 3, false,
+     [](std::mt19937_64& r) {
+       return std::vector<Array>{dyadic_signal(r, 6, true), Array::scalar(pick(r, -1, 7)), filter(r, 12)};
+     },
+     same_shape},
+    {"CircSplit", 3, false,
+     [](std::mt19937_64& r) {
+       return std::vector<Array>{dyadic_signal(r, 6, true), Array::scalar(pick(r, -1, 7)), filter(r, 12)};
+     },
+     same_shape},
+    {"GrowCoarse", 2, false,
+     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 6, true), filter(r, 12)}; },
+     [](const Inputs& in) { return like_signal(2 * signal_length(*in[0]), *in[0]); }},
+    {"GrowDetail", 2, false,
+     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 6, true), filter(r, 12)}; },
+     [](const Inputs& in) { return like_signal(2 * signal_length(*in[0]), *in[0]); }},
+    {"HalveCoarse", 2, false,
+     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 6, true), filter(r, 12)}; },
+     [](const Inputs& in) { return like_signal(signal_length(*in[0]) / 2, *in[0]); }},
+    {"HalveDetail", 2, false,
+     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 6, true), filter(r, 12)}; },
+     [](const Inputs& in) { return like_signal(signal_length(*in[0]) / 2, *in[0]); }},
+};
+
+}  // namespace
+
+const std::vector<CatalogueEntry>& catalogue() { return kEntries; }
+
+const CatalogueEntry* find_entry(const char* name) {
+  for (const auto& e : kEntries)
+    if (std::strcmp(e.name, name) == 0) return &e;
+  return nullptr;
+}
+
+}  // namespace tfmex::test
