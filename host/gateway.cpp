@@ -40,6 +40,10 @@ void check_size(std::size_t rows, std::size_t cols, std::size_t factor, const ch
 
 Signals orient(const mxArray* a) {
   const std::size_t rows = mxGetM(a), cols = mxGetN(a);
+  // An empty array (no rows or no columns) holds no signal: n = 0, which
+  // fails every length test. (Otherwise an n x 0 array would pass with n
+  // values that it does not hold.)
+  if (rows == 0 || cols == 0) return Signals{0, 0, rows == 1};
   if (rows == 1) return Signals{static_cast<int>(cols), 1, true};
   return Signals{static_cast<int>(rows), static_cast<int>(cols), false};
 }

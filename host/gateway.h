@@ -45,7 +45,8 @@ void check_real_double(int count, const mxArray* const* prhs, const char* msg);
 void check_size(std::size_t rows, std::size_t cols, std::size_t factor, const char* msg);
 
 // Vector orientation rule: a one-row array is one signal of `cols` values;
-// otherwise each column is a signal of `rows` values.
+// otherwise each column is a signal of `rows` values. An empty array gives
+// n = 0.
 struct Signals {
   int n;       // values per signal
   int count;   // number of signals (columns of a matrix, 1 for a row)

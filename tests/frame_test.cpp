@@ -158,7 +158,8 @@ TEST(Frame, DyadicLengthTest) {
   for (const Shape& p : kPlugins) {
     const std::string msg = std::string(p.name) + " requires dyadic length";
     for (const Array& bad : {Array::row({1, 2, 3, 4, 5, 6}), Array::column({1, 2, 3}),
-                             Array::empty(), Array::matrix(1, 0), Array::matrix(6, 4)}) {
+                             Array::empty(), Array::matrix(1, 0), Array::matrix(6, 4),
+                             Array::matrix(4, 0), Array::matrix(0, 4)}) {
       auto args = valid(p);
       args[0] = bad;
       EXPECT_EQ(call_with(p, args).message, msg);
