@@ -1,0 +1,92 @@
+// CircSplit2: multilevel periodized orthogonal wavelet transform of a square
+// image of dyadic side.
+//
+//   W = CircSplit2(X, L, h)
+//
+// Each stage filters every column and then every row of the active top-left
+// k x k block (k = n first, halved after each stage): the low-low quarter
+// stays at the top left and becomes the next block, low-pass down the columns
+// with high-pass along the rows goes to the top right, high-pass down the
+// columns with low-pass along the rows to the bottom left, high-high to the
+// bottom right. The stages stop when a 2^L x 2^L block remains.
+#include "host/gateway.h"
+#include "kernels/periodized/periodized.h"
+
+#define PLUGIN "CircSplit2"
+
+namespace {
+
+using namespace tfmex::periodized;
+
+// dst[i] = src[start + i * stride], i = 0 .. k-1: with stride n and start r,
+// row r of a column-major array of n rows.
+void unpackdouble(const double* src, int k, int stride, int start, double* dst) {
+  for (int i = 0; i < k; ++i) dst[i] = src[start + static_cast<long>(i) * stride];
+}
+
+// dst[start + i * stride] = src[i], i = 0 .. k-1.
+void packdouble(const double* src, int k, int stride, int start, double* dst) {
+  for (int i = 0; i < k; ++i) dst[start + static_cast<long>(i) * stride] = src[i];
+}
+
+// Forward transform of an nr x nc image (square: nr = nc = n = 2^J) from level
+// J down to level L (0 <= L; no stage when L >= J). Columns before rows in
+// every stage. g is the high-pass filter, h the low-pass one; s holds three
+// vectors of n values.
+void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const double* h, int m,
+           double* wc, double* s) {
+  const int n = nr;
+  double* s0 = s;
+  double* s1 = s + n;
+  double* s2 = s + 2 * static_cast<long>(n);
+  copydouble(x, wc, nr * nc);
+  for (int j = J - 1; j >= L; --j) {
+    const int k = 1 << (j + 1);
+    const int half = k / 2;
+    for (int c = 0; c < k; ++c) {
+      double* col = wc + static_cast<long>(c) * n;
+      copydouble(col, s0, k);
+      downlo(s0, k, h, m, col);
+      downhi(s0, k, g, m, col + half);
+    }
+    for (int r = 0; r < k; ++r) {
+      unpackdouble(wc, k, n, r, s0);
+      downlo(s0, k, h, m, s1);
+      downhi(s0, k, g, m, s2);
+      packdouble(s1, half, n, r, wc);
+      packdouble(s2, half, n, r, wc + static_cast<long>(half) * n);
+    }
+  }
+}
+
+}  // namespace
+
+TFMEX_PLUGIN_VERSION
+
+TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
+  namespace gw = tfmex::gw;
+  gw::check_counts(nlhs, nrhs, 3, PLUGIN " requires 3 input arguments.",
+                   PLUGIN " requires one output argument.");
+  gw::check_real_double(3, prhs, TFMEX_TYPE_MSG(PLUGIN));
+  const mxArray* x = prhs[0];
+  const mxArray* h = prhs[2];
+  const std::size_t rows = mxGetM(x), cols = mxGetN(x);
+  gw::check_size(rows, cols, 1, TFMEX_SIZE_MSG(PLUGIN));
+  gw::check_size(rows, 3, 1, TFMEX_SIZE_MSG(PLUGIN));  // the scratch matrix
+  gw::check_size(mxGetM(h), mxGetN(h), 1, TFMEX_SIZE_MSG(PLUGIN));
+  if (cols != rows) gw::fail(PLUGIN " requires a square array");
+  const int J = gw::dyadic_length(rows, PLUGIN " requires dyadic length sides");
+  const double level = gw::scalar(prhs[1], TFMEX_SCALAR_MSG(PLUGIN));
+
+  const int n = static_cast<int>(rows);
+  plhs[0] = gw::create(rows, rows);
+  mxArray* scratch = gw::create(rows, 3);
+  // L >= J runs no stage; below 0 the extra stages would work on blocks of
+  // one value and less, which changes nothing, so L is bounded to 0 .. J.
+  int L = gw::round_nearest(level);
+  L = L < 0 ? 0 : (L > J ? J : L);
+  mxArray* g = gw::make_highpass(h);
+  dpwt2(gw::data(x), n, n, L, J, mxGetPr(g), gw::data(h), gw::length(h), mxGetPr(plhs[0]),
+        mxGetPr(scratch));
+  gw::release(scratch, g);
+}

@@ -1,0 +1,75 @@
+// PacketJoin: adjoint of PacketSplit, the sum of the syntheses of every column
+// of a packet table.
+//
+//   y = PacketJoin(T, h)
+//
+// T has n = 2^J rows and D + 1 columns (0 <= D <= J), packets ordered as
+// PacketSplit orders them; y is a row of n values. For an orthonormal filter,
+// PacketJoin(PacketSplit(x, D, h), h) = (D + 1) x.
+#include "host/gateway.h"
+#include "kernels/periodized/periodized.h"
+
+#define PLUGIN "PacketJoin"
+
+namespace {
+
+using namespace tfmex::periodized;
+
+// y = Y_0, where Y_D is column D of T and packet k of Y_i is packet k of
+// column i plus UpLo of its low-pass child and UpHi of its high-pass child in
+// Y_(i+1). y is rebuilt in place, coarsest stage first. g is the high-pass
+// filter, h the low-pass one; work holds three vectors of n values.
+void wpsynthesis(double* y, int n, int D, const double* g, const double* h, int m,
+                 const double* T, double* work) {
+  double* w0 = work;
+  double* w1 = work + n;
+  double* w2 = work + 2 * static_cast<long>(n);
+  copydouble(T + static_cast<long>(D) * n, y, n);
+  if (D <= 0) return;
+  for (int i = D - 1; i >= 0; --i) {
+    const int c = n >> i;
+    const int e = c / 2;
+    const int count = 1 << i;
+    const double* column = T + static_cast<long>(i) * n;
+    for (int k = 0; k < count; ++k) {
+      const long at = static_cast<long>(k) * c;
+      const long lo = 2L * k + (k % 2);
+      const long hi = 2L * k + 1 - (k % 2);
+      copydouble(column + at, w0, c);
+      uplo(y + lo * e, e, h, m, w1);
+      uphi(y + hi * e, e, g, m, w2);
+      copyadd(w1, w0, c);
+      copyadd(w2, w0, c);
+      copydouble(w0, y + at, c);
+    }
+  }
+}
+
+}  // namespace
+
+TFMEX_PLUGIN_VERSION
+
+TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
+  namespace gw = tfmex::gw;
+  gw::check_counts(nlhs, nrhs, 2, PLUGIN " requires two input arguments.",
+                   PLUGIN " requires one output argument.");
+  gw::check_real_double(2, prhs, TFMEX_TYPE_MSG(PLUGIN));
+  const mxArray* t = prhs[0];
+  const mxArray* h = prhs[1];
+  const std::size_t n = mxGetM(t), cols = mxGetN(t);  // the table is never transposed
+  gw::check_size(n, cols, 1, TFMEX_SIZE_MSG(PLUGIN));
+  gw::check_size(mxGetM(h), mxGetN(h), 1, TFMEX_SIZE_MSG(PLUGIN));
+  gw::check_size(n, 3, 1, TFMEX_SIZE_MSG(PLUGIN));  // the workspace
+  const int J = gw::dyadic_length(n, PLUGIN " requires dyadic length");
+  // D = cols - 1, compared in unsigned arithmetic so that no width overflows.
+  if (cols > static_cast<std::size_t>(J) + 1) gw::fail(PLUGIN " requires D <= log_2(n)");
+  if (cols == 0) gw::fail(PLUGIN " requires D >= 0");
+  const int D = static_cast<int>(cols) - 1;
+
+  plhs[0] = gw::create(1, n);
+  mxArray* work = gw::create(n, 3);
+  mxArray* g = gw::make_highpass(h);
+  wpsynthesis(mxGetPr(plhs[0]), static_cast<int>(n), D, mxGetPr(g), gw::data(h), gw::length(h),
+              gw::data(t), mxGetPr(work));
+  gw::release(work, g);
+}

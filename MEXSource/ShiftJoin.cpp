@@ -1,0 +1,93 @@
+// ShiftJoin: inverse of the translation-invariant transform of ShiftSplit.
+//
+//   y = ShiftJoin(T, h)
+//
+// T has n = 2^J rows and D + 1 columns (0 <= D <= J), laid out as ShiftSplit
+// makes it; y is a row of n values. Every parent block is rebuilt from both
+// of its children, the shifted child shifted back, and the two
+// reconstructions are averaged.
+#include "host/gateway.h"
+#include "kernels/periodized/periodized.h"
+
+#define PLUGIN "ShiftJoin"
+
+namespace {
+
+using namespace tfmex::periodized;
+
+// dst = src circularly shifted left by one: dst[k-1] = src[0], dst[t] = src[t+1].
+void lshift(const double* src, double* dst, int k) {
+  if (k <= 0) return;
+  for (int t = 0; t < k - 1; ++t) dst[t] = src[t + 1];
+  dst[k - 1] = src[0];
+}
+
+// v[t] = 0.5 * v[t], t = 0 .. k-1.
+void half(double* v, int k) {
+  for (int t = 0; t < k; ++t) v[t] = 0.5 * v[t];
+}
+
+// Inverse transform of a table of D + 1 columns (0 <= D <= J) into y (n
+// values), coarsest stage first, y rebuilt in place. g is the high-pass
+// filter, h the low-pass one; work holds six vectors of n values.
+void tiwtsynthesis(double* y, int n, int D, const double* g, const double* h, int m,
+                   const double* T, double* work) {
+  double* w[6];
+  for (int i = 0; i < 6; ++i) w[i] = work + static_cast<long>(i) * n;
+  copydouble(T, y, n);
+  if (D <= 0) return;
+  for (int s = D; s >= 1; --s) {
+    const int e = n >> (s - 1);
+    const int l = e / 2;
+    const int c = 1 << (s - 1);
+    const double* detail = T + static_cast<long>(s) * n;
+    for (int k = 0; k < c; ++k) {
+      const long at = static_cast<long>(k) * e;
+      double* Y = y + at;
+      copydouble(detail + at, w[2], l);      // detail of child 2k (unshifted)
+      copydouble(detail + at + l, w[3], l);  // detail of child 2k + 1 (shifted)
+      copydouble(Y, w[4], l);                // coarse of child 2k
+      copydouble(Y + l, w[5], l);            // coarse of child 2k + 1
+      uplo(w[4], l, h, m, w[1]);
+      copydouble(w[1], Y, e);
+      uplo(w[5], l, h, m, w[1]);
+      lshift(w[1], w[0], e);
+      copyadd(w[0], Y, e);
+      uphi(w[2], l, g, m, w[1]);
+      copyadd(w[1], Y, e);
+      uphi(w[3], l, g, m, w[1]);
+      lshift(w[1], w[0], e);
+      copyadd(w[0], Y, e);
+      half(Y, e);
+    }
+  }
+}
+
+}  // namespace
+
+TFMEX_PLUGIN_VERSION
+
+TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
+  namespace gw = tfmex::gw;
+  gw::check_counts(nlhs, nrhs, 2, PLUGIN " requires two input arguments.",
+                   PLUGIN " requires one output argument.");
+  gw::check_real_double(2, prhs, TFMEX_TYPE_MSG(PLUGIN));
+  const mxArray* t = prhs[0];
+  const mxArray* h = prhs[1];
+  const std::size_t n = mxGetM(t), cols = mxGetN(t);  // the table is never transposed
+  gw::check_size(n, cols, 1, TFMEX_SIZE_MSG(PLUGIN));
+  gw::check_size(mxGetM(h), mxGetN(h), 1, TFMEX_SIZE_MSG(PLUGIN));
+  gw::check_size(n, 6, 1, TFMEX_SIZE_MSG(PLUGIN));  // the workspace
+  const int J = gw::dyadic_length(n, PLUGIN " requires dyadic length");
+  // D = cols - 1, compared in unsigned arithmetic so that no width overflows.
+  if (cols > static_cast<std::size_t>(J) + 1) gw::fail(PLUGIN " requires D <= log_2(n)");
+  if (cols == 0) gw::fail(PLUGIN " requires D >= 0");
+  const int D = static_cast<int>(cols) - 1;
+
+  plhs[0] = gw::create(1, n);
+  mxArray* work = gw::create(n, 6);
+  mxArray* g = gw::make_highpass(h);
+  tiwtsynthesis(mxGetPr(plhs[0]), static_cast<int>(n), D, mxGetPr(g), gw::data(h), gw::length(h),
+                gw::data(t), mxGetPr(work));
+  gw::release(work, g);
+}
