@@ -113,6 +113,13 @@ TEST(CentredKernels, DownKernelsMatchDefinitionsForEveryFilterLength) {
       EXPECT_TRUE(lo.intact() && hi.intact());
     }
   }
+  // Blocks of one value or none give no output.
+  Fenced x(Vec{1}), f(Vec{1, 2, 3}), none(0);
+  for (int k : {0, 1}) {
+    ck::downlopbs(x.data(), k, f.data(), 3, none.data());
+    ck::downhipbs(x.data(), k, f.data(), 3, none.data());
+  }
+  EXPECT_TRUE(none.intact());
 }
 
 TEST(CentredKernels, UpKernelsMatchDefinitionsForOddFilters) {
@@ -180,31 +187,6 @@ TEST(CentredKernels, WorkedExamples) {
   EXPECT_TRUE(out.intact());
   ck::uplopbs(b.data(), 1, f.data(), 7, out.data());
   EXPECT_EQ(out.values(), (Vec{(2 + 8 + 32) * 3.0, (1 + 4 + 16 + 64) * 3.0}));
-}
-
-TEST(CentredKernels, SingleTapAndTinyBlocks) {
-  const Vec x{2, -3, 5, 7}, f{0.5};
-  Vec lo(2), hi(2), up(8);
-  ck::downlopbs(x.data(), 4, f.data(), 1, lo.data());
-  ck::downhipbs(x.data(), 4, f.data(), 1, hi.data());
-  EXPECT_EQ(lo, (Vec{1, 2.5}));
-  EXPECT_EQ(hi, (Vec{-1.5, 3.5}));
-  ck::uplopbs(x.data(), 4, f.data(), 1, up.data());
-  EXPECT_EQ(up, (Vec{1, 0, -1.5, 0, 2.5, 0, 3.5, 0}));
-  ck::uphipbs(x.data(), 4, f.data(), 1, up.data());
-  EXPECT_EQ(up, (Vec{0, 1, 0, -1.5, 0, 2.5, 0, 3.5}));
-
-  // Blocks of one value or none give no analysis output.
-  Fenced none(0);
-  ck::downlopbs(x.data(), 1, f.data(), 1, none.data());
-  ck::downhipbs(x.data(), 1, f.data(), 1, none.data());
-  ck::downlopbs(x.data(), 0, f.data(), 1, none.data());
-  EXPECT_TRUE(none.intact());
-  // An empty filter gives empty sums and is never read.
-  ck::downlopbs(x.data(), 4, nullptr, 0, lo.data());
-  ck::downhipbs(x.data(), 4, nullptr, 0, hi.data());
-  EXPECT_EQ(lo, (Vec{0, 0}));
-  EXPECT_EQ(hi, (Vec{0, 0}));
 }
 
 TEST(CentredKernels, MirrorKeepsTheCentreTapSign) {
@@ -321,13 +303,6 @@ TEST(CentredKernels, DerivedPairsAreBiorthogonal) {
     SCOPED_TRACE(p.name);
     for (int k = -6; k <= 6; ++k)
       EXPECT_NEAR(centred_correlation(p.h, p.d, k), k == 0 ? 1.0 : 0.0, 1e-15) << "k=" << k;
-    double sh = 0, sd = 0, ah = 0, ad = 0;
-    for (std::size_t n = 0; n < p.h.size(); ++n) sh += p.h[n], ah += (n % 2 ? -1 : 1) * p.h[n];
-    for (std::size_t n = 0; n < p.d.size(); ++n) sd += p.d[n], ad += (n % 2 ? -1 : 1) * p.d[n];
-    EXPECT_NEAR(sh, M_SQRT2, 1e-15);
-    EXPECT_NEAR(sd, M_SQRT2, 1e-15);
-    EXPECT_NEAR(ah, 0.0, 1e-15);
-    EXPECT_NEAR(ad, 0.0, 1e-15);
   }
 }
 
