@@ -45,6 +45,34 @@ Shape2 like_signal(std::size_t len, const Array& a) {
 }
 Shape2 same_shape(const Inputs& in) { return {in[0]->rows(), in[0]->cols()}; }
 
+int log2_of(std::size_t n) {
+  int J = 0;
+  while ((std::size_t(1) << J) < n) ++J;
+  return J;
+}
+
+// A scalar argument as the plug-ins read it: saturated, then rounded to nearest.
+int nearest(const Array& a) {
+  const double x = std::fmax(-1073741824.0, std::fmin(1073741824.0, a[0]));
+  return static_cast<int>(std::floor(x + 0.5));
+}
+
+Array odd_filter(std::mt19937_64& rng) {
+  return Array::row(values(rng, static_cast<std::size_t>(2 * pick(rng, 0, 4) + 1)));
+}
+
+Array square_image(std::mt19937_64& rng) {
+  const std::size_t n = std::size_t(1) << pick(rng, 0, 5);
+  return Array::matrix(n, n, values(rng, n * n));
+}
+
+// A table of n rows (n = 2^J) and 1 .. J + 1 columns.
+Array table(std::mt19937_64& rng) {
+  const int J = pick(rng, 0, 6);
+  const std::size_t n = std::size_t(1) << J, c = static_cast<std::size_t>(pick(rng, 1, J + 1));
+  return Array::matrix(n, c, values(rng, n * c));
+}
+
 const std::vector<CatalogueEntry> kEntries = {
     {"CircJoin", 3, false,
      [](std::mt19937_64& r) {
@@ -54,6 +82,28 @@ const std::vector<CatalogueEntry> kEntries = {
     {"CircSplit", 3, false,
      [](std::mt19937_64& r) {
        return std::vector<Array>{dyadic_signal(r, 6, true), Array::scalar(pick(r, -1, 7)), filter(r, 12)};
+     },
+     same_shape},
+    {"CircJoin2", 3, false,
+     [](std::mt19937_64& r) {
+       return std::vector<Array>{square_image(r), Array::scalar(pick(r, -1, 6)), filter(r, 12)};
+     },
+     same_shape},
+    {"CircSplit2", 3, false,
+     [](std::mt19937_64& r) {
+       return std::vector<Array>{square_image(r), Array::scalar(pick(r, -1, 6)), filter(r, 12)};
+     },
+     same_shape},
+    {"DualJoin", 4, false,
+     [](std::mt19937_64& r) {
+       return std::vector<Array>{dyadic_signal(r, 6, true), Array::scalar(pick(r, -1, 7)),
+                                 odd_filter(r), odd_filter(r)};
+     },
+     same_shape},
+    {"DualSplit", 4, false,
+     [](std::mt19937_64& r) {
+       return std::vector<Array>{dyadic_signal(r, 6, true), Array::scalar(pick(r, -1, 7)),
+                                 filter(r, 9), filter(r, 9)};
      },
      same_shape},
     {"GrowCoarse", 2, false,
@@ -68,6 +118,31 @@ const std::vector<CatalogueEntry> kEntries = {
     {"HalveDetail", 2, false,
      [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 6, true), filter(r, 12)}; },
      [](const Inputs& in) { return like_signal(signal_length(*in[0]) / 2, *in[0]); }},
+    {"PacketJoin", 2, false,
+     [](std::mt19937_64& r) { return std::vector<Array>{table(r), filter(r, 12)}; },
+     [](const Inputs& in) { return Shape2{1, in[0]->rows()}; }},
+    {"PacketSplit", 3, false,
+     [](std::mt19937_64& r) {
+       Array x = dyadic_signal(r, 6, false);
+       const int J = log2_of(signal_length(x));
+       return std::vector<Array>{x, Array::scalar(pick(r, 0, J)), filter(r, 12)};
+     },
+     [](const Inputs& in) {
+       return Shape2{signal_length(*in[0]), static_cast<std::size_t>(nearest(*in[1]) + 1)};
+     }},
+    {"ShiftJoin", 2, false,
+     [](std::mt19937_64& r) { return std::vector<Array>{table(r), filter(r, 12)}; },
+     [](const Inputs& in) { return Shape2{1, in[0]->rows()}; }},
+    {"ShiftSplit", 3, false,
+     [](std::mt19937_64& r) {
+       Array x = dyadic_signal(r, 6, false);
+       const int J = log2_of(signal_length(x));
+       return std::vector<Array>{x, Array::scalar(pick(r, 0, J)), filter(r, 12)};
+     },
+     [](const Inputs& in) {
+       const std::size_t n = signal_length(*in[0]);
+       return Shape2{n, static_cast<std::size_t>(log2_of(n) - nearest(*in[1]) + 1)};
+     }},
 };
 
 }  // namespace
