@@ -2,8 +2,6 @@
 // in long double; their inverses, energy, small closed forms and the tables
 // kept in the caller's workspace.
 #include <cfloat>
-#include <cstring>
-#include <functional>
 
 #include "kernels/trig/trig.h"
 #include "support.h"
@@ -15,77 +13,49 @@ namespace tk = tfmex::trig;
 using LD = long double;
 const LD kPiL = 3.141592653589793238462643383279502884L;
 
-// sum_m x[m] * table[(a m + b) mod period], per output, with the table of one
-// full period of the kernel's trigonometric function.
-std::vector<LD> direct(const std::vector<double>& x, std::size_t outputs, long period,
-                       const std::function<LD(long)>& f, long mul_k, long add_k, long mul_m) {
-  std::vector<LD> table(period);
-  for (long t = 0; t < period; ++t) table[t] = f(t);
-  std::vector<LD> out(outputs);
-  for (std::size_t k = 0; k < outputs; ++k) {
-    // index of term m: (mul_k k + add_k)(mul_m m + 1) for mul_m = 2, or (k m) for mul_m = 1
-    const long a = (mul_k * static_cast<long>(k) + add_k) % period;
-    long t = mul_m == 2 ? a : 0;
-    const long step = (mul_m * a) % period;
+LD cas(LD t) { return cosl(t) + sinl(t); }
+
+// s[k] = sum_m x[m] f(2 pi t / P), t = (a k + b)(c m + d) mod P, with f
+// tabulated over one period.
+std::vector<LD> direct(const std::vector<LD>& x, long P, LD (*f)(LD), long a, long b, long c,
+                       long d) {
+  std::vector<LD> table(P), out(x.size());
+  for (long t = 0; t < P; ++t) table[t] = f(2 * kPiL * t / P);
+  for (std::size_t k = 0; k < x.size(); ++k) {
+    const long u = (a * static_cast<long>(k) + b) % P, step = u * c % P;
     LD s = 0.0L;
+    long t = u * d % P;
     for (std::size_t m = 0; m < x.size(); ++m) {
       s += x[m] * table[t];
       t += step;
-      if (t >= period) t -= period;
+      if (t >= P) t -= P;
     }
     out[k] = s;
   }
   return out;
 }
 
-std::vector<LD> ref_hartley(const std::vector<double>& x) {
-  const long n = static_cast<long>(x.size());
-  auto out = direct(x, n, n, [n](long t) { return cosl(2 * kPiL * t / n) + sinl(2 * kPiL * t / n); },
-                    1, 0, 1);
-  for (LD& v : out) v /= sqrtl(static_cast<LD>(n));
-  return out;
-}
+enum class Kind { Hartley, Dct, Idct, Dst, Idst, Dct4 };
 
-// Type II: X[k] = sqrt(2/n) c_k sum_m x[m] cos(pi (2m+1) k / 2n), and its sine twin.
-std::vector<LD> ref_type2(const std::vector<double>& x, bool sine) {
-  const long n = static_cast<long>(x.size());
-  auto f = [n, sine](long t) { return sine ? sinl(kPiL * t / (2 * n)) : cosl(kPiL * t / (2 * n)); };
-  auto out = direct(x, n, 4 * n, f, 1, sine ? 1 : 0, 2);
-  for (long k = 0; k < n; ++k) {
-    out[k] *= sqrtl(2.0L / n);
-    if (k == (sine ? n - 1 : 0)) out[k] /= sqrtl(2.0L);
+// The defining sums of every transform, with their weights 1/sqrt 2.
+std::vector<LD> reference(Kind kind, const std::vector<double>& v) {
+  const long n = static_cast<long>(v.size());
+  std::vector<LD> x(v.begin(), v.end()), y;
+  const LD r2 = sqrtl(2.0L);
+  if (kind == Kind::Idct) x[0] /= r2;
+  if (kind == Kind::Idst) x[n - 1] /= r2;
+  switch (kind) {
+    case Kind::Hartley: y = direct(x, n, cas, 1, 0, 1, 0); break;
+    case Kind::Dct: y = direct(x, 4 * n, cosl, 1, 0, 2, 1); break;
+    case Kind::Dst: y = direct(x, 4 * n, sinl, 1, 1, 2, 1); break;
+    case Kind::Idct: y = direct(x, 4 * n, cosl, 2, 1, 1, 0); break;
+    case Kind::Idst: y = direct(x, 4 * n, sinl, 2, 1, 1, 1); break;
+    case Kind::Dct4: y = direct(x, 8 * n, cosl, 2, 1, 2, 1); break;
   }
-  return out;
-}
-
-// Type III: x[m] = sqrt(2/n) sum_k c_k X[k] cos(pi (2m+1) k / 2n): the
-// transpose, so weight the inputs and sum over k for each m.
-std::vector<LD> ref_type3(const std::vector<double>& X, bool sine) {
-  const long n = static_cast<long>(X.size()), period = 4 * n;
-  std::vector<LD> table(period), w(X.begin(), X.end());
-  for (long t = 0; t < period; ++t)
-    table[t] = sine ? sinl(kPiL * t / (2 * n)) : cosl(kPiL * t / (2 * n));
-  w[sine ? n - 1 : 0] /= sqrtl(2.0L);
-  std::vector<LD> out(n);
-  for (long m = 0; m < n; ++m) {
-    const long step = 2 * m + 1;
-    long t = sine ? step : 0;
-    LD s = 0.0L;
-    for (long k = 0; k < n; ++k) {
-      s += w[k] * table[t];
-      t += step;
-      if (t >= period) t -= period;
-    }
-    out[m] = s * sqrtl(2.0L / n);
-  }
-  return out;
-}
-
-std::vector<LD> ref_type4(const std::vector<double>& x) {
-  const long n = static_cast<long>(x.size());
-  auto out = direct(x, n, 8 * n, [n](long t) { return cosl(kPiL * t / (4 * n)); }, 2, 1, 2);
-  for (LD& v : out) v *= sqrtl(2.0L / n);
-  return out;
+  if (kind == Kind::Dct) y[0] /= r2;
+  if (kind == Kind::Dst) y[n - 1] /= r2;
+  for (LD& e : y) e *= kind == Kind::Hartley ? 1 / sqrtl(n) : sqrtl(2.0L / n);
+  return y;
 }
 
 // F_k = sum_j f_j exp(isign 2 pi i j k / nn) on interleaved data.
@@ -143,14 +113,12 @@ TEST(TrigKernels, MatchDefinitionsUpTo4096) {
     SCOPED_TRACE("n=" + std::to_string(n));
     const auto x = random_vector(n, 600 + J);
     const LD s = norm(x);
-    EXPECT_LE(error_units(run_hartley(x, J), ref_hartley(x), s, J), kTolUnits) << "hartley";
-    EXPECT_LE(error_units(run_kernel(tk::dct, x, J), ref_type2(x, false), s, J), kTolUnits) << "dct";
-    EXPECT_LE(error_units(run_kernel(tk::dst, x, J), ref_type2(x, true), s, J), kTolUnits) << "dst";
-    EXPECT_LE(error_units(run_trigc4(x), ref_type4(x), s, J), kTolUnits) << "trigc4";
-    EXPECT_LE(error_units(run_kernel(tk::idct, x, J), ref_type3(x, false), s, J), kTolUnits)
-        << "idct";
-    EXPECT_LE(error_units(run_kernel(tk::idst, x, J), ref_type3(x, true), s, J), kTolUnits)
-        << "idst";
+    EXPECT_LE(error_units(run_hartley(x, J), reference(Kind::Hartley, x), s, J), kTolUnits);
+    EXPECT_LE(error_units(run_kernel(tk::dct, x, J), reference(Kind::Dct, x), s, J), kTolUnits);
+    EXPECT_LE(error_units(run_kernel(tk::dst, x, J), reference(Kind::Dst, x), s, J), kTolUnits);
+    EXPECT_LE(error_units(run_kernel(tk::idct, x, J), reference(Kind::Idct, x), s, J), kTolUnits);
+    EXPECT_LE(error_units(run_kernel(tk::idst, x, J), reference(Kind::Idst, x), s, J), kTolUnits);
+    EXPECT_LE(error_units(run_trigc4(x), reference(Kind::Dct4, x), s, J), kTolUnits);
   }
 }
 
@@ -326,6 +294,12 @@ TEST(TrigKernels, RotationTableIsKeyedLikeTheHartleyTable) {
   EXPECT_EQ(w4, built);
   EXPECT_EQ(u, v);
   EXPECT_EQ(w4[0], 0.0);
+  // ... even when the caller left the length there.
+  w4[0] = 4.0;
+  w4[3] = 9.0;
+  std::vector<double> t{1, 2, 3, 4};
+  tk::dct(t.data(), y4.data(), 2, w4.data());
+  EXPECT_EQ(t, v);
 }
 
 TEST(TrigKernels, Four1EdgeCases) {

@@ -15,8 +15,10 @@ constexpr double kPi = 3.141592653589793;
 
 // alpha_j at work[n/2 + j] and beta_j at work[n + j], j = 0 .. n/2 - 1, unless
 // work[0] marks n already; the angle is accumulated by repeated addition.
+// hartley marks the workspace only from n = 8 on, so below that a mark can
+// only be something the caller left there, and the table is always built.
 void rotation_table(double* work, long n) {
-  if (table_ready(work, static_cast<int>(n))) return;
+  if (n >= 8 && table_ready(work, static_cast<int>(n))) return;
   const long half = n / 2;
   const double step = kPi / (2.0 * static_cast<double>(n));
   double phi = 0.0;

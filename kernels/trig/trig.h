@@ -43,7 +43,7 @@ void hartley(double* x, int J, double* work);
 // The rotation table is rebuilt unless work[0] already marks n. hartley sets
 // that mark for n >= 8, so a workspace kept for one length and used only by
 // these four kernels builds both tables once; for n = 2 and 4 the rotation
-// table is rebuilt on every call. A workspace that hartley alone has marked
+// table is rebuilt on every call, whatever work[0] holds. A workspace that hartley alone has marked
 // holds no rotation table and must not be handed to them.
 //
 // With c_0 = 1/sqrt 2, c_k = 1 (k >= 1), d_{n-1} = 1/sqrt 2, d_k = 1 (k < n-1):
