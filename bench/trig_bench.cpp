@@ -1,0 +1,91 @@
+// Trigonometric kernels as the five plug-ins run them (fresh tables on every
+// call), and with the tables kept across calls, which a caller of the kernels
+// may do.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <vector>
+
+#include "kernels/periodized/periodized.h"
+#include "kernels/trig/trig.h"
+
+namespace {
+
+namespace tk = tfmex::trig;
+
+std::vector<double> noise(std::size_t n) {
+  std::mt19937_64 rng(7);
+  std::normal_distribution<double> d;
+  std::vector<double> v(n);
+  for (double& x : v) x = d(rng);
+  return v;
+}
+
+void per_sample(benchmark::State& state, std::size_t n) {
+  state.counters["ns/sample"] = benchmark::Counter(
+      static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+int log2_of(std::size_t n) {
+  int J = 0;
+  while ((std::size_t{1} << J) < n) ++J;
+  return J;
+}
+
+// One 4n workspace as the gateway lays it out: signal, Hartley scratch, tables.
+// With `fresh`, the table mark is cleared before each call, as in a new workspace.
+template <void (*K)(double*, double*, int, double*)>
+void BM_type23(benchmark::State& state, bool fresh) {
+  const auto n = static_cast<std::size_t>(state.range(0));
+  const int J = log2_of(n);
+  const auto x = noise(n);
+  std::vector<double> ws(4 * n, 0.0);
+  for (auto _ : state) {
+    tfmex::periodized::copydouble(x.data(), ws.data(), static_cast<int>(n));
+    if (fresh) ws[2 * n] = 0.0;
+    K(ws.data(), ws.data() + n, J, ws.data() + 2 * n);
+    benchmark::DoNotOptimize(ws.data());
+  }
+  per_sample(state, n);
+}
+
+void BM_TrigC2_dct(benchmark::State& s) { BM_type23<tk::dct>(s, true); }
+void BM_TrigC3_idct(benchmark::State& s) { BM_type23<tk::idct>(s, true); }
+void BM_TrigS2_dst(benchmark::State& s) { BM_type23<tk::dst>(s, true); }
+void BM_TrigS3_idst(benchmark::State& s) { BM_type23<tk::idst>(s, true); }
+void BM_dct_kept_tables(benchmark::State& s) { BM_type23<tk::dct>(s, false); }
+
+void BM_TrigC4_trigc4(benchmark::State& state) {
+  const auto n = static_cast<std::size_t>(state.range(0));
+  const auto x = noise(n);
+  std::vector<double> out(n), work(8 * n);
+  for (auto _ : state) {
+    tk::trigc4(x.data(), out.data(), work.data(), static_cast<int>(n));
+    benchmark::DoNotOptimize(out.data());
+  }
+  per_sample(state, n);
+}
+
+void BM_hartley_kept_table(benchmark::State& state) {
+  const auto n = static_cast<std::size_t>(state.range(0));
+  const int J = log2_of(n);
+  const auto x = noise(n);
+  std::vector<double> y(n), work(n / 2 + 8, 0.0);
+  for (auto _ : state) {
+    tfmex::periodized::copydouble(x.data(), y.data(), static_cast<int>(n));
+    tk::hartley(y.data(), J, work.data());
+    benchmark::DoNotOptimize(y.data());
+  }
+  per_sample(state, n);
+}
+
+#define TRIG_SIZES ->Arg(1 << 10)->Arg(1 << 14)->Arg(1 << 17)->Arg(1 << 20)
+BENCHMARK(BM_TrigC2_dct) TRIG_SIZES;
+BENCHMARK(BM_TrigC3_idct) TRIG_SIZES;
+BENCHMARK(BM_TrigS2_dst) TRIG_SIZES;
+BENCHMARK(BM_TrigS3_idst) TRIG_SIZES;
+BENCHMARK(BM_TrigC4_trigc4) TRIG_SIZES;
+BENCHMARK(BM_dct_kept_tables) TRIG_SIZES;
+BENCHMARK(BM_hartley_kept_table) TRIG_SIZES;
+
+}  // namespace
