@@ -143,6 +143,21 @@ const std::vector<CatalogueEntry> kEntries = {
        const std::size_t n = signal_length(*in[0]);
        return Shape2{n, static_cast<std::size_t>(log2_of(n) - nearest(*in[1]) + 1)};
      }},
+    {"TrigC2", 1, false,
+     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; },
+     same_shape},
+    {"TrigC3", 1, false,
+     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; },
+     same_shape},
+    {"TrigC4", 1, false,
+     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; },
+     same_shape},
+    {"TrigS2", 1, false,
+     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; },
+     same_shape},
+    {"TrigS3", 1, false,
+     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; },
+     same_shape},
 };
 
 }  // namespace
