@@ -32,7 +32,7 @@ void trig_gateway(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], Tr
   const mxArray* x = prhs[0];
   const std::size_t rows = mxGetM(x), cols = mxGetN(x);
   gw::check_size(rows, cols, 1, msg.size);
-  const std::size_t n = rows == 1 ? cols : rows;
+  const std::size_t n = static_cast<std::size_t>(gw::orient(x).n);  // 0 for an empty array
   gw::check_size(n, 1, 4, msg.size);
   const int J = gw::dyadic_length(n, msg.length);
 

@@ -98,7 +98,8 @@ TEST(TrigPlugins, RefuseLengthsThatAreNotPowersOfTwo) {
     SCOPED_TRACE(p.name);
     for (const Array& a : {Array::empty(), Array::matrix(1, 0), Array::matrix(0, 4),
                            Array::row(random_vector(3, 1)), Array::column(random_vector(6, 2)),
-                           Array::matrix(12, 2), Array::matrix(1, 12)})
+                           Array::matrix(12, 2), Array::matrix(1, 12),
+                           Array::matrix(4, 0)})  // no first column to take
       EXPECT_EQ(message(p.name, {a}), length_msg(p)) << a.rows() << "x" << a.cols();
   }
 }
