@@ -14,7 +14,7 @@ function check_package()
   pkg('local_list', fullfile(work, 'local_packages'));
   pkg('global_list', fullfile(work, 'global_packages'));
 
-  pkg('install', '-local', '-nodeps', tarball);
+  pkg('install', '-local', tarball);
   pkg('load', 'tfmex');
   info = pkg('list', 'tfmex');
   if numel(info) ~= 1 || ~strncmp(info{1}.dir, work, numel(work))
