@@ -66,6 +66,39 @@ Array square_image(std::mt19937_64& rng) {
   return Array::matrix(n, n, values(rng, n * n));
 }
 
+// Length of a vector argument of the triadic plug-ins: the column count, or
+// the row count of a single column; 0 for an empty array.
+std::size_t triadic_vector_length(const Array& a) {
+  if (a.rows() == 0 || a.cols() == 0) return 0;
+  return a.cols() == 1 ? a.rows() : a.cols();
+}
+
+Array triadic_vector(std::mt19937_64& rng, std::size_t n) {
+  return pick(rng, 0, 1) ? Array::row(values(rng, n)) : Array::column(values(rng, n));
+}
+
+std::size_t pow3(int k) {
+  std::size_t p = 1;
+  while (k-- > 0) p *= 3;
+  return p;
+}
+
+std::vector<Array> pyramid_call(std::mt19937_64& r, std::size_t factor) {
+  const int J = pick(r, 0, 5);
+  const std::size_t n = pow3(J) * factor + (factor == 2 ? static_cast<std::size_t>(pick(r, 0, 1)) : 0);
+  return {triadic_vector(r, n), Array::scalar(pick(r, 1, J + 1) + 0.5 * pick(r, 0, 1)),
+          Array::scalar(2 * pick(r, 0, 1))};
+}
+
+std::vector<Array> predict_call(std::mt19937_64& r) {
+  const int D = 2 * pick(r, 0, 1);
+  return {triadic_vector(r, static_cast<std::size_t>(pick(r, D == 2 ? 3 : 0, 40))),
+          Array::scalar(D)};
+}
+
+Shape2 thrice(const Inputs& in) { return {1, 3 * triadic_vector_length(*in[0])}; }
+Shape2 half_of(const Inputs& in) { return {1, triadic_vector_length(*in[0]) / 2}; }
+
 // A table of n rows (n = 2^J) and 1 .. J + 1 columns.
 Array table(std::mt19937_64& rng) {
   const int J = pick(rng, 0, 6);
@@ -74,6 +107,11 @@ Array table(std::mt19937_64& rng) {
 }
 
 const std::vector<CatalogueEntry> kEntries = {
+    {"BlockMeanJoin", 3, false, [](std::mt19937_64& r) { return pyramid_call(r, 2); }, half_of},
+    {"BlockMeanSplit", 3, false, [](std::mt19937_64& r) { return pyramid_call(r, 1); },
+     [](const Inputs& in) { return Shape2{1, 2 * triadic_vector_length(*in[0])}; }},
+    {"CenterJoin", 3, false, [](std::mt19937_64& r) { return pyramid_call(r, 2); }, half_of},
+    {"CenterPredict", 2, false, predict_call, thrice},
     {"CircJoin", 3, false,
      [](std::mt19937_64& r) {
        return std::vector<Array>{dyadic_signal(r, 6, true), Array::scalar(pick(r, -1, 7)), filter(r, 12)};
@@ -158,6 +196,7 @@ const std::vector<CatalogueEntry> kEntries = {
     {"TrigS3", 1, false,
      [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; },
      same_shape},
+    {"TriplePredict", 2, false, predict_call, thrice},
 };
 
 }  // namespace
