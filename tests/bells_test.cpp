@@ -92,7 +92,9 @@ TEST(Bells, EndsPassThroughTheFold) {
     bl::edgeunfold(2, acc.data(), f, m, b.bp.data());
     EXPECT_EQ(acc[0], x[0] + x[0] * (1.0 - b.bp[0]) / b.bp[0]);
     EXPECT_EQ(acc[f - 1], x[f - 1] + x[f - 1] * (1.0 - b.bp[0]) / b.bp[0]);
-    EXPECT_EQ(acc[m], x[m]);
+    if (2 * m < f) {
+      EXPECT_EQ(acc[m], x[m]);  // the middle is left alone
+    }
   }
 }
 
