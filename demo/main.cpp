@@ -1,0 +1,260 @@
+// tfmex-demo: what the plug-ins are for, in numbers and pictures. Four test
+// signals are denoised by wavelet shrinkage (plain and translation-invariant),
+// compressed in the best wavelet packet and cosine packet bases, and drawn as
+// SVG files. Every transform is a plug-in called through the embedded host,
+// as MATLAB or GNU Octave would call it.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "demo/methods.h"
+#include "demo/signals.h"
+#include "demo/svg.h"
+
+namespace fs = std::filesystem;
+using namespace demo;
+
+namespace {
+
+const int n = 2048;           // samples per signal (J = 11)
+const int denoise_level = 4;  // coarse level of the shrinkage: 16 coarse values kept
+const int packet_depth = 7;   // columns 0 .. 7 of the packet and cosine packet tables
+const int heat_level = 5;     // coarse level of the translation-invariant picture: 6 stages
+const double rounding_level = 1e-12;  // relative error a rebuilt signal must stay under
+
+struct Options {
+  std::string out;
+  std::string mex = tfmex::host::Plugin::default_mex_dir();
+  double snr = 7.0;
+  unsigned long long seed = 2048;
+  bool check = false;
+};
+
+void usage() {
+  std::cout << "usage: tfmex-demo [--out DIR] [--snr DB] [--seed N] [--mex DIR] [--check]\n"
+               "  --out DIR   folder for the pictures (default: demo-output next to bin/)\n"
+               "  --snr DB    signal-to-noise ratio of the noisy signals (default 7)\n"
+               "  --seed N    seed of the noise (default 2048)\n"
+               "  --mex DIR   folder of the plug-ins (default: the build's mex/)\n"
+               "  --check     exit with status 1 unless every denoising gain is positive and\n"
+               "              every best-basis reconstruction is exact to rounding\n";
+}
+
+std::string default_out() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? "demo-output" : (exe.parent_path().parent_path() / "demo-output").string();
+}
+
+double max_abs(const std::vector<double>& v) {
+  double m = 0.0;
+  for (double a : v) m = std::max(m, std::fabs(a));
+  return m;
+}
+
+double relative_error(const std::vector<double>& x, const std::vector<double>& y) {
+  double e = 0.0;
+  for (std::size_t i = 0; i < x.size(); ++i) e = std::max(e, std::fabs(x[i] - y[i]));
+  return e / max_abs(x);
+}
+
+std::string fmt(const char* f, double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, f, v);
+  return buf;
+}
+
+// The tiles of a basis: for a packet block (d, k), coefficient i covers
+// samples i*2^d .. (i+1)*2^d and the k-th of 2^d frequency bands (the table
+// keeps the packets of a column in frequency order); for a cosine packet
+// block, the block is a time segment and coefficient j the j-th of its
+// frequency bands.
+void tiles_of(const std::vector<double>& table, const std::vector<Node>& basis, bool packets,
+              std::vector<Tile>& tiles, std::vector<Box>& blocks) {
+  for (const Node& b : basis) {
+    const int len = n >> b.d;
+    const double* c = &table[static_cast<std::size_t>(b.d) * n + b.k * len];
+    if (packets) {
+      const double f0 = double(b.k) / (1 << b.d), f1 = double(b.k + 1) / (1 << b.d);
+      blocks.push_back({0, double(n), f0, f1});
+      for (int i = 0; i < len; ++i)
+        tiles.push_back({{double(i << b.d), double((i + 1) << b.d), f0, f1}, c[i] * c[i]});
+    } else {
+      const double t0 = double(b.k) * len, t1 = double(b.k + 1) * len;
+      blocks.push_back({t0, t1, 0, 1});
+      for (int j = 0; j < len; ++j) tiles.push_back({{t0, t1, double(j) / len, double(j + 1) / len}, c[j] * c[j]});
+    }
+  }
+}
+
+std::string levels_of(const std::vector<Node>& basis) {
+  int lo = 99, hi = -1;
+  for (const Node& b : basis) lo = std::min(lo, b.d), hi = std::max(hi, b.d);
+  return lo == hi ? std::to_string(lo) : std::to_string(lo) + "-" + std::to_string(hi);
+}
+
+int run(const Options& o) {
+  Plugins p(o.mex);
+  const fs::path out = o.out.empty() ? default_out() : o.out;
+  fs::create_directories(out);
+  const std::vector<TestSignal> signals = test_signals(n);
+  const std::vector<Filter> filters = orthonormal_filters();
+  const Filter& long_filter = filters.back();
+  std::vector<Picture> pictures;
+  bool ok = true;
+
+  std::cout << "tfmex demo: plug-ins from " << p.dir() << ", called through the embedded host\n"
+            << "Four signals of n = " << n << " samples; Gaussian noise (seed " << o.seed
+            << ") at an input SNR of " << fmt("%.1f", o.snr) << " dB.\n\n";
+
+  // Denoising.
+  std::cout << "Denoising: soft threshold sigma*sqrt(2 ln n) on every detail, sigma = median|finest| / 0.6745;\n"
+               "coarse level " << denoise_level << ". Output SNR in dB (input " << fmt("%.1f", o.snr)
+            << " dB):\n\n";
+  std::printf("  %-8s", "signal");
+  for (const char* kind : {"", "TI "})
+    for (const Filter& f : filters) std::printf(" %15s", (kind + f.name).c_str());
+  std::printf("\n");
+  for (std::size_t s = 0; s < signals.size(); ++s) {
+    const TestSignal& sig = signals[s];
+    const std::vector<double> noisy = add_noise(sig.clean, o.snr, o.seed + s);
+    std::vector<double> best;
+    std::string best_name;
+    double best_snr = -1e300;
+    std::printf("  %-8s", sig.name.c_str());
+    for (bool invariant : {false, true}) {
+      for (const Filter& f : filters) {
+        const std::vector<double> y = invariant ? denoise_invariant(p, noisy, f.h, denoise_level)
+                                                : denoise_orthogonal(p, noisy, f.h, denoise_level);
+        const double snr = snr_db(sig.clean, y);
+        std::printf(" %15s", fmt("%.2f", snr).c_str());
+        if (snr <= o.snr) ok = false;
+        if (snr > best_snr) best_snr = snr, best = y, best_name = (invariant ? "translation-invariant, " : "") + f.name;
+      }
+    }
+    std::printf("\n");
+    const std::string file = "denoise-" + sig.name + ".svg";
+    write_signal_plot((out / file).string(), "Denoising the " + sig.description + "\nsoft threshold at sigma*sqrt(2 ln n), coarse level " +
+                          std::to_string(denoise_level),
+                      {{"clean", sig.clean},
+                       {"noisy, SNR " + fmt("%.1f", o.snr) + " dB", noisy},
+                       {"denoised (" + best_name + "), SNR " + fmt("%.2f", best_snr) + " dB", best}});
+    pictures.push_back({file, sig.name + ": clean, noisy and the best of the denoised signals"});
+  }
+
+  // Best bases.
+  const bool bells = p.available("BellSplit") && p.available("BellJoin");
+  std::cout << "\nBest bases of the clean signals (least entropy, tables of depth " << packet_depth
+            << "), rebuilt from the basis alone.\n"
+               "Columns: blocks in the basis (their levels), max |rebuilt - x| / max |x|, coefficients\n"
+               "holding 99% of the energy; last column the same count for the plain wavelet transform\n"
+               "(" << long_filter.name << ", every level).\n\n";
+  if (!bells)
+    std::cout << "  (BellSplit/BellJoin not found in " << p.dir() << ": cosine packet bases skipped)\n";
+  std::printf("  %-8s   %-31s%-31s%s\n", "signal", ("wavelet packets, " + long_filter.name).c_str(),
+              "cosine packets", "wavelets");
+  for (const TestSignal& sig : signals) {
+    std::printf("  %-8s", sig.name.c_str());
+    for (bool packets : {true, false}) {
+      if (!packets && !bells) {
+        std::printf(" %30s", "-");
+        continue;
+      }
+      const std::string split = packets ? "PacketSplit" : "BellSplit";
+      const Array third = packets ? Array::row(long_filter.h) : Array::scalar(0);
+      const std::vector<double> table =
+          values(p.call(split, {Array::row(sig.clean), Array::scalar(packet_depth), third}));
+      const std::vector<Node> basis = best_basis(table, n, packet_depth);
+      const Array only = Array::matrix(n, packet_depth + 1, keep_only(table, n, basis));
+      const std::vector<double> rebuilt =
+          values(packets ? p.call("PacketJoin", {only, Array::row(long_filter.h)}) : p.call("BellJoin", {only}));
+      const double err = relative_error(sig.clean, rebuilt);
+      if (!(err < rounding_level)) ok = false;
+      const int count = count_for_energy(basis_coefficients(table, n, basis), 0.99);
+      std::printf(" %4zu (%3s) %9s %6d    ", basis.size(), levels_of(basis).c_str(), fmt("%.1e", err).c_str(), count);
+
+      std::vector<Tile> tiles;
+      std::vector<Box> blocks;
+      tiles_of(table, basis, packets, tiles, blocks);
+      const std::string kind = packets ? "wavelet packet" : "cosine packet";
+      const std::string file = (packets ? "packet-basis-" : "cosine-basis-") + sig.name + ".svg";
+      write_tiling((out / file).string(),
+                   "Best " + kind + " basis of the " + sig.description + "\n" + std::to_string(basis.size()) +
+                       " blocks of the table, " + std::to_string(count) +
+                       " of the basis' coefficients hold 99% of the energy",
+                   n, tiles, blocks);
+      pictures.push_back({file, sig.name + ": time-frequency tiling of the best " + kind + " basis"});
+    }
+    const std::vector<double> w =
+        values(p.call("CircSplit", {Array::row(sig.clean), Array::scalar(0), Array::row(long_filter.h)}));
+    std::printf(" %6d\n", count_for_energy(w, 0.99));
+  }
+
+  // Translation-invariant tables.
+  const int stages = 11 - heat_level;
+  for (const TestSignal& sig : signals) {
+    const std::vector<double> table =
+        values(p.call("ShiftSplit", {Array::row(sig.clean), Array::scalar(heat_level), Array::row(long_filter.h)}));
+    std::vector<std::vector<double>> rows;
+    std::vector<std::string> labels;
+    const int m = static_cast<int>(long_filter.h.size());
+    for (int d = 1; d <= stages; ++d) {
+      rows.push_back(time_ordered(table, n, d, d, m));
+      labels.push_back(d == 1 ? "details 1 (finest)" : "details " + std::to_string(d));
+    }
+    rows.push_back(time_ordered(table, n, 0, stages, m));
+    labels.push_back("coarse " + std::to_string(stages));
+    const std::string file = "invariant-" + sig.name + ".svg";
+    write_heat_map((out / file).string(),
+                   "Translation-invariant table of the " + sig.description + "\n" + long_filter.name +
+                       ", every shift path: " + std::to_string(n) + " coefficients per stage, in time order",
+                   rows, labels, 512);
+    pictures.push_back({file, sig.name + ": magnitudes of the translation-invariant table, stage by stage"});
+  }
+
+  write_index((out / "index.html").string(), "tfmex demo", pictures);
+  std::cout << "\nPictures (" << pictures.size() << " SVG files and index.html) written to " << out.string()
+            << "\n";
+  if (o.check) {
+    std::cout << (ok ? "check: every denoising gain positive, every rebuilt signal exact to rounding\n"
+                     : "check FAILED: a denoising gain is not positive or a rebuilt signal is not exact\n");
+    return ok ? 0 : 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) {
+        std::cerr << a << " needs a value\n";
+        std::exit(2);
+      }
+      return argv[++i];
+    };
+    if (a == "--out") o.out = value();
+    else if (a == "--snr") o.snr = std::atof(value().c_str());
+    else if (a == "--seed") o.seed = std::strtoull(value().c_str(), nullptr, 10);
+    else if (a == "--mex") o.mex = value();
+    else if (a == "--check") o.check = true;
+    else if (a == "--help" || a == "-h") return usage(), 0;
+    else {
+      usage();
+      return 2;
+    }
+  }
+  try {
+    return run(o);
+  } catch (const std::exception& e) {
+    std::cerr << "tfmex-demo: " << e.what() << "\n";
+    return 1;
+  }
+}
