@@ -155,7 +155,10 @@ int count_for_energy(std::vector<double> c, double fraction) {
 
 std::vector<double> time_ordered(const std::vector<double>& table, int n, int column, int d, int m) {
   const int len = n >> d;
-  const int centre = static_cast<int>(std::lround(((1 << d) - 1) * (m - 1) / 2.0)) % n;
+  // Low-pass stages 1 .. d (coarse column) or 1 .. d-1 then a high-pass stage.
+  const double half = (m - 1) / 2.0;
+  const double centre = column == 0 ? ((1 << d) - 1) * half : (1 << (d - 1)) - half;
+  const int shift = static_cast<int>(std::lround(centre)) % n + n;
   std::vector<double> out(n);
   for (int b = 0; b < (1 << d); ++b) {
     // The bit of stage j is bit d - j of b (stage 1 is the most significant).
@@ -163,7 +166,7 @@ std::vector<double> time_ordered(const std::vector<double>& table, int n, int co
     for (int j = 1; j <= d; ++j)
       if ((b >> (d - j)) & 1) offset += 1 << (j - 1);
     for (int i = 0; i < len; ++i)
-      out[((i << d) - offset + centre + n) % n] = table[static_cast<std::size_t>(column) * n + b * len + i];
+      out[((i << d) - offset + shift) % n] = table[static_cast<std::size_t>(column) * n + b * len + i];
   }
   return out;
 }

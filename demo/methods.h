@@ -78,9 +78,11 @@ int count_for_energy(std::vector<double> c, double fraction);
 // shift path after d stages (column d >= 1: the details of stage d; column 0:
 // the coarse values after the last stage D). Together they are one
 // coefficient per sample; this returns them in time order. Coefficient i of
-// path b starts at sample i*2^d - sum of s_j 2^(j-1), s_j the path's bit for
-// stage j (1 = that stage filtered after a one-sample right shift); a filter
-// of m taps centres it (2^d - 1)(m - 1)/2 samples later. Modulo n.
+// path b is placed at i*2^d - sum of s_j 2^(j-1), s_j the path's bit for
+// stage j (1 = that stage filtered after a one-sample right shift), plus the
+// centre of the filters of m taps it went through: the low-pass taps run
+// forward from their sample, the high-pass taps backward from the next one.
+// Modulo n.
 std::vector<double> time_ordered(const std::vector<double>& table, int n, int column, int d, int m);
 
 }  // namespace demo

@@ -67,9 +67,12 @@ class Svg {
     if (!sub.empty()) text(width / 2, 40, sub, "middle", "font-size=\"13\"");
   }
   void raw(const std::string& s) { out_ << s << '\n'; }
+  // Corners are rounded to the printed precision before the sizes are taken,
+  // so that rectangles sharing an edge meet exactly.
   void rect(double x, double y, double w, double h, const std::string& attrs) {
-    out_ << "<rect x=\"" << num(x) << "\" y=\"" << num(y) << "\" width=\"" << num(w) << "\" height=\""
-         << num(h) << "\" " << attrs << "/>\n";
+    auto r = [](double v) { return std::round(v * 100.0) / 100.0; };
+    out_ << "<rect x=\"" << num(r(x)) << "\" y=\"" << num(r(y)) << "\" width=\"" << num(r(x + w) - r(x))
+         << "\" height=\"" << num(r(y + h) - r(y)) << "\" " << attrs << "/>\n";
   }
   void line(double x0, double y0, double x1, double y1, const std::string& attrs = "stroke=\"black\"") {
     out_ << "<line x1=\"" << num(x0) << "\" y1=\"" << num(y0) << "\" x2=\"" << num(x1) << "\" y2=\""
@@ -102,7 +105,7 @@ struct Frame {
 // Frame, tick marks with values, and the axis labels.
 void axes(Svg& svg, const Frame& f, const std::vector<double>& xticks, const std::vector<double>& yticks,
           const std::string& xlabel, const std::string& ylabel) {
-  svg.rect(f.x, f.y, f.w, f.h, "fill=\"none\" stroke=\"black\"");
+  svg.rect(f.x, f.y, f.w, f.h, "class=\"frame\" fill=\"none\" stroke=\"black\"");
   for (double v : xticks) {
     svg.line(f.X(v), f.y + f.h, f.X(v), f.y + f.h + 4);
     if (!xlabel.empty()) svg.text(f.X(v), f.y + f.h + 16, tick_text(v), "middle");
