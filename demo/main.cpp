@@ -112,12 +112,12 @@ int run(const Options& o) {
             << ") at an input SNR of " << fmt("%.1f", o.snr) << " dB.\n\n";
 
   // Denoising.
-  std::cout << "Denoising: soft threshold sigma*sqrt(2 ln n) on every detail, sigma = median|finest| / 0.6745;\n"
+  std::cout << "Denoising: soft threshold at sigma*sqrt(2 ln n) on every detail, sigma = median|finest| / 0.6745,\n"
                "coarse level " << denoise_level << ". Output SNR in dB (input " << fmt("%.1f", o.snr)
-            << " dB):\n\n";
-  std::printf("  %-8s", "signal");
-  for (const char* kind : {"", "TI "})
-    for (const Filter& f : filters) std::printf(" %15s", (kind + f.name).c_str());
+            << " dB); plain: CircSplit/CircJoin, translation-invariant: ShiftSplit/ShiftJoin.\n\n";
+  std::printf("  %-8s %-42s%s\n  %-8s", "", "plain", "translation-invariant", "signal");
+  for (int twice = 0; twice < 2; ++twice)
+    for (const Filter& f : filters) std::printf(" %13s", f.name.c_str());
   std::printf("\n");
   for (std::size_t s = 0; s < signals.size(); ++s) {
     const TestSignal& sig = signals[s];
@@ -131,7 +131,7 @@ int run(const Options& o) {
         const std::vector<double> y = invariant ? denoise_invariant(p, noisy, f.h, denoise_level)
                                                 : denoise_orthogonal(p, noisy, f.h, denoise_level);
         const double snr = snr_db(sig.clean, y);
-        std::printf(" %15s", fmt("%.2f", snr).c_str());
+        std::printf(" %13s", fmt("%.2f", snr).c_str());
         if (snr <= o.snr) ok = false;
         if (snr > best_snr) best_snr = snr, best = y, best_name = (invariant ? "translation-invariant, " : "") + f.name;
       }
@@ -150,18 +150,21 @@ int run(const Options& o) {
   const bool bells = p.available("BellSplit") && p.available("BellJoin");
   std::cout << "\nBest bases of the clean signals (least entropy, tables of depth " << packet_depth
             << "), rebuilt from the basis alone.\n"
-               "Columns: blocks in the basis (their levels), max |rebuilt - x| / max |x|, coefficients\n"
-               "holding 99% of the energy; last column the same count for the plain wavelet transform\n"
-               "(" << long_filter.name << ", every level).\n\n";
+               "blocks: blocks of the table in the basis (levels: their columns); error: max |rebuilt - x| / max |x|;\n"
+               "99%: coefficients holding 99% of the energy, also for the plain wavelet transform (CircSplit,\n"
+               << long_filter.name << ", every level).\n\n";
   if (!bells)
     std::cout << "  (BellSplit/BellJoin not found in " << p.dir() << ": cosine packet bases skipped)\n";
-  std::printf("  %-8s   %-31s%-31s%s\n", "signal", ("wavelet packets, " + long_filter.name).c_str(),
+  std::printf("  %-8s  %-33s  %-33s  %s\n", "", ("wavelet packets, " + long_filter.name).c_str(),
               "cosine packets", "wavelets");
+  std::printf("  %-8s", "signal");
+  for (int twice = 0; twice < 2; ++twice) std::printf("  %6s %6s %9s %7s   ", "blocks", "levels", "error", "99%");
+  std::printf("  %7s\n", "99%");
   for (const TestSignal& sig : signals) {
     std::printf("  %-8s", sig.name.c_str());
     for (bool packets : {true, false}) {
       if (!packets && !bells) {
-        std::printf(" %30s", "-");
+        std::printf("  %33s  ", "-");
         continue;
       }
       const std::string split = packets ? "PacketSplit" : "BellSplit";
@@ -175,7 +178,7 @@ int run(const Options& o) {
       const double err = relative_error(sig.clean, rebuilt);
       if (!(err < rounding_level)) ok = false;
       const int count = count_for_energy(basis_coefficients(table, n, basis), 0.99);
-      std::printf(" %4zu (%3s) %9s %6d    ", basis.size(), levels_of(basis).c_str(), fmt("%.1e", err).c_str(), count);
+      std::printf("  %6zu %6s %9s %7d   ", basis.size(), levels_of(basis).c_str(), fmt("%.1e", err).c_str(), count);
 
       std::vector<Tile> tiles;
       std::vector<Box> blocks;
@@ -191,7 +194,7 @@ int run(const Options& o) {
     }
     const std::vector<double> w =
         values(p.call("CircSplit", {Array::row(sig.clean), Array::scalar(0), Array::row(long_filter.h)}));
-    std::printf(" %6d\n", count_for_energy(w, 0.99));
+    std::printf("  %7d\n", count_for_energy(w, 0.99));
   }
 
   // Translation-invariant tables.
