@@ -1,30 +1,6 @@
-// HalveDetail: one analysis stage, high-pass half (n/2 values).
+// HalveDetail: one analysis stage, the high-pass half (n/2 values).
 //
-//   d = HalveDetail(x, h)
-#include "host/gateway.h"
-#include "kernels/periodized/periodized.h"
+//   d = HalveDetail(x, h)      d[i] = sum_j g[j] x[(2i + 1 - j) mod n], g[j] = (-1)^j h[j]
+#include "single_stage.h"
 
-#define PLUGIN "HalveDetail"
-
-TFMEX_PLUGIN_VERSION
-
-TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
-  namespace gw = tfmex::gw;
-  gw::check_counts(nlhs, nrhs, 2, PLUGIN " requires two input arguments.",
-                   PLUGIN " requires one output argument.");
-  gw::check_real_double(2, prhs, TFMEX_TYPE_MSG(PLUGIN));
-  const mxArray* x = prhs[0];
-  const mxArray* h = prhs[1];
-  gw::check_size(mxGetM(x), mxGetN(x), 1, TFMEX_SIZE_MSG(PLUGIN));
-  gw::check_size(mxGetM(h), mxGetN(h), 1, TFMEX_SIZE_MSG(PLUGIN));
-  const gw::Signals s = gw::orient(x);  // the first column of a matrix, or the row
-  gw::dyadic_length(static_cast<std::size_t>(s.n), PLUGIN " requires dyadic length");
-
-  const int n = s.n;
-  const std::size_t out_len = static_cast<std::size_t>(n / 2);
-  plhs[0] = s.row ? gw::create(1, out_len) : gw::create(out_len, 1);
-  const int m = gw::length(h);
-  mxArray* g = gw::make_highpass(h);
-  tfmex::periodized::downhi(gw::data(x), n, mxGetPr(g), m, mxGetPr(plhs[0]));
-  gw::release(nullptr, g);
-}
+TFMEX_SINGLE_STAGE_PLUGIN("HalveDetail", tfmex::periodized::downhi, true, false)
