@@ -163,7 +163,7 @@ function test_messages()
     'BellSplit',      {x8, 4, 0},                 'BellSplit requires D <= log_2(n)'
     'BellSplit',      {x8, 3.5, 0},               'BellSplit requires D <= log_2(n)'
     'BellSplit',      {x8, 1e300, 0},             'BellSplit requires D <= log_2(n)'
-    'BellSplit',      {x8, -1, 0},                'BellSplit requires D >= 0'
+    'BellSplit',      {x8, -1.5, 0},              'BellSplit requires D >= 0'
     'BellSplit',      {x8, -1e300, 0},            'BellSplit requires D >= 0'
     'BellJoin',       {ones(6, 2)},               'BellJoin requires dyadic length'
     'BellJoin',       {ones(1, 3)},               'BellJoin requires D <= log_2(n)'
