@@ -69,11 +69,8 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   const std::size_t n = mxGetM(t), cols = mxGetN(t);  // the table is never transposed
   gw::check_size(n, cols, 1, TFMEX_SIZE_MSG(PLUGIN));
   gw::check_size(n, 14, 1, TFMEX_SIZE_MSG(PLUGIN));  // the workspace
-  const int J = gw::dyadic_length(n, PLUGIN " requires dyadic length");
-  // D = cols - 1, compared in unsigned arithmetic so that no width overflows.
-  if (cols > static_cast<std::size_t>(J) + 1) gw::fail(PLUGIN " requires D <= log_2(n)");
-  if (cols == 0) gw::fail(PLUGIN " requires D >= 0");
-  const int D = static_cast<int>(cols) - 1;
+  const int D = gw::table_depth(t, PLUGIN " requires dyadic length", PLUGIN " requires D <= log_2(n)",
+                                PLUGIN " requires D >= 0").D;
 
   plhs[0] = gw::create(1, n);
   mxArray* scratch = gw::create(n, 14);

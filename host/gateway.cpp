@@ -59,6 +59,16 @@ int dyadic_length(std::size_t n, const char* msg) {
   return J;
 }
 
+Table table_depth(const mxArray* t, const char* length_msg, const char* above_msg,
+                  const char* below_msg) {
+  const std::size_t n = mxGetM(t), cols = mxGetN(t);
+  const int J = dyadic_length(n, length_msg);
+  // D = cols - 1, compared in unsigned arithmetic so that no width overflows.
+  if (cols > static_cast<std::size_t>(J) + 1) fail(above_msg);
+  if (cols == 0) fail(below_msg);
+  return Table{static_cast<int>(n), J, static_cast<int>(cols) - 1};
+}
+
 double scalar(const mxArray* a, const char* msg) {
   if (mxGetM(a) == 0 || mxGetN(a) == 0) fail(msg);
   const double x = mxGetPr(a)[0];

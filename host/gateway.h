@@ -57,6 +57,17 @@ Signals orient(const mxArray* a);
 // Dyadic-length test: returns J with 2^J = n, else raises msg (n = 0 fails).
 int dyadic_length(std::size_t n, const char* msg);
 
+// A level table (n rows, D + 1 columns; never transposed): the dyadic-length
+// test on its rows, then 0 <= D <= J, with above_msg for D > J and below_msg
+// for a table without columns.
+struct Table {
+  int n;
+  int J;
+  int D;
+};
+Table table_depth(const mxArray* t, const char* length_msg, const char* above_msg,
+                  const char* below_msg);
+
 // First stored element of a scalar argument; an empty argument, NaN or +-Inf
 // raises msg. The value is saturated to +-kScalarLimit.
 double scalar(const mxArray* a, const char* msg);

@@ -24,7 +24,8 @@ int pick(std::mt19937_64& rng, int lo, int hi) {
 // several columns.
 Array dyadic_signal(std::mt19937_64& rng, int maxJ, bool matrix) {
   const std::size_t n = std::size_t(1) << pick(rng, 0, maxJ);
-  switch (pick(rng, 0, matrix ? 2 : 1)) {
+  // (a matrix of one row would be a row of another length)
+  switch (pick(rng, 0, matrix && n > 1 ? 2 : 1)) {
     case 0: return Array::row(values(rng, n));
     case 1: return Array::column(values(rng, n));
     default: {
@@ -107,6 +108,23 @@ Array table(std::mt19937_64& rng) {
 }
 
 const std::vector<CatalogueEntry> kEntries = {
+    {"BellJoin", 1, true,
+     [](std::mt19937_64& r) {
+       std::vector<Array> args{table(r)};
+       if (pick(r, 0, 1)) args.push_back(Array::scalar(1));  // further arguments are ignored
+       return args;
+     },
+     [](const Inputs& in) { return Shape2{1, in[0]->rows()}; }},
+    {"BellSplit", 3, false,
+     [](std::mt19937_64& r) {
+       Array x = dyadic_signal(r, 7, false);
+       const int J = log2_of(signal_length(x));
+       return std::vector<Array>{x, Array::scalar(pick(r, 0, J)), Array::scalar(0)};
+     },
+     [](const Inputs& in) {
+       const double d = std::fmax(-1073741824.0, std::fmin(1073741824.0, (*in[1])[0]));
+       return Shape2{signal_length(*in[0]), static_cast<std::size_t>(static_cast<int>(d + 0.5) + 1)};
+     }},
     {"BlockMeanJoin", 3, false, [](std::mt19937_64& r) { return pyramid_call(r, 2); }, half_of},
     {"BlockMeanSplit", 3, false, [](std::mt19937_64& r) { return pyramid_call(r, 1); },
      [](const Inputs& in) { return Shape2{1, 2 * triadic_vector_length(*in[0])}; }},
