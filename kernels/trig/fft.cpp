@@ -137,17 +137,53 @@ Pass pass_constants(long mmax) {
   return {-2.0 * half_sin * half_sin, std::sin(theta)};
 }
 
-// The twiddles of the pass with `span` complex values between partners, at
-// the odd positions m = 1, 3, ..., span - 1, as (wr, wi) pairs.
-void odd_twiddles(double* out, long span) {
-  const Pass c = pass_constants(2 * span);
-  double wr = 1.0, wi = 0.0;
-  for (long m = 0; m < span; ++m) {
+// The recurrence of the realft split: (wr, wi) at i = 1 and its constants.
+struct Split {
+  double wr, wi, wpr, wpi;
+};
+
+Split split_constants(long n) {
+  const double theta = kPi / static_cast<double>(4 * n);
+  const double half_sin = std::sin(0.5 * theta);
+  const double wpr = -2.0 * half_sin * half_sin;
+  const double wpi = std::sin(theta);
+  return {1.0 + wpr, wpi, wpr, wpi};
+}
+
+// The odd twiddles of the passes of packed span 2 .. n/2 (complex span
+// 4 .. n), pass after pass. Each recurrence is a serial chain; the longest
+// (span n) runs alongside all the others, one after another, so that the
+// processor overlaps the two chains.
+void pass_twiddles(double* tw, long n) {
+  if (n < 4) return;
+  const Pass a = pass_constants(2 * n);
+  double ar = 1.0, ai = 0.0;
+  double* const ao = tw + (n - 4);
+  long span = 4, m2 = 0;  // the other chain: complex span, position
+  Pass b = pass_constants(2 * span);
+  double br = 1.0, bi = 0.0;
+  double* bo = tw;
+  for (long m = 0; m < n; ++m) {
     if (m & 1) {
-      out[m - 1] = wr;
-      out[m] = wi;
+      ao[m - 1] = ar;
+      ao[m] = ai;
     }
-    advance(wr, wi, c.wpr, c.wpi);
+    advance(ar, ai, a.wpr, a.wpi);
+    if (span < n) {
+      if (m2 & 1) {
+        bo[m2 - 1] = br;
+        bo[m2] = bi;
+      }
+      advance(br, bi, b.wpr, b.wpi);
+      if (++m2 == span) {
+        bo += span;
+        span *= 2;
+        m2 = 0;
+        br = 1.0;
+        bi = 0.0;
+        if (span < n) b = pass_constants(2 * span);
+      }
+    }
   }
 }
 
@@ -211,29 +247,12 @@ void passes(double* c, long B, const double* tw, bool simd) {
 
 void trigc4(const double* x, double* out, double* work, int n_) {
   const long n = n_;
-  int J = 0;
-  while ((1L << J) < n) ++J;
   double* const c = work;                // 2n packed complex values
   double* const tw = work + 4 * n;       // spans 2 .. n/2 packed: 2n - 4 doubles
   double* const split = tw + (n >= 2 ? 2 * n - 4 : 0);  // realft twiddles at odd i: 2n doubles
   const bool simd = simd_active();
 
-  // Twiddles. Packed span s is the four1 pass of span 2s complex values.
-  for (long s = 2, at = 0; s < n; at += 2 * s, s *= 2) odd_twiddles(tw + at, 2 * s);
-  {
-    const double theta = kPi / static_cast<double>(4 * n);
-    const double half_sin = std::sin(0.5 * theta);
-    const double wpr = -2.0 * half_sin * half_sin;
-    const double wpi = std::sin(theta);
-    double wr = 1.0 + wpr, wi = wpi;
-    for (long i = 1; i < 2 * n; ++i) {
-      if (i & 1) {
-        split[i - 1] = wr;
-        split[i] = wi;
-      }
-      advance(wr, wi, wpr, wpi);
-    }
-  }
+  pass_twiddles(tw, n);
 
   // Reversal and the first two passes. After the first pass the odd position
   // 4r + 1 holds (+0, x - 0.0) and 4r + 3 holds (+0, +0); the second pass
@@ -269,6 +288,7 @@ void trigc4(const double* x, double* out, double* work, int n_) {
     passes(c + 2 * n, n, tw, simd);
     const Pass p = pass_constants(4 * n);
     double wr = 1.0, wi = 0.0;
+    Split sp = split_constants(n);
     for (long m = 0; m < 2 * n; ++m) {
       if (m & 1) {
         double* a = c + (m - 1);
@@ -279,9 +299,17 @@ void trigc4(const double* x, double* out, double* work, int n_) {
         b[1] = a[1] - ti;
         a[0] += tr;
         a[1] += ti;
+      } else if (m < 2 * n - 1) {
+        split[m] = sp.wr;  // i = m + 1
+        split[m + 1] = sp.wi;
       }
       advance(wr, wi, p.wpr, p.wpi);
+      advance(sp.wr, sp.wi, sp.wpr, sp.wpi);
     }
+  } else {
+    const Split sp = split_constants(n);
+    split[0] = sp.wr;
+    split[1] = sp.wi;
   }
 
   // The realft split at i = 2j + 1 against its mirror 4n - i (packed 2n - 1 - j),
