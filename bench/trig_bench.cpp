@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "kernels/periodized/periodized.h"
+#include "kernels/trig/simd.h"
 #include "kernels/trig/trig.h"
 
 namespace {
@@ -79,6 +80,19 @@ void BM_hartley_kept_table(benchmark::State& state) {
   per_sample(state, n);
 }
 
+// The same two kernels with the AVX2 loops switched off (identical results).
+void BM_hartley_portable(benchmark::State& state) {
+  const bool before = tk::set_simd(false);
+  BM_hartley_kept_table(state);
+  tk::set_simd(before);
+}
+
+void BM_TrigC4_portable(benchmark::State& state) {
+  const bool before = tk::set_simd(false);
+  BM_TrigC4_trigc4(state);
+  tk::set_simd(before);
+}
+
 #define TRIG_SIZES ->Arg(1 << 10)->Arg(1 << 14)->Arg(1 << 17)->Arg(1 << 20)
 BENCHMARK(BM_TrigC2_dct) TRIG_SIZES;
 BENCHMARK(BM_TrigC3_idct) TRIG_SIZES;
@@ -87,5 +101,7 @@ BENCHMARK(BM_TrigS3_idst) TRIG_SIZES;
 BENCHMARK(BM_TrigC4_trigc4) TRIG_SIZES;
 BENCHMARK(BM_dct_kept_tables) TRIG_SIZES;
 BENCHMARK(BM_hartley_kept_table) TRIG_SIZES;
+BENCHMARK(BM_hartley_portable) TRIG_SIZES;
+BENCHMARK(BM_TrigC4_portable) TRIG_SIZES;
 
 }  // namespace

@@ -5,8 +5,11 @@
 //   wr <- wr + (wr wpr - wi wpi),  wi <- wi + (wi wpr + wr wpi),
 // with wpr = -2 sin^2(theta/2) and wpi = sin(theta), so that the sine is
 // evaluated twice per pass and never per butterfly.
+#include <immintrin.h>
+
 #include <cmath>
 
+#include "simd.h"
 #include "trig.h"
 
 namespace tfmex::trig {
@@ -97,15 +100,231 @@ void realft(double* data, int N, int /*isign: forward only*/) {
   data[1] = d0 - data[1];
 }
 
-void trigc4(const double* x, double* out, double* work, int n) {
-  const long N = 8L * n;
-  for (long i = 0; i < N; ++i) work[i] = 0.0;
-  for (long i = 0; i < n; ++i) work[2 * i + 1] = x[i];
-  realft(work, static_cast<int>(N), 1);
-  // F_{2j+1} = sum_i x[i] exp(2 pi i (2i+1)(2j+1) / 8n): its real part is the
-  // cosine sum of the definition.
+// trigc4 through the odd half of the 8n-point embedding.
+//
+// The embedding is the complex sequence f_k = (0, x[k]) for k < n and (0, 0)
+// for n <= k < 4n. Its bit reversal puts x[rev(r)] at the complex positions
+// 4r and leaves exact zeros elsewhere, so the reversal and the first two
+// passes of four1 are written here directly, with the operations they do on
+// the values of x carried out as written (x - 0.0 and x + t, t the product
+// of a twiddle with the zero it meets, computed at run time) and those among
+// the known zeros replaced by their results.
+//
+// Only the real parts of the odd lines F_1, F_3, ..., F_{2n-1} are read at
+// the end. realft forms them from the four1 outputs at odd complex positions
+// i and 4n - i, and from the pass of span 2 on the passes of four1 pair odd
+// positions with odd ones: those positions never meet the even ones. So only
+// the 2n odd positions are kept, packed (position 2u + 1 at u), and the even
+// half of the work is never done. Every kept value meets the same operations
+// in the same order as in the full transform, twiddles included: each pass's
+// twiddles still come from its own recurrence, run over all its positions,
+// of which the odd ones are used.
+//
+// Layout of work (8n values): the packed sequence in work[0 .. 4n - 1], the
+// twiddles of the passes of span 4 .. n complex values behind it (pass by
+// pass, (wr, wi) pairs), then those of the realft split at odd i. Passes are
+// run depth first so that a block in the cache is finished there.
+namespace {
+
+struct Pass {
+  double wpr, wpi;
+};
+
+// The recurrence constants of the four1 pass whose block is mmax doubles.
+Pass pass_constants(long mmax) {
+  const double theta = 1 * kTwoPi / static_cast<double>(mmax);
+  const double half_sin = std::sin(0.5 * theta);
+  return {-2.0 * half_sin * half_sin, std::sin(theta)};
+}
+
+// The recurrence of the realft split: (wr, wi) at i = 1 and its constants.
+struct Split {
+  double wr, wi, wpr, wpi;
+};
+
+Split split_constants(long n) {
+  const double theta = kPi / static_cast<double>(4 * n);
+  const double half_sin = std::sin(0.5 * theta);
+  const double wpr = -2.0 * half_sin * half_sin;
+  const double wpi = std::sin(theta);
+  return {1.0 + wpr, wpi, wpr, wpi};
+}
+
+// The odd twiddles of the passes of packed span 2 .. n/2 (complex span
+// 4 .. n), pass after pass. Each recurrence is a serial chain; the longest
+// (span n) runs alongside all the others, one after another, so that the
+// processor overlaps the two chains.
+void pass_twiddles(double* tw, long n) {
+  if (n < 4) return;
+  const Pass a = pass_constants(2 * n);
+  double ar = 1.0, ai = 0.0;
+  double* const ao = tw + (n - 4);
+  long span = 4, m2 = 0;  // the other chain: complex span, position
+  Pass b = pass_constants(2 * span);
+  double br = 1.0, bi = 0.0;
+  double* bo = tw;
+  for (long m = 0; m < n; ++m) {
+    if (m & 1) {
+      ao[m - 1] = ar;
+      ao[m] = ai;
+    }
+    advance(ar, ai, a.wpr, a.wpi);
+    if (span < n) {
+      if (m2 & 1) {
+        bo[m2 - 1] = br;
+        bo[m2] = bi;
+      }
+      advance(br, bi, b.wpr, b.wpi);
+      if (++m2 == span) {
+        bo += span;
+        span *= 2;
+        m2 = 0;
+        br = 1.0;
+        bi = 0.0;
+        if (span < n) b = pass_constants(2 * span);
+      }
+    }
+  }
+}
+
+// One radix-2 pass on packed blocks of B complex values at c: partners u and
+// u + B/2 with twiddle tw[u] (pairs), t = w f_b, f_b = f_a - t, f_a = f_a + t.
+void combine_scalar(double* c, long B, const double* tw) {
+  const long h = B / 2;
+  for (long u = 0; u < h; ++u) {
+    double* a = c + 2 * u;
+    double* b = c + 2 * (u + h);
+    const double wr = tw[2 * u], wi = tw[2 * u + 1];
+    const double tr = wr * b[0] - wi * b[1];
+    const double ti = wr * b[1] + wi * b[0];
+    b[0] = a[0] - tr;
+    b[1] = a[1] - ti;
+    a[0] += tr;
+    a[1] += ti;
+  }
+}
+
+#if defined(__x86_64__)
+// Two complex values per vector: (wr, wr, ...) * (br, bi, ...) against
+// (wi, wi, ...) * (bi, br, ...), subtracted in the real lanes and added in the
+// imaginary ones: the same products and sums as the scalar butterfly.
+__attribute__((target("avx2"))) void combine_avx2(double* c, long B, const double* tw) {
+  const long h = B / 2;
+  for (long u = 0; u < h; u += 2) {
+    double* a = c + 2 * u;
+    double* b = c + 2 * (u + h);
+    const __m256d w = _mm256_loadu_pd(tw + 2 * u);
+    const __m256d wr = _mm256_movedup_pd(w);
+    const __m256d wi = _mm256_permute_pd(w, 0xF);
+    const __m256d fb = _mm256_loadu_pd(b);
+    const __m256d fa = _mm256_loadu_pd(a);
+    const __m256d t = _mm256_addsub_pd(_mm256_mul_pd(wr, fb),
+                                       _mm256_mul_pd(wi, _mm256_permute_pd(fb, 0x5)));
+    _mm256_storeu_pd(b, _mm256_sub_pd(fa, t));
+    _mm256_storeu_pd(a, _mm256_add_pd(fa, t));
+  }
+}
+#endif
+
+// The passes of span 2 .. B/2 (packed) on the block of B packed values at c;
+// tw points at the twiddles of the packed span 2 pass, the others follow.
+void passes(double* c, long B, const double* tw, bool simd) {
+  if (B <= 2) return;
+  passes(c, B / 2, tw, simd);
+  passes(c + B, B / 2, tw, simd);
+  // Twiddles of this pass: behind those of the spans 2 .. B/4 (B/2 - 2 doubles).
+  const double* own = tw + (B - 4);
+#if defined(__x86_64__)
+  if (simd) {
+    combine_avx2(c, B, own);
+    return;
+  }
+#endif
+  combine_scalar(c, B, own);
+}
+
+}  // namespace
+
+void trigc4(const double* x, double* out, double* work, int n_) {
+  const long n = n_;
+  double* const c = work;                // 2n packed complex values
+  double* const tw = work + 4 * n;       // spans 2 .. n/2 packed: 2n - 4 doubles
+  double* const split = tw + (n >= 2 ? 2 * n - 4 : 0);  // realft twiddles at odd i: 2n doubles
+  const bool simd = simd_active();
+
+  pass_twiddles(tw, n);
+
+  // Reversal and the first two passes. After the first pass the odd position
+  // 4r + 1 holds (+0, x - 0.0) and 4r + 3 holds (+0, +0); the second pass
+  // combines them with its twiddle of position 1.
+  {
+    const Pass p2 = pass_constants(4);
+    double w1r = 1.0, w1i = 0.0;
+    advance(w1r, w1i, p2.wpr, p2.wpi);
+    const double zero = 0.0;
+    const double tr = w1r * zero - w1i * zero;
+    const double ti = w1r * zero + w1i * zero;
+    const double re_a = zero + tr, re_b = zero - tr;
+    long r = 0, rev = 0;
+    for (; r < n; ++r) {
+      const double a = x[rev] - 0.0;
+      c[4 * r] = re_a;
+      c[4 * r + 1] = a + ti;
+      c[4 * r + 2] = re_b;
+      c[4 * r + 3] = a - ti;
+      long m = n >> 1;
+      while (m > 0 && (rev & m)) {
+        rev ^= m;
+        m >>= 1;
+      }
+      rev |= m;
+    }
+  }
+
+  // The passes of packed span 2 .. n/2 on each half, then the last pass (span
+  // n packed) with its recurrence run alongside.
+  if (n >= 2) {
+    passes(c, n, tw, simd);
+    passes(c + 2 * n, n, tw, simd);
+    const Pass p = pass_constants(4 * n);
+    double wr = 1.0, wi = 0.0;
+    Split sp = split_constants(n);
+    for (long m = 0; m < 2 * n; ++m) {
+      if (m & 1) {
+        double* a = c + (m - 1);
+        double* b = a + 2 * n;
+        const double tr = wr * b[0] - wi * b[1];
+        const double ti = wr * b[1] + wi * b[0];
+        b[0] = a[0] - tr;
+        b[1] = a[1] - ti;
+        a[0] += tr;
+        a[1] += ti;
+      } else if (m < 2 * n - 1) {
+        split[m] = sp.wr;  // i = m + 1
+        split[m + 1] = sp.wi;
+      }
+      advance(wr, wi, p.wpr, p.wpi);
+      advance(sp.wr, sp.wi, sp.wpr, sp.wpi);
+    }
+  } else {
+    const Split sp = split_constants(n);
+    split[0] = sp.wr;
+    split[1] = sp.wi;
+  }
+
+  // The realft split at i = 2j + 1 against its mirror 4n - i (packed 2n - 1 - j),
+  // real part only: out[j] = sqrt(2/n) Re F_{2j+1}.
+  const double c1 = 0.5, c2 = -0.5;
   const double scale = std::sqrt(2.0 / n);
-  for (long j = 0; j < n; ++j) out[j] = scale * work[4 * j + 2];
+  for (long j = 0; j < n; ++j) {
+    const double* p = c + 2 * j;
+    const double* q = c + 2 * (2 * n - 1 - j);
+    const double wr = split[2 * j], wi = split[2 * j + 1];
+    const double h1r = c1 * (p[0] + q[0]);
+    const double h2r = -c2 * (p[1] + q[1]);
+    const double h2i = c2 * (p[0] - q[0]);
+    out[j] = scale * (h1r + wr * h2r - wi * h2i);
+  }
 }
 
 }  // namespace tfmex::trig

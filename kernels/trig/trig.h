@@ -69,8 +69,10 @@ void four1(double* data, int nn, int isign);
 void realft(double* data, int N, int isign);
 
 // out[j] = sqrt(2/n) sum_i x[i] cos(pi (2i+1)(2j+1) / (4n)), j = 0 .. n-1,
-// n >= 1 a power of two; work holds 8n values. x is copied into work before
-// out is written, so out may be x. The transform is its own inverse.
+// n >= 1 a power of two; work holds 8n values and is left holding scratch
+// (only the odd half of the 8n-point embedding is computed). x is read
+// completely before out is written, so out may be x. The transform is its
+// own inverse.
 void trigc4(const double* x, double* out, double* work, int n);
 
 }  // namespace tfmex::trig

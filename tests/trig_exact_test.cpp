@@ -1,0 +1,209 @@
+// The optimised trigonometric kernels against plain transcriptions of their
+// algorithms (trig_reference.h), bit for bit, on the AVX2 and on the portable
+// path: random signals of every length up to 2^16, signals with signed zeros,
+// huge, tiny and subnormal values, infinities and NaNs, and workspaces that
+// are fresh or hold the tables of an earlier call.
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
+#include "kernels/trig/simd.h"
+#include "kernels/trig/trig.h"
+#include "support.h"
+#include "trig_reference.h"
+
+namespace tfmex::test {
+namespace {
+
+namespace tk = tfmex::trig;
+
+constexpr int kMaxJ = 16;
+
+// Equal bits, signed zeros and infinities included. The one exception is the
+// sign and payload of a NaN: where two NaNs meet, the processor keeps the
+// first operand's, and a compiler may swap the operands of an addition or
+// multiplication, so even one source compiled twice may differ there. A NaN
+// must stand where the transcription has one.
+bool same_value(double a, double b) {
+  return std::memcmp(&a, &b, sizeof(double)) == 0 || (std::isnan(a) && std::isnan(b));
+}
+
+bool same_bits(const std::vector<double>& a, const std::vector<double>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (!same_value(a[i], b[i])) return false;
+  return true;
+}
+
+// First index at which the two differ, for the failure message.
+std::string first_difference(const std::vector<double>& got, const std::vector<double>& want) {
+  for (std::size_t i = 0; i < got.size() && i < want.size(); ++i)
+    if (!same_value(got[i], want[i]))
+      return "at " + std::to_string(i) + ": " + std::to_string(got[i]) + " vs " +
+             std::to_string(want[i]);
+  return "sizes " + std::to_string(got.size()) + " vs " + std::to_string(want.size());
+}
+
+#define EXPECT_SAME_BITS(got, want, what) \
+  EXPECT_TRUE(same_bits(got, want)) << (what) << " differs " << first_difference(got, want)
+
+// Inputs of several kinds; kind 0 is plain noise, the others mix in values
+// where a reordered or skipped operation would show.
+std::vector<double> signal(std::size_t n, int kind, unsigned seed) {
+  std::vector<double> x = random_vector(n, seed);
+  std::mt19937 rng(seed * 31 + kind);
+  std::uniform_int_distribution<std::size_t> at(0, n - 1);
+  const double inf = std::numeric_limits<double>::infinity();
+  const double specials[] = {0.0, -0.0, 1e300, -1e300, DBL_MAX / 3, 1e-310, -4.9e-324,
+                             DBL_MIN, 1e-300, 3.0};
+  switch (kind) {
+    case 1:  // sprinkled special finite values
+      for (std::size_t k = 0; k < n / 3 + 1; ++k) x[at(rng)] = specials[rng() % 10];
+      break;
+    case 2:  // mostly signed zeros
+      for (std::size_t i = 0; i < n; ++i) x[i] = (rng() % 4 == 0) ? x[i] : ((i & 1) ? -0.0 : 0.0);
+      break;
+    case 3:  // a few infinities and NaNs among noise
+      x[at(rng)] = inf;
+      x[at(rng)] = -inf;
+      x[at(rng)] = std::nan("");
+      break;
+    case 4:  // all tiny: results deep in the subnormal range
+      for (double& v : x) v *= 1e-306;
+      break;
+    default:
+      break;
+  }
+  return x;
+}
+
+constexpr int kKinds = 5;
+
+// Runs the test body once on the portable path and once with AVX2 (where the
+// processor has it), restoring the setting afterwards.
+template <class F>
+void on_both_paths(F body) {
+  const bool before = tk::set_simd(false);
+  {
+    SCOPED_TRACE("portable path");
+    body();
+  }
+  tk::set_simd(true);
+  {
+    SCOPED_TRACE(tk::simd_active() ? "AVX2 path" : "portable path (no AVX2 here)");
+    body();
+  }
+  tk::set_simd(before);
+}
+
+TEST(TrigExact, HartleyMatchesStageByStageTransform) {
+  on_both_paths([] {
+    for (int J = 0; J <= kMaxJ; ++J) {
+      const std::size_t n = std::size_t{1} << J;
+      for (int kind = 0; kind < kKinds; ++kind) {
+        SCOPED_TRACE("n=" + std::to_string(n) + " kind=" + std::to_string(kind));
+        const auto x = signal(n, kind, 100 + J);
+        auto got = x, want = x;
+        std::vector<double> wg(n / 2 + 8, 0.0), ww(n / 2 + 8, 0.0);
+        tk::hartley(got.data(), J, wg.data());
+        ref::hartley(want.data(), J, ww.data());
+        EXPECT_SAME_BITS(got, want, "hartley");
+        EXPECT_SAME_BITS(wg, ww, "table");
+        // Again with the table kept from the first call.
+        tk::hartley(got.data(), J, wg.data());
+        ref::hartley(want.data(), J, ww.data());
+        EXPECT_SAME_BITS(got, want, "hartley, kept table");
+      }
+    }
+  });
+}
+
+TEST(TrigExact, CosineAndSineKernelsMatchTranscriptions) {
+  using K = void (*)(double*, double*, int, double*);
+  const struct {
+    const char* name;
+    K fast, plain;
+  } kernels[] = {{"dct", tk::dct, ref::dct},
+                 {"idct", tk::idct, ref::idct},
+                 {"dst", tk::dst, ref::dst},
+                 {"idst", tk::idst, ref::idst}};
+  on_both_paths([&] {
+    for (int J = 0; J <= kMaxJ; ++J) {
+      const std::size_t n = std::size_t{1} << J;
+      for (int kind = 0; kind < kKinds; ++kind) {
+        const auto x = signal(n, kind, 200 + J);
+        for (const auto& k : kernels) {
+          SCOPED_TRACE(std::string(k.name) + " n=" + std::to_string(n) + " kind=" +
+                       std::to_string(kind));
+          // The gateway's layout: signal, scratch, 2n workspace, all in one block.
+          std::vector<double> got(4 * n, 0.0), want(4 * n, 0.0);
+          std::copy(x.begin(), x.end(), got.begin());
+          std::copy(x.begin(), x.end(), want.begin());
+          k.fast(got.data(), got.data() + n, J, got.data() + 2 * n);
+          k.plain(want.data(), want.data() + n, J, want.data() + 2 * n);
+          const std::vector<double> rg(got.begin(), got.begin() + n), rw(want.begin(), want.begin() + n);
+          EXPECT_SAME_BITS(rg, rw, "result");
+          // Both tables, and the untouched tail of the workspace.
+          const std::vector<double> tg(got.begin() + 2 * n, got.end()), tw(want.begin() + 2 * n, want.end());
+          EXPECT_SAME_BITS(tg, tw, "workspace");
+          // A second call on the kept tables.
+          std::copy(x.begin(), x.end(), got.begin());
+          std::copy(x.begin(), x.end(), want.begin());
+          k.fast(got.data(), got.data() + n, J, got.data() + 2 * n);
+          k.plain(want.data(), want.data() + n, J, want.data() + 2 * n);
+          const std::vector<double> sg(got.begin(), got.begin() + n), sw(want.begin(), want.begin() + n);
+          EXPECT_SAME_BITS(sg, sw, "result, kept tables");
+        }
+      }
+    }
+  });
+}
+
+TEST(TrigExact, Four1AndRealftMatchTranscriptions) {
+  on_both_paths([] {
+    for (int J = 0; J <= kMaxJ; ++J) {
+      const int nn = 1 << J;
+      for (int kind = 0; kind < kKinds; ++kind) {
+        SCOPED_TRACE("nn=" + std::to_string(nn) + " kind=" + std::to_string(kind));
+        const auto f = signal(2 * static_cast<std::size_t>(nn), kind, 300 + J);
+        for (int isign : {1, -1}) {
+          auto got = f, want = f;
+          tk::four1(got.data(), nn, isign);
+          ref::four1(want.data(), nn, isign);
+          EXPECT_SAME_BITS(got, want, "four1 isign " + std::to_string(isign));
+        }
+        if (2 * nn >= 4) {
+          auto got = f, want = f;
+          tk::realft(got.data(), 2 * nn, 1);
+          ref::realft(want.data(), 2 * nn, 1);
+          EXPECT_SAME_BITS(got, want, "realft");
+        }
+      }
+    }
+  });
+}
+
+TEST(TrigExact, TypeFourCosineMatchesTheFullEmbedding) {
+  on_both_paths([] {
+    for (int J = 0; J <= kMaxJ; ++J) {
+      const std::size_t n = std::size_t{1} << J;
+      for (int kind = 0; kind < kKinds; ++kind) {
+        SCOPED_TRACE("n=" + std::to_string(n) + " kind=" + std::to_string(kind));
+        const auto x = signal(n, kind, 400 + J);
+        std::vector<double> got(n, -1.0), want(n), wg(8 * n, 5.0), ww(8 * n);
+        tk::trigc4(x.data(), got.data(), wg.data(), static_cast<int>(n));
+        ref::trigc4(x.data(), want.data(), ww.data(), static_cast<int>(n));
+        EXPECT_SAME_BITS(got, want, "trigc4");
+        // In place, as the cosine packet kernels may call it.
+        auto inplace = x;
+        tk::trigc4(inplace.data(), inplace.data(), wg.data(), static_cast<int>(n));
+        EXPECT_SAME_BITS(inplace, want, "trigc4 in place");
+      }
+    }
+  });
+}
+
+}  // namespace
+}  // namespace tfmex::test
