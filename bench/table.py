@@ -108,7 +108,7 @@ def main():
         nss = c.get("ns/sample")
         madd = c.get("madd/s")
         print(f"  {name[7:]:<34} {fmt(ours[name]):>10}  checked {fmt(checked):>10}  "
-              f"{(f'{nss:.2f}' if nss else '-'):>8} ns/sample  "
+              f"{(f'{nss * 1e9:.2f}' if nss else '-'):>8} ns/sample  "
               f"{(f'{madd / 1e9:.2f} G madd/s' if madd else '')}")
     for name in sorted(k for k in ours if k.startswith("overhead/")):
         print(f"  {name:<34} {fmt(ours[name]):>10}  (one call, n = 8)")
