@@ -15,19 +15,30 @@ namespace {
 
 using namespace tfmex::periodized;
 
-// Forward transform of ncols signals of n values: J - L analysis stages each,
-// every stage splitting the current low-pass block in place. g is the
-// high-pass filter, h the low-pass one; tmp holds n values.
+// Forward transform of ncols signals of n values: J - L analysis stages each.
+// The first stage reads the signal itself; every stage writes its details
+// straight to their place in wc and its low-pass half to tmp, just after the
+// block it reads (n/2 + n/4 + ... < n values in all), except the last stage,
+// whose low-pass half is the coarse part of wc. g is the high-pass filter, h
+// the low-pass one; tmp holds n values.
 void dpwt(const double* x, int n, int ncols, int L, int J, const double* g, const double* h,
           int m, double* wc, double* tmp) {
-  copydouble(x, wc, n * ncols);
   for (int c = 0; c < ncols; ++c) {
+    const double* src = x + static_cast<long>(c) * n;
     double* w = wc + static_cast<long>(c) * n;
+    if (L >= J) {
+      copydouble(src, w, n);
+      continue;
+    }
+    const double* in = src;
+    double* lo = tmp;
     for (int j = J - 1; j >= L; --j) {
       const int k = 1 << (j + 1);
-      copydouble(w, tmp, k);
-      downlo(tmp, k, h, m, w);
-      downhi(tmp, k, g, m, w + k / 2);
+      downhi(in, k, g, m, w + k / 2);
+      double* dst = j == L ? w : lo;
+      downlo(in, k, h, m, dst);
+      in = dst;
+      lo += k / 2;
     }
   }
 }

@@ -1,11 +1,10 @@
 // Periodized filter kernels: one analysis and one synthesis stage per
-// iteration, and the multilevel plug-ins through the embedded host.
+// iteration; the third argument 1 forces the portable path instead of AVX2.
 #include <benchmark/benchmark.h>
 
 #include <random>
 #include <vector>
 
-#include "host/embedded/host.h"
 #include "kernels/periodized/periodized.h"
 
 namespace {
@@ -22,6 +21,7 @@ std::vector<double> noise(std::size_t n) {
 
 void BM_downlo_downhi(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0)), m = static_cast<int>(state.range(1));
+  pk::detail::force_portable(state.range(2) != 0);
   const auto x = noise(n), h = noise(m);
   std::vector<double> a(n / 2), d(n / 2);
   for (auto _ : state) {
@@ -30,15 +30,17 @@ void BM_downlo_downhi(benchmark::State& state) {
     benchmark::DoNotOptimize(a.data());
     benchmark::DoNotOptimize(d.data());
   }
+  pk::detail::force_portable(false);
   state.counters["ns/sample"] = benchmark::Counter(
       static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
   state.counters["madd/s"] = benchmark::Counter(static_cast<double>(n) * m,
                                                 benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_downlo_downhi)->ArgsProduct({{1 << 10, 1 << 14, 1 << 17, 1 << 20}, {2, 4, 8, 20}});
+BENCHMARK(BM_downlo_downhi)->ArgsProduct({{1 << 10, 1 << 14, 1 << 17, 1 << 20}, {2, 4, 8, 20}, {0, 1}});
 
 void BM_uplo_uphi(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0)), m = static_cast<int>(state.range(1));
+  pk::detail::force_portable(state.range(2) != 0);
   const auto a = noise(n / 2), h = noise(m);
   std::vector<double> y1(n), y2(n);
   for (auto _ : state) {
@@ -47,23 +49,12 @@ void BM_uplo_uphi(benchmark::State& state) {
     benchmark::DoNotOptimize(y1.data());
     benchmark::DoNotOptimize(y2.data());
   }
+  pk::detail::force_portable(false);
   state.counters["ns/sample"] = benchmark::Counter(
       static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
   state.counters["madd/s"] = benchmark::Counter(static_cast<double>(n) * m,
                                                 benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_uplo_uphi)->ArgsProduct({{1 << 10, 1 << 14, 1 << 17, 1 << 20}, {2, 4, 8, 20}});
-
-void BM_CircSplit_gateway(benchmark::State& state) {
-  const auto n = static_cast<std::size_t>(state.range(0));
-  static const auto plugin = tfmex::host::Plugin::load("CircSplit", TFMEX_BENCH_MEX_DIR);
-  const auto x = tfmex::host::Array::column(noise(n));
-  const auto L = tfmex::host::Array::scalar(0);
-  const auto h = tfmex::host::Array::row(noise(static_cast<std::size_t>(state.range(1))));
-  for (auto _ : state) benchmark::DoNotOptimize(plugin.call({&x, &L, &h}));
-  state.counters["ns/sample"] = benchmark::Counter(
-      static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
-BENCHMARK(BM_CircSplit_gateway)->ArgsProduct({{8, 1 << 10, 1 << 14, 1 << 17, 1 << 20}, {4, 20}});
+BENCHMARK(BM_uplo_uphi)->ArgsProduct({{1 << 10, 1 << 14, 1 << 17, 1 << 20}, {2, 4, 8, 20}, {0, 1}});
 
 }  // namespace

@@ -1,4 +1,8 @@
 // The single-stage plug-ins and the one-dimensional multilevel transform.
+#include <algorithm>
+#include <cstring>
+
+#include "stage_reference.h"
 #include "support.h"
 
 namespace tfmex::test {
@@ -103,6 +107,42 @@ TEST(CircSplit, ReconstructsForEveryLevelAndFilterLength) {
         EXPECT_NEAR(energy(w.data(), n), energy(x.data(), n), 1e-12);
         const auto y = run("CircJoin", {w, Ls, h});
         EXPECT_LT(max_abs_diff(y.values(), x.values()), 1e-12) << "m=" << m << " n=" << n << " L=" << L;
+      }
+    }
+  }
+}
+
+// The layout of both plug-ins against stages written from their formulas,
+// bit for bit, on blocks long enough for the vector paths and with several
+// columns: details of level j at 2^j .. 2^(j+1)-1, the coarse part first.
+TEST(CircSplit, MatchesStageByStageTranscriptionBitForBit) {
+  for (int m : {1, 4, 7, 20}) {
+    const auto hv = random_vector(m, 70 + m);
+    const auto h = Array::row(hv);
+    const std::size_t n = 256, cols = 2;
+    const auto X = Array::matrix(n, cols, random_vector(n * cols, 71 + m));
+    for (int L : {0, 3, 8}) {
+      const auto W = run("CircSplit", {X, Array::scalar(L), h});
+      const auto Y = run("CircJoin", {W, Array::scalar(L), h});
+      for (std::size_t c = 0; c < cols; ++c) {
+        ref::Vec v(X.data() + c * n, X.data() + (c + 1) * n), want(n);
+        for (std::size_t k = n; k > (std::size_t(1) << L); k /= 2) {
+          const auto d = ref::hi(v, hv);
+          std::copy(d.begin(), d.end(), want.begin() + k / 2);
+          v = ref::lo(v, hv);
+        }
+        std::copy(v.begin(), v.end(), want.begin());
+        const ref::Vec got(W.data() + c * n, W.data() + (c + 1) * n);
+        EXPECT_EQ(std::memcmp(got.data(), want.data(), n * 8), 0) << "m=" << m << " L=" << L;
+        // The inverse: coarse part rebuilt stage by stage from the same layout.
+        ref::Vec a(got.begin(), got.begin() + (std::size_t(1) << L));
+        for (std::size_t k = a.size(); k < n; k *= 2) {
+          const auto u = ref::up_lo(a, hv);
+          const auto e = ref::up_hi(ref::Vec(got.begin() + k, got.begin() + 2 * k), hv);
+          a.assign(2 * k, 0.0);
+          for (std::size_t p = 0; p < 2 * k; ++p) a[p] = u[p] + e[p];
+        }
+        EXPECT_EQ(std::memcmp(Y.data() + c * n, a.data(), n * 8), 0) << "m=" << m << " L=" << L;
       }
     }
   }

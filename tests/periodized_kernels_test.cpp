@@ -95,6 +95,64 @@ TEST(PeriodizedKernels, MatchPlainFormulasBitForBit) {
   }
 }
 
+// Restores the routines' own choice of path when a test ends.
+struct PathGuard {
+  explicit PathGuard(bool portable) { pk::detail::force_portable(portable); }
+  ~PathGuard() { pk::detail::force_portable(false); }
+};
+
+// Both paths over blocks long enough for the vector loops, odd and even
+// filter lengths, filters longer than the block, and block lengths that leave
+// partial vector blocks at either end.
+TEST(PeriodizedKernels, BothPathsMatchPlainFormulasOnLongBlocks) {
+  unsigned seed = 500;
+  for (bool portable : {false, true}) {
+    PathGuard guard(portable);
+    SCOPED_TRACE(portable ? "portable path" : "vector path");
+    for (int n : {34, 66, 96, 128, 130, 250, 512, 1024, 2050}) {
+      for (int m : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 16, 19, 20, 21, 33, 40, 64, 3 * n + 1}) {
+        const auto x = random_vector(n, ++seed);
+        const auto h = random_vector(m, ++seed);
+        SCOPED_TRACE("n=" + std::to_string(n) + " m=" + std::to_string(m));
+        Guarded lo(n / 2), hi(n / 2), ulo(2 * n), uhi(2 * n);
+        pk::downlo(x.data(), n, h.data(), m, lo.data());
+        pk::downhi(x.data(), n, h.data(), m, hi.data());
+        pk::uplo(x.data(), n, h.data(), m, ulo.data());
+        pk::uphi(x.data(), n, h.data(), m, uhi.data());
+        ASSERT_TRUE(bit_equal(lo.values(), ref_downlo(x, h)));
+        ASSERT_TRUE(bit_equal(hi.values(), ref_downhi(x, h)));
+        ASSERT_TRUE(bit_equal(ulo.values(), ref_uplo(x, h)));
+        ASSERT_TRUE(bit_equal(uhi.values(), ref_uphi(x, h)));
+        ASSERT_TRUE(lo.intact() && hi.intact() && ulo.intact() && uhi.intact());
+      }
+    }
+  }
+}
+
+// Signed zeros and exact cancellations: every sum starts from +0.0, so a
+// product of -0.0 alone gives +0.0 on either path, and no lane may start from
+// its first product instead.
+TEST(PeriodizedKernels, BothPathsKeepSignedZeros) {
+  for (bool portable : {false, true}) {
+    PathGuard guard(portable);
+    const int n = 256;
+    std::vector<double> x(n, -0.0), h{1.0, 0.0, -1.0, 2.0, 0.0};
+    for (int i = 0; i < n; i += 7) x[i] = 1e300;
+    for (int m : {1, 2, 5}) {
+      std::vector<double> hm(h.begin(), h.begin() + m);
+      Guarded lo(n / 2), hi(n / 2), ulo(2 * n), uhi(2 * n);
+      pk::downlo(x.data(), n, hm.data(), m, lo.data());
+      pk::downhi(x.data(), n, hm.data(), m, hi.data());
+      pk::uplo(x.data(), n, hm.data(), m, ulo.data());
+      pk::uphi(x.data(), n, hm.data(), m, uhi.data());
+      EXPECT_TRUE(bit_equal(lo.values(), ref_downlo(x, hm))) << m;
+      EXPECT_TRUE(bit_equal(hi.values(), ref_downhi(x, hm))) << m;
+      EXPECT_TRUE(bit_equal(ulo.values(), ref_uplo(x, hm))) << m;
+      EXPECT_TRUE(bit_equal(uhi.values(), ref_uphi(x, hm))) << m;
+    }
+  }
+}
+
 TEST(PeriodizedKernels, HaarWorkedExample) {
   const std::vector<double> x{1, 2, 3, 4}, h = haar();
   std::vector<double> g(2), a(2), d(2), ya(4), yd(4);

@@ -321,4 +321,19 @@ CallReport Plugin::call(int nlhs, const std::vector<const Array*>& inputs) const
   return report;
 }
 
+Array Plugin::call_unchecked(int nrhs, const mxArray* const* prhs) const {
+  mxArray* plhs[1] = {nullptr};
+  CallContext* outer = g_call;
+  g_call = nullptr;  // arrays made now are neither tracked nor checked
+  try {
+    entry_(1, plhs, nrhs, const_cast<const mxArray**>(prhs));
+  } catch (const Raised& e) {
+    g_call = outer;
+    throw std::runtime_error(e.message);
+  }
+  g_call = outer;
+  if (plhs[0] == nullptr) throw std::runtime_error("returned without an output");
+  return Array::adopt(plhs[0]);
+}
+
 }  // namespace tfmex::host

@@ -1,6 +1,232 @@
 #include "periodized.h"
 
+#include <atomic>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define TFMEX_X86 1
+#endif
+
 namespace tfmex::periodized {
+
+// Instruction path of the filter routines. The AVX2 path computes several
+// outputs at once, one output per vector lane: every lane starts from 0.0 and
+// adds h[j] * x[...] in increasing j, a separate multiply and add (never a
+// fused one), so each output is the same double as on the portable path.
+namespace {
+
+std::atomic<bool> g_force_portable{false};
+
+bool cpu_has_avx2() {
+#ifdef TFMEX_X86
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+#else
+  return false;
+#endif
+}
+
+bool use_avx2() { return cpu_has_avx2() && !g_force_portable.load(std::memory_order_relaxed); }
+
+#ifdef TFMEX_X86
+
+// Outputs come in blocks of 16: four vectors of four lanes, so that four
+// independent sums are in flight at once.
+constexpr int kBlock = 16;
+
+// Lanes of an accumulator filled by the even/odd unpacking below hold outputs
+// t0, t2, t1, t3 of their group of four; this puts them back in order.
+#define TFMEX_UNSWAP(v) _mm256_permute4x64_pd((v), 0xD8)
+
+// downlo on outputs i0, i0+16, ... while a whole block's reads stay inside
+// x[0 .. n-1]; returns the first output not done. Four outputs at tap j read
+// x[2i+j], x[2i+j+2], x[2i+j+4], x[2i+j+6]: two loads of eight consecutive
+// values give taps j (even places) and j+1 (odd places).
+__attribute__((target("avx2"))) int downlo_avx2(const double* x, int n, const double* h, int m,
+                                                  double* y, int i0, int i1) {
+  const int me = (m + 1) & ~1;
+  int i = i0;
+  for (; i + kBlock <= i1 && 2L * i + me + 30 <= n; i += kBlock) {
+    const double* xp = x + 2 * i;
+    __m256d a0 = _mm256_setzero_pd(), a1 = a0, a2 = a0, a3 = a0;
+    int j = 0;
+    for (; j + 1 < m; j += 2) {
+      const __m256d hj = _mm256_broadcast_sd(h + j), hk = _mm256_broadcast_sd(h + j + 1);
+      const double* p = xp + j;
+#define TFMEX_STEP(a, q)                                                           \
+  {                                                                                \
+    const __m256d u = _mm256_loadu_pd(p + 8 * q), v = _mm256_loadu_pd(p + 8 * q + 4); \
+    a = _mm256_add_pd(a, _mm256_mul_pd(hj, _mm256_unpacklo_pd(u, v)));             \
+    a = _mm256_add_pd(a, _mm256_mul_pd(hk, _mm256_unpackhi_pd(u, v)));             \
+  }
+      TFMEX_STEP(a0, 0) TFMEX_STEP(a1, 1) TFMEX_STEP(a2, 2) TFMEX_STEP(a3, 3)
+#undef TFMEX_STEP
+    }
+    if (j < m) {
+      const __m256d hj = _mm256_broadcast_sd(h + j);
+      const double* p = xp + j;
+#define TFMEX_STEP(a, q)                                                           \
+  {                                                                                \
+    const __m256d u = _mm256_loadu_pd(p + 8 * q), v = _mm256_loadu_pd(p + 8 * q + 4); \
+    a = _mm256_add_pd(a, _mm256_mul_pd(hj, _mm256_unpacklo_pd(u, v)));             \
+  }
+      TFMEX_STEP(a0, 0) TFMEX_STEP(a1, 1) TFMEX_STEP(a2, 2) TFMEX_STEP(a3, 3)
+#undef TFMEX_STEP
+    }
+    _mm256_storeu_pd(y + i, TFMEX_UNSWAP(a0));
+    _mm256_storeu_pd(y + i + 4, TFMEX_UNSWAP(a1));
+    _mm256_storeu_pd(y + i + 8, TFMEX_UNSWAP(a2));
+    _mm256_storeu_pd(y + i + 12, TFMEX_UNSWAP(a3));
+  }
+  return i;
+}
+
+// downhi on outputs i0, i0+16, ... (i0 >= (m-1)/2, so no read falls below
+// x[0]) while a whole block's reads stay below n. Taps j and j+1 of four
+// outputs are the odd and even places of the eight values from x[2i-j].
+__attribute__((target("avx2"))) int downhi_avx2(const double* x, int n, const double* g, int m,
+                                                  double* y, int i0, int i1) {
+  int i = i0;
+  for (; i + kBlock <= i1 && 2L * i + 32 <= n; i += kBlock) {
+    __m256d a0 = _mm256_setzero_pd(), a1 = a0, a2 = a0, a3 = a0;
+    int j = 0;
+    for (; j + 1 < m; j += 2) {
+      const __m256d gj = _mm256_broadcast_sd(g + j), gk = _mm256_broadcast_sd(g + j + 1);
+      const double* p = x + 2 * i - j;
+#define TFMEX_STEP(a, q)                                                           \
+  {                                                                                \
+    const __m256d u = _mm256_loadu_pd(p + 8 * q), v = _mm256_loadu_pd(p + 8 * q + 4); \
+    a = _mm256_add_pd(a, _mm256_mul_pd(gj, _mm256_unpackhi_pd(u, v)));             \
+    a = _mm256_add_pd(a, _mm256_mul_pd(gk, _mm256_unpacklo_pd(u, v)));             \
+  }
+      TFMEX_STEP(a0, 0) TFMEX_STEP(a1, 1) TFMEX_STEP(a2, 2) TFMEX_STEP(a3, 3)
+#undef TFMEX_STEP
+    }
+    if (j < m) {
+      const __m256d gj = _mm256_broadcast_sd(g + j);
+      const double* p = x + 2 * i - j;
+#define TFMEX_STEP(a, q)                                                           \
+  {                                                                                \
+    const __m256d u = _mm256_loadu_pd(p + 8 * q), v = _mm256_loadu_pd(p + 8 * q + 4); \
+    a = _mm256_add_pd(a, _mm256_mul_pd(gj, _mm256_unpackhi_pd(u, v)));             \
+  }
+      TFMEX_STEP(a0, 0) TFMEX_STEP(a1, 1) TFMEX_STEP(a2, 2) TFMEX_STEP(a3, 3)
+#undef TFMEX_STEP
+    }
+    _mm256_storeu_pd(y + i, TFMEX_UNSWAP(a0));
+    _mm256_storeu_pd(y + i + 4, TFMEX_UNSWAP(a1));
+    _mm256_storeu_pd(y + i + 8, TFMEX_UNSWAP(a2));
+    _mm256_storeu_pd(y + i + 12, TFMEX_UNSWAP(a3));
+  }
+  return i;
+}
+
+// Even and odd outputs 2i, 2i+1 of four consecutive i, interleaved back into
+// eight consecutive places.
+#define TFMEX_STORE_PAIRS(dst, e, o)                                                 \
+  {                                                                                \
+    const __m256d lo = _mm256_unpacklo_pd(e, o), hi = _mm256_unpackhi_pd(e, o);    \
+    _mm256_storeu_pd(dst, _mm256_permute2f128_pd(lo, hi, 0x20));                   \
+    _mm256_storeu_pd((dst) + 4, _mm256_permute2f128_pd(lo, hi, 0x31));             \
+  }
+
+// uplo on inputs i0, i0+16, ... < i1 (i0 >= (m+1)/2 - 1, so x[i-j] stays in
+// the block): the even sum takes taps h[2j], the odd one h[2j+1], both from
+// the same four consecutive x[i-j].
+__attribute__((target("avx2"))) int uplo_avx2(const double* x, const double* h, int m, double* y,
+                                                int i0, int i1) {
+  const int ce = (m + 1) / 2, co = m / 2;
+  int i = i0;
+  for (; i + kBlock <= i1; i += kBlock) {
+    __m256d e0 = _mm256_setzero_pd(), e1 = e0, e2 = e0, e3 = e0;
+    __m256d o0 = e0, o1 = e0, o2 = e0, o3 = e0;
+    int j = 0;
+    for (; j < co; ++j) {
+      const __m256d he = _mm256_broadcast_sd(h + 2 * j), ho = _mm256_broadcast_sd(h + 2 * j + 1);
+      const double* p = x + i - j;
+#define TFMEX_STEP(e, o, q)                                  \
+  {                                                          \
+    const __m256d v = _mm256_loadu_pd(p + 4 * q);            \
+    e = _mm256_add_pd(e, _mm256_mul_pd(he, v));              \
+    o = _mm256_add_pd(o, _mm256_mul_pd(ho, v));              \
+  }
+      TFMEX_STEP(e0, o0, 0) TFMEX_STEP(e1, o1, 1) TFMEX_STEP(e2, o2, 2) TFMEX_STEP(e3, o3, 3)
+#undef TFMEX_STEP
+    }
+    if (j < ce) {
+      const __m256d he = _mm256_broadcast_sd(h + 2 * j);
+      const double* p = x + i - j;
+      e0 = _mm256_add_pd(e0, _mm256_mul_pd(he, _mm256_loadu_pd(p)));
+      e1 = _mm256_add_pd(e1, _mm256_mul_pd(he, _mm256_loadu_pd(p + 4)));
+      e2 = _mm256_add_pd(e2, _mm256_mul_pd(he, _mm256_loadu_pd(p + 8)));
+      e3 = _mm256_add_pd(e3, _mm256_mul_pd(he, _mm256_loadu_pd(p + 12)));
+    }
+    double* yp = y + 2 * i;
+    TFMEX_STORE_PAIRS(yp, e0, o0)
+    TFMEX_STORE_PAIRS(yp + 8, e1, o1)
+    TFMEX_STORE_PAIRS(yp + 16, e2, o2)
+    TFMEX_STORE_PAIRS(yp + 24, e3, o3)
+  }
+  return i;
+}
+
+// uphi on inputs i0, i0+16, ... < i1 (i1 <= n - (m+1)/2, so x[i+j] stays in
+// the block): the even sum takes taps g[2j+1], the odd one g[2j].
+__attribute__((target("avx2"))) int uphi_avx2(const double* x, const double* g, int m, double* y,
+                                                int i0, int i1) {
+  const int ce = (m + 1) / 2, co = m / 2;
+  int i = i0;
+  for (; i + kBlock <= i1; i += kBlock) {
+    __m256d e0 = _mm256_setzero_pd(), e1 = e0, e2 = e0, e3 = e0;
+    __m256d o0 = e0, o1 = e0, o2 = e0, o3 = e0;
+    int j = 0;
+    for (; j < co; ++j) {
+      const __m256d ge = _mm256_broadcast_sd(g + 2 * j + 1), go = _mm256_broadcast_sd(g + 2 * j);
+      const double* p = x + i + j;
+#define TFMEX_STEP(e, o, q)                                  \
+  {                                                          \
+    const __m256d v = _mm256_loadu_pd(p + 4 * q);            \
+    e = _mm256_add_pd(e, _mm256_mul_pd(ge, v));              \
+    o = _mm256_add_pd(o, _mm256_mul_pd(go, v));              \
+  }
+      TFMEX_STEP(e0, o0, 0) TFMEX_STEP(e1, o1, 1) TFMEX_STEP(e2, o2, 2) TFMEX_STEP(e3, o3, 3)
+#undef TFMEX_STEP
+    }
+    if (j < ce) {
+      const __m256d go = _mm256_broadcast_sd(g + 2 * j);
+      const double* p = x + i + j;
+      o0 = _mm256_add_pd(o0, _mm256_mul_pd(go, _mm256_loadu_pd(p)));
+      o1 = _mm256_add_pd(o1, _mm256_mul_pd(go, _mm256_loadu_pd(p + 4)));
+      o2 = _mm256_add_pd(o2, _mm256_mul_pd(go, _mm256_loadu_pd(p + 8)));
+      o3 = _mm256_add_pd(o3, _mm256_mul_pd(go, _mm256_loadu_pd(p + 12)));
+    }
+    double* yp = y + 2 * i;
+    TFMEX_STORE_PAIRS(yp, e0, o0)
+    TFMEX_STORE_PAIRS(yp + 8, e1, o1)
+    TFMEX_STORE_PAIRS(yp + 16, e2, o2)
+    TFMEX_STORE_PAIRS(yp + 24, e3, o3)
+  }
+  return i;
+}
+
+#undef TFMEX_STORE_PAIRS
+#undef TFMEX_UNSWAP
+
+#else
+
+int downlo_avx2(const double*, int, const double*, int, double*, int i0, int) { return i0; }
+int downhi_avx2(const double*, int, const double*, int, double*, int i0, int) { return i0; }
+int uplo_avx2(const double*, const double*, int, double*, int i0, int) { return i0; }
+int uphi_avx2(const double*, const double*, int, double*, int i0, int) { return i0; }
+
+#endif
+
+}  // namespace
+
+namespace detail {
+void force_portable(bool on) { g_force_portable.store(on, std::memory_order_relaxed); }
+bool vector_path() { return use_avx2(); }
+}  // namespace detail
 
 void mirrorfilt(const double* h, double* g, int m) {
   for (int j = 0; j < m; ++j) g[j] = (j % 2 == 0) ? h[j] : -h[j];
@@ -19,7 +245,8 @@ void downlo(const double* x, int n, const double* h, int m, double* y) {
   if (2 * a + m - 1 >= n) a -= 1;
   if (a < 0) a = -1;
   const int interior_end = (a < half - 1 ? a : half - 1) + 1;
-  for (int i = 0; i < interior_end; ++i) {
+  const int done = use_avx2() ? downlo_avx2(x, n, h, m, y, 0, interior_end) : 0;
+  for (int i = done; i < interior_end; ++i) {
     const double* xp = x + 2 * i;
     double s = 0.0;
     for (int j = 0; j < m; ++j) s += h[j] * xp[j];
@@ -51,7 +278,8 @@ void downhi(const double* x, int n, const double* g, int m, double* y) {
     }
     y[i] = s;
   }
-  for (int i = edge_end; i < half; ++i) {
+  const int done = use_avx2() ? downhi_avx2(x, n, g, m, y, edge_end, half) : edge_end;
+  for (int i = done; i < half; ++i) {
     const double* xp = x + 2 * i + 1;
     double s = 0.0;
     for (int j = 0; j < m; ++j) s += g[j] * xp[-j];
@@ -78,7 +306,8 @@ void uplo(const double* x, int n, const double* h, int m, double* y) {
     y[2 * i] = se;
     y[2 * i + 1] = so;
   }
-  for (int i = edge_end; i < n; ++i) {
+  const int done = use_avx2() ? uplo_avx2(x, h, m, y, edge_end, n) : edge_end;
+  for (int i = done; i < n; ++i) {
     const double* xp = x + i;
     double se = 0.0, so = 0.0;
     for (int j = 0; j < ce; ++j) se += h[2 * j] * xp[-j];
@@ -92,7 +321,8 @@ void uphi(const double* x, int n, const double* g, int m, double* y) {
   if (n <= 0) return;
   const int ce = (m + 1) / 2, co = m / 2;
   const int interior_end = n - ce > 0 ? n - ce : 0;
-  for (int i = 0; i < interior_end; ++i) {
+  const int done = use_avx2() ? uphi_avx2(x, g, m, y, 0, interior_end) : 0;
+  for (int i = done; i < interior_end; ++i) {
     const double* xp = x + i;
     double se = 0.0, so = 0.0;
     for (int j = 0; j < co; ++j) se += g[2 * j + 1] * xp[j];

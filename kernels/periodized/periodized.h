@@ -31,6 +31,15 @@ void adddouble(const double* a, const double* b, int n, double* out);
 // dst[k] += src[k].
 void copyadd(const double* src, double* dst, int n);
 
+// The filter routines take an AVX2 path where the processor has it and a
+// portable one otherwise; both give the same doubles. force_portable(true)
+// makes this copy of the routines take the portable path (for tests and
+// benchmarks); vector_path() tells which path is taken now.
+namespace detail {
+void force_portable(bool on);
+bool vector_path();
+}  // namespace detail
+
 }  // namespace tfmex::periodized
 
 #endif

@@ -1,0 +1,158 @@
+"""Prints the benchmark table from Google Benchmark's JSON (ours and the FFTW
+peers) and bench/peers.py's JSON (PyWavelets, scipy.fft): our median, the
+peer's median, and the ratio peer / ours (above 1: ours is faster). Then the
+plug-ins without a peer, and the peak resident memory of one process per
+plug-in at the largest size.
+
+    python3 bench/table.py OURS.json PEERS.json [BENCH_BINARY]
+"""
+import json
+import resource
+import subprocess
+import sys
+
+SIGNAL = [1 << 10, 1 << 14, 1 << 17, 1 << 20]
+IMAGE = [256, 1024, 2048]
+TAPS = [2, 4, 8, 20]
+TRIG = [("TrigC2", "REDFT10", "dct2"), ("TrigC3", "REDFT01", "dct3"),
+        ("TrigS2", "RODFT10", "dst2"), ("TrigS3", "RODFT01", "dst3"),
+        ("TrigC4", "REDFT11", "dct4")]
+
+
+def load_ours(path):
+    with open(path) as f:
+        data = json.load(f)
+    out, counters = {}, {}
+    for b in data["benchmarks"]:
+        name = b.get("run_name", b["name"])
+        if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
+            continue
+        if b.get("error_occurred"):
+            continue
+        unit = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[b.get("time_unit", "ns")]
+        out[name] = b["real_time"] * unit
+        counters[name] = b
+    return data.get("context", {}), out, counters
+
+
+def fmt(ns):
+    if ns is None:
+        return "-"
+    if ns < 1e3:
+        return f"{ns:.0f} ns"
+    if ns < 1e6:
+        return f"{ns / 1e3:.1f} us"
+    if ns < 1e9:
+        return f"{ns / 1e6:.2f} ms"
+    return f"{ns / 1e9:.2f} s"
+
+
+def main():
+    context, ours, counters = load_ours(sys.argv[1])
+    with open(sys.argv[2]) as f:
+        peers_all = json.load(f)
+    peers = {k: v["median_ns"] for k, v in peers_all["results"].items()}
+    rows = []
+
+    def row(case, mine, peer_name, peer):
+        if mine is None and peer is None:
+            return
+        ratio = f"{peer / mine:.2f}x" if mine and peer else "-"
+        rows.append((case, fmt(mine), peer_name, fmt(peer), ratio))
+
+    for ours_name, peer_fn in (("CircSplit", "wavedec"), ("CircJoin", "waverec"),
+                               ("ShiftSplit", "swt"), ("ShiftJoin", "iswt"),
+                               ("PacketSplit", "packet"), ("PacketJoin", "packet_rebuild")):
+        for n in SIGNAL:
+            for m in TAPS:
+                row(f"{ours_name} n={n} m={m}", ours.get(f"direct/{ours_name}/{n}/{m}"),
+                    f"pywt.{peer_fn}", peers.get(f"pywt/{peer_fn}/{n}/{m}"))
+    for ours_name, peer_fn in (("CircSplit2", "wavedec2"), ("CircJoin2", "waverec2")):
+        for n in IMAGE:
+            for m in TAPS:
+                row(f"{ours_name} {n}^2 m={m}", ours.get(f"direct/{ours_name}/{n}/{m}"),
+                    f"pywt.{peer_fn}", peers.get(f"pywt/{peer_fn}/{n}/{m}"))
+    for ours_name, fftw_kind, scipy_fn in TRIG:
+        for n in SIGNAL:
+            mine = ours.get(f"direct/{ours_name}/{n}/0")
+            row(f"{ours_name} n={n}", mine, f"FFTW {fftw_kind}",
+                ours.get(f"peer/fftw/{fftw_kind}/{n}"))
+            row(f"{ours_name} n={n}", mine, f"scipy.fft.{scipy_fn[:3]} type {scipy_fn[3]}",
+                peers.get(f"scipy/{scipy_fn}/{n}"))
+    for n in SIGNAL:
+        row(f"hartley kernel n={n}", ours.get(f"BM_hartley_kept_table/{n}"), "FFTW DHT",
+            ours.get(f"peer/fftw/DHT/{n}"))
+    for n in SIGNAL:
+        row(f"(scipy dst type 4, no plug-in) n={n}", None, "scipy.fft.dst type 4",
+            peers.get(f"scipy/dst4/{n}"))
+
+    print(f"CPU: {context.get('mhz_per_cpu', '?')} MHz x {context.get('num_cpus', '?')}; "
+          f"times are medians (wall clock); ratio = peer / ours, above 1 = ours faster.")
+    print(f"Peers: {peers_all.get('versions', {})}")
+    widths = [max(len(r[i]) for r in rows + [("case", "ours", "peer", "peer median", "ratio")])
+              for i in range(5)]
+    header = ("case", "ours", "peer", "peer median", "ratio")
+    line = "  ".join(h.ljust(w) for h, w in zip(header, widths))
+    print(line)
+    print("-" * len(line))
+    for r in rows:
+        print("  ".join(c.ljust(w) for c, w in zip(r, widths)))
+
+    # Everything of ours, peers or not: checked host, direct call, counters.
+    print()
+    print("Every plug-in: direct call median, checked (embedded host) median, ns/sample, madd/s")
+    names = sorted({k for k in ours if k.startswith("direct/")})
+    for name in names:
+        checked = ours.get("checked/" + name[len("direct/"):])
+        c = counters[name]
+        nss = c.get("ns/sample")
+        madd = c.get("madd/s")
+        print(f"  {name[7:]:<34} {fmt(ours[name]):>10}  checked {fmt(checked):>10}  "
+              f"{(f'{nss * 1e9:.2f}' if nss else '-'):>8} ns/sample  "
+              f"{(f'{madd / 1e9:.2f} G madd/s' if madd else '')}")
+    for name in sorted(k for k in ours if k.startswith("overhead/")):
+        print(f"  {name:<34} {fmt(ours[name]):>10}  (one call, n = 8)")
+    for name in sorted(k for k in ours if k.startswith("BM_")):
+        c = counters[name]
+        madd = c.get("madd/s")
+        print(f"  kernel {name:<40} {fmt(ours[name]):>10}  "
+              f"{(f'{madd / 1e9:.2f} G madd/s' if madd else '')}")
+
+    if len(sys.argv) > 3:
+        peak_memory(sys.argv[3])
+
+
+def peak_memory(binary):
+    """Peak resident memory of a process making one plug-in's call at the
+    largest size, less that of the same process making no call."""
+    print()
+    print("Peak resident memory at the largest size, one process per plug-in "
+          "(the benchmark process holds the inputs as well):")
+    cases = {"CircSplit": "1048576/8", "CircJoin": "1048576/8", "DualSplit": "1048576/8",
+             "DualJoin": "1048576/8", "HalveCoarse": "1048576/8", "HalveDetail": "1048576/8",
+             "GrowCoarse": "1048576/8", "GrowDetail": "1048576/8", "ShiftSplit": "1048576/8",
+             "ShiftJoin": "1048576/8", "PacketSplit": "1048576/8", "PacketJoin": "1048576/8",
+             "CircSplit2": "2048/8", "CircJoin2": "2048/8", "TrigC2": "1048576/0",
+             "TrigC3": "1048576/0", "TrigS2": "1048576/0", "TrigS3": "1048576/0",
+             "TrigC4": "1048576/0", "BellSplit": "1048576/0", "BellJoin": "1048576/0",
+             "BlockMeanSplit": "531441/0", "BlockMeanJoin": "531441/0",
+             "CenterJoin": "531441/0", "CenterPredict": "531441/0",
+             "TriplePredict": "531441/0"}
+    # ru_maxrss of children is the largest of all children so far, so each
+    # case runs under its own wrapper process.
+    for plugin, args in cases.items():
+        out = subprocess.run(
+            [sys.executable, "-c",
+             "import resource,subprocess,sys;"
+             "subprocess.run(sys.argv[1:],stdout=subprocess.DEVNULL,stderr=subprocess.DEVNULL);"
+             "print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)",
+             binary, f"--benchmark_filter=^direct/{plugin}/{args}$",
+             "--benchmark_min_time=0.001"], capture_output=True, text=True)
+        if out.returncode == 0 and out.stdout.strip():
+            kb = int(out.stdout.strip())
+            size = args.split("/")[0]
+            print(f"  {plugin:<16} size {size:>8}: {kb / 1024:8.1f} MiB")
+
+
+if __name__ == "__main__":
+    main()
