@@ -15,22 +15,29 @@ namespace {
 using namespace tfmex::periodized;
 
 // Inverse transform of ncols signals of n values (0 <= L <= J): J - L
-// synthesis stages each, rebuilding the coarse block in x while the details
-// are read from wc. g is the high-pass filter, h the low-pass one; tmp1 and
-// tmp2 hold n values each.
+// synthesis stages each. The first stage reads the coarse block straight
+// from wc; the stages then write alternately to tmp and to x, chosen so that
+// the last one writes x, and every stage reads the block the one before it
+// wrote. The stage before the last writes n/2 values, the most tmp holds.
+// g is the high-pass filter, h the low-pass one.
 void idpwt(const double* wc, int n, int ncols, int L, int J, const double* g, const double* h,
-           int m, double* x, double* tmp1, double* tmp2) {
+           int m, double* x, double* tmp) {
   const int k0 = L <= 0 ? 1 : 1 << L;
+  const int stages = J - L;
   for (int c = 0; c < ncols; ++c) {
     const double* w = wc + static_cast<long>(c) * n;
     double* v = x + static_cast<long>(c) * n;
-    copydouble(w, v, k0);
+    if (stages <= 0) {
+      copydouble(w, v, n);
+      continue;
+    }
+    const double* in = w;
     int k = k0;
-    for (int j = L; j < J; ++j) {
-      uplo(v, k, h, m, tmp1);
-      uphi(w + k, k, g, m, tmp2);
+    for (int t = 0; t < stages; ++t) {
+      double* out = (stages - 1 - t) % 2 == 0 ? v : tmp;
+      upboth(in, w + k, k, h, g, m, out);
+      in = out;
       k *= 2;
-      adddouble(tmp1, tmp2, k, v);
     }
   }
 }
@@ -57,8 +64,7 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   int L = gw::round_nearest(level);
   L = L < 0 ? 0 : (L > J ? J : L);
   mxArray* g = gw::make_highpass(h);
-  double* tmp = mxGetPr(scratch);
   idpwt(gw::data(wc), s.n, s.count, L, J, mxGetPr(g), gw::data(h), gw::length(h),
-        mxGetPr(plhs[0]), tmp, tmp + s.n);
+        mxGetPr(plhs[0]), mxGetPr(scratch));
   gw::release(scratch, g);
 }

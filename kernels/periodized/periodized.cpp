@@ -209,6 +209,89 @@ __attribute__((target("avx2"))) int uphi_avx2(const double* x, const double* g, 
   return i;
 }
 
+// upboth on inputs i0, i0+16, ... < i1, where both uplo's and uphi's reads
+// stay in their blocks. The low-pass pairs of a block of 16 inputs are stored
+// first; the high-pass pairs are then added to them in place while the 32
+// outputs are still in the first-level cache, which keeps the register count
+// of each half that of uplo_avx2 and uphi_avx2.
+__attribute__((target("avx2"))) int upboth_avx2(const double* a, const double* d, const double* h,
+                                                  const double* g, int m, double* y, int i0,
+                                                  int i1) {
+  const int ce = (m + 1) / 2, co = m / 2;
+  int i = i0;
+  for (; i + kBlock <= i1; i += kBlock) {
+    double* yp = y + 2 * i;
+    {
+      __m256d e0 = _mm256_setzero_pd(), e1 = e0, e2 = e0, e3 = e0;
+      __m256d o0 = e0, o1 = e0, o2 = e0, o3 = e0;
+      int j = 0;
+      for (; j < co; ++j) {
+        const __m256d he = _mm256_broadcast_sd(h + 2 * j), ho = _mm256_broadcast_sd(h + 2 * j + 1);
+        const double* p = a + i - j;
+#define TFMEX_STEP(e, o, q)                                  \
+  {                                                          \
+    const __m256d v = _mm256_loadu_pd(p + 4 * q);            \
+    e = _mm256_add_pd(e, _mm256_mul_pd(he, v));              \
+    o = _mm256_add_pd(o, _mm256_mul_pd(ho, v));              \
+  }
+        TFMEX_STEP(e0, o0, 0) TFMEX_STEP(e1, o1, 1) TFMEX_STEP(e2, o2, 2) TFMEX_STEP(e3, o3, 3)
+#undef TFMEX_STEP
+      }
+      if (j < ce) {
+        const __m256d he = _mm256_broadcast_sd(h + 2 * j);
+        const double* p = a + i - j;
+        e0 = _mm256_add_pd(e0, _mm256_mul_pd(he, _mm256_loadu_pd(p)));
+        e1 = _mm256_add_pd(e1, _mm256_mul_pd(he, _mm256_loadu_pd(p + 4)));
+        e2 = _mm256_add_pd(e2, _mm256_mul_pd(he, _mm256_loadu_pd(p + 8)));
+        e3 = _mm256_add_pd(e3, _mm256_mul_pd(he, _mm256_loadu_pd(p + 12)));
+      }
+      TFMEX_STORE_PAIRS(yp, e0, o0)
+      TFMEX_STORE_PAIRS(yp + 8, e1, o1)
+      TFMEX_STORE_PAIRS(yp + 16, e2, o2)
+      TFMEX_STORE_PAIRS(yp + 24, e3, o3)
+    }
+    {
+      __m256d e0 = _mm256_setzero_pd(), e1 = e0, e2 = e0, e3 = e0;
+      __m256d o0 = e0, o1 = e0, o2 = e0, o3 = e0;
+      int j = 0;
+      for (; j < co; ++j) {
+        const __m256d ge = _mm256_broadcast_sd(g + 2 * j + 1), go = _mm256_broadcast_sd(g + 2 * j);
+        const double* p = d + i + j;
+#define TFMEX_STEP(e, o, q)                                  \
+  {                                                          \
+    const __m256d v = _mm256_loadu_pd(p + 4 * q);            \
+    e = _mm256_add_pd(e, _mm256_mul_pd(ge, v));              \
+    o = _mm256_add_pd(o, _mm256_mul_pd(go, v));              \
+  }
+        TFMEX_STEP(e0, o0, 0) TFMEX_STEP(e1, o1, 1) TFMEX_STEP(e2, o2, 2) TFMEX_STEP(e3, o3, 3)
+#undef TFMEX_STEP
+      }
+      if (j < ce) {
+        const __m256d go = _mm256_broadcast_sd(g + 2 * j);
+        const double* p = d + i + j;
+        o0 = _mm256_add_pd(o0, _mm256_mul_pd(go, _mm256_loadu_pd(p)));
+        o1 = _mm256_add_pd(o1, _mm256_mul_pd(go, _mm256_loadu_pd(p + 4)));
+        o2 = _mm256_add_pd(o2, _mm256_mul_pd(go, _mm256_loadu_pd(p + 8)));
+        o3 = _mm256_add_pd(o3, _mm256_mul_pd(go, _mm256_loadu_pd(p + 12)));
+      }
+// Adds the high-pass pairs to the low-pass ones stored at dst: lo + hi.
+#define TFMEX_ADD_PAIRS(dst, e, o)                                                             \
+  {                                                                                            \
+    const __m256d lo = _mm256_unpacklo_pd(e, o), hi = _mm256_unpackhi_pd(e, o);                \
+    _mm256_storeu_pd(dst, _mm256_add_pd(_mm256_loadu_pd(dst), _mm256_permute2f128_pd(lo, hi, 0x20))); \
+    _mm256_storeu_pd((dst) + 4,                                                                \
+                     _mm256_add_pd(_mm256_loadu_pd((dst) + 4), _mm256_permute2f128_pd(lo, hi, 0x31))); \
+  }
+      TFMEX_ADD_PAIRS(yp, e0, o0)
+      TFMEX_ADD_PAIRS(yp + 8, e1, o1)
+      TFMEX_ADD_PAIRS(yp + 16, e2, o2)
+      TFMEX_ADD_PAIRS(yp + 24, e3, o3)
+#undef TFMEX_ADD_PAIRS
+    }
+  }
+  return i;
+}
+
 #undef TFMEX_STORE_PAIRS
 #undef TFMEX_UNSWAP
 
@@ -218,6 +301,10 @@ int downlo_avx2(const double*, int, const double*, int, double*, int i0, int) { 
 int downhi_avx2(const double*, int, const double*, int, double*, int i0, int) { return i0; }
 int uplo_avx2(const double*, const double*, int, double*, int i0, int) { return i0; }
 int uphi_avx2(const double*, const double*, int, double*, int i0, int) { return i0; }
+int upboth_avx2(const double*, const double*, const double*, const double*, int, double*, int i0,
+                int) {
+  return i0;
+}
 
 #endif
 
@@ -345,6 +432,56 @@ void uphi(const double* x, int n, const double* g, int m, double* y) {
     y[2 * i] = se;
     y[2 * i + 1] = so;
   }
+}
+
+void upboth(const double* a, const double* d, int n, const double* h, const double* g, int m,
+            double* y) {
+  if (n <= 0) return;
+  const int ce = (m + 1) / 2, co = m / 2;
+  // Interior: inputs i with ce <= i < n - ce, where neither uplo's reads
+  // a[i - j] nor uphi's reads d[i + j] leave their blocks.
+  const int lo_end = ce < n ? ce : n;
+  const int hi_begin = n - ce > lo_end ? n - ce : lo_end;
+  // One output pair with the wrap-tested loops of uplo and uphi.
+  auto edge = [&](int i) {
+    double le = 0.0, lo = 0.0, he = 0.0, ho = 0.0;
+    int k = i;
+    for (int j = 0; j < ce; ++j) {
+      le += h[2 * j] * a[k];
+      if (--k < 0) k = n - 1;
+    }
+    k = i;
+    for (int j = 0; j < co; ++j) {
+      lo += h[2 * j + 1] * a[k];
+      if (--k < 0) k = n - 1;
+    }
+    k = i;
+    for (int j = 0; j < co; ++j) {
+      he += g[2 * j + 1] * d[k];
+      if (++k == n) k = 0;
+    }
+    k = i;
+    for (int j = 0; j < ce; ++j) {
+      ho += g[2 * j] * d[k];
+      if (++k == n) k = 0;
+    }
+    y[2 * i] = le + he;
+    y[2 * i + 1] = lo + ho;
+  };
+  for (int i = 0; i < lo_end; ++i) edge(i);
+  const int done = use_avx2() ? upboth_avx2(a, d, h, g, m, y, lo_end, hi_begin) : lo_end;
+  for (int i = done; i < hi_begin; ++i) {
+    const double* ap = a + i;
+    const double* dp = d + i;
+    double le = 0.0, lo = 0.0, he = 0.0, ho = 0.0;
+    for (int j = 0; j < ce; ++j) le += h[2 * j] * ap[-j];
+    for (int j = 0; j < co; ++j) lo += h[2 * j + 1] * ap[-j];
+    for (int j = 0; j < co; ++j) he += g[2 * j + 1] * dp[j];
+    for (int j = 0; j < ce; ++j) ho += g[2 * j] * dp[j];
+    y[2 * i] = le + he;
+    y[2 * i + 1] = lo + ho;
+  }
+  for (int i = hi_begin; i < n; ++i) edge(i);
 }
 
 void copydouble(const double* src, double* dst, int n) {

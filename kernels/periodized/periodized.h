@@ -24,6 +24,13 @@ void uplo(const double* x, int n, const double* h, int m, double* y);
 // y[2i] = sum_{j<co} g[2j+1] x[(i+j) mod n], y[2i+1] = sum_{j<ce} g[2j] x[(i+j) mod n].
 void uphi(const double* x, int n, const double* g, int m, double* y);
 
+// The whole synthesis stage at once: y = uplo(a, n, h, m) + uphi(d, n, g, m),
+// 2n values, with each of the two sums formed exactly as uplo and uphi form
+// it and the two then added, so y is the same doubles as the three separate
+// passes give, without the two intermediate blocks. y must not overlap a or d.
+void upboth(const double* a, const double* d, int n, const double* h, const double* g, int m,
+            double* y);
+
 // dst[k] = src[k], k = 0 .. n-1.
 void copydouble(const double* src, double* dst, int n);
 // out[k] = a[k] + b[k] in increasing k; out may be a or b.
