@@ -8,6 +8,7 @@
 // L, h) returns X for every L and no stage ever doubles past the image.
 #include "host/gateway.h"
 #include "kernels/periodized/periodized.h"
+#include "MEXSource/block_transpose.h"
 
 #define PLUGIN "CircJoin2"
 
@@ -15,39 +16,28 @@ namespace {
 
 using namespace tfmex::periodized;
 
-// dst[i] = src[start + i * stride], i = 0 .. k-1.
-void unpackdouble(const double* src, int k, int stride, int start, double* dst) {
-  for (int i = 0; i < k; ++i) dst[i] = src[start + static_cast<long>(i) * stride];
-}
-
-// dst[start + i * stride] = src[i], i = 0 .. k-1.
-void packdouble(const double* src, int k, int stride, int start, double* dst) {
-  for (int i = 0; i < k; ++i) dst[start + static_cast<long>(i) * stride] = src[i];
-}
-
 // Inverse transform of an nr x nc array (square: nr = nc = n = 2^J, and
 // 0 <= L): J - L synthesis stages, rows before columns in every stage. g is
 // the high-pass filter, h the low-pass one; s holds four vectors of n values.
 void idpwt2(const double* wc, int nr, int nc, int L, int J, const double* g, const double* h,
             int m, double* x, double* s) {
   const int n = nr;
-  double* s0 = s;
   double* s1 = s + n;
   double* s2 = s + 2 * static_cast<long>(n);
-  double* s3 = s + 3 * static_cast<long>(n);
   copydouble(wc, x, nr * nc);
   if (L >= J) return;
   int k = L <= 0 ? 1 : 1 << L;
   for (int j = L; j < J; ++j) {
     const int c = 2 * k;
+    // The rows, each as a contiguous column of the transposed block.
+    tfmex::image::transpose_block(x, c, n);
     for (int r = 0; r < c; ++r) {
-      unpackdouble(x, k, n, r, s1);
-      unpackdouble(x + static_cast<long>(k) * n, k, n, r, s2);
-      uplo(s1, k, h, m, s0);
-      uphi(s2, k, g, m, s3);
-      adddouble(s0, s3, c, s0);
-      packdouble(s0, c, n, r, x);
+      double* row = x + static_cast<long>(r) * n;
+      uplo(row, k, h, m, s1);
+      uphi(row + k, k, g, m, s2);
+      adddouble(s1, s2, c, row);
     }
+    tfmex::image::transpose_block(x, c, n);
     for (int q = 0; q < c; ++q) {
       double* col = x + static_cast<long>(q) * n;
       uplo(col, k, h, m, s1);

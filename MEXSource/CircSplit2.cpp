@@ -11,6 +11,7 @@
 // bottom right. The stages stop when a 2^L x 2^L block remains.
 #include "host/gateway.h"
 #include "kernels/periodized/periodized.h"
+#include "MEXSource/block_transpose.h"
 
 #define PLUGIN "CircSplit2"
 
@@ -18,27 +19,14 @@ namespace {
 
 using namespace tfmex::periodized;
 
-// dst[i] = src[start + i * stride], i = 0 .. k-1: with stride n and start r,
-// row r of a column-major array of n rows.
-void unpackdouble(const double* src, int k, int stride, int start, double* dst) {
-  for (int i = 0; i < k; ++i) dst[i] = src[start + static_cast<long>(i) * stride];
-}
-
-// dst[start + i * stride] = src[i], i = 0 .. k-1.
-void packdouble(const double* src, int k, int stride, int start, double* dst) {
-  for (int i = 0; i < k; ++i) dst[start + static_cast<long>(i) * stride] = src[i];
-}
-
 // Forward transform of an nr x nc image (square: nr = nc = n = 2^J) from level
 // J down to level L (0 <= L; no stage when L >= J). Columns before rows in
 // every stage. g is the high-pass filter, h the low-pass one; s holds three
-// vectors of n values.
+// vectors of n values (one of them is used).
 void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const double* h, int m,
            double* wc, double* s) {
   const int n = nr;
   double* s0 = s;
-  double* s1 = s + n;
-  double* s2 = s + 2 * static_cast<long>(n);
   copydouble(x, wc, nr * nc);
   for (int j = J - 1; j >= L; --j) {
     const int k = 1 << (j + 1);
@@ -49,13 +37,15 @@ void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const
       downlo(s0, k, h, m, col);
       downhi(s0, k, g, m, col + half);
     }
+    // The rows, each as a contiguous column of the transposed block.
+    tfmex::image::transpose_block(wc, k, n);
     for (int r = 0; r < k; ++r) {
-      unpackdouble(wc, k, n, r, s0);
-      downlo(s0, k, h, m, s1);
-      downhi(s0, k, g, m, s2);
-      packdouble(s1, half, n, r, wc);
-      packdouble(s2, half, n, r, wc + static_cast<long>(half) * n);
+      double* row = wc + static_cast<long>(r) * n;
+      copydouble(row, s0, k);
+      downlo(s0, k, h, m, row);
+      downhi(s0, k, g, m, row + half);
     }
+    tfmex::image::transpose_block(wc, k, n);
   }
 }
 
