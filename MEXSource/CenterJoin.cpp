@@ -18,15 +18,7 @@ using namespace tfmex::refinement;
 // (n values, zero-filled) is scratch; L <= J.
 void iwtmed(const double* wc, int L, int D, double* x, int n, int J, double* pred) {
   (void)n;
-  const double sL = level_scale(J, L);
-  const int k = pow3(L);
-  for (int i = 0; i < k; ++i) x[i] = wc[i] / sL;
-  for (int b = L + 1; b <= J; ++b) {
-    CenterPredict(x, pred, pow3(b - 1), D);
-    const double s = level_scale(J, b);
-    const int kb = pow3(b);
-    for (int j = 0; j < kb; ++j) x[j] = wc[kb + j] / s + pred[j];
-  }
+  tfmex::triadic::inverse_pyramid(wc, L, D, x, J, pred, CenterPredict);
 }
 
 }  // namespace

@@ -85,6 +85,29 @@ inline mxArray* create_holding(std::size_t rows, std::size_t cols, Scratch& scra
   }
 }
 
+// Sequence refinement: c (m values) into f (3m values) with degree D.
+using Refinement = void (*)(const double* c, double* f, int m, int D);
+
+// The level loop of the inverse pyramids: x (3^J values) rebuilt from the
+// coarse values divided by their scale, then at every finer level the
+// prediction `refine` makes from the level below plus the stored difference
+// divided by its scale (division first, then addition). pred (zero-filled,
+// 3^J values) is scratch; L <= J.
+inline void inverse_pyramid(const double* wc, int L, int D, double* x, int J, double* pred,
+                            Refinement refine) {
+  using tfmex::refinement::level_scale;
+  using tfmex::refinement::pow3;
+  const double sL = level_scale(J, L);
+  const int k = pow3(L);
+  for (int i = 0; i < k; ++i) x[i] = wc[i] / sL;
+  for (int b = L + 1; b <= J; ++b) {
+    refine(x, pred, pow3(b - 1), D);
+    const double s = level_scale(J, b);
+    const int kb = pow3(b);
+    for (int j = 0; j < kb; ++j) x[j] = wc[kb + j] / s + pred[j];
+  }
+}
+
 // Inverse pyramid kernel: wc (2n), L, D, x (n), n, J, prediction scratch (n).
 using InverseKernel = void (*)(const double*, int, int, double*, int, int, double*);
 
