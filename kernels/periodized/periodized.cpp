@@ -121,90 +121,101 @@ __attribute__((target("avx2"))) int downhi_avx2(const double* x, int n, const do
   return i;
 }
 
-// Even and odd outputs 2i, 2i+1 of four consecutive i, interleaved back into
-// eight consecutive places.
-#define TFMEX_STORE_PAIRS(dst, e, o)                                                 \
-  {                                                                                \
-    const __m256d lo = _mm256_unpacklo_pd(e, o), hi = _mm256_unpackhi_pd(e, o);    \
-    _mm256_storeu_pd(dst, _mm256_permute2f128_pd(lo, hi, 0x20));                   \
-    _mm256_storeu_pd((dst) + 4, _mm256_permute2f128_pd(lo, hi, 0x31));             \
+// The sums of one block of 16 synthesis inputs starting at input i: the even
+// outputs in e[0..3] and the odd ones in o[0..3], four consecutive inputs a
+// vector. Each lane adds its taps from 0.0 in increasing order.
+//
+// uplo (x[i-j] must stay in the block): the even sum takes taps h[2j], the odd
+// one h[2j+1], both from the same four consecutive x[i-j].
+__attribute__((target("avx2"), always_inline)) inline void uplo_block(const double* x,
+                                                                       const double* h, int m,
+                                                                       int i, __m256d* e,
+                                                                       __m256d* o) {
+  const int ce = (m + 1) / 2, co = m / 2;
+  for (int q = 0; q < 4; ++q) e[q] = o[q] = _mm256_setzero_pd();
+  int j = 0;
+  for (; j < co; ++j) {
+    const __m256d he = _mm256_broadcast_sd(h + 2 * j), ho = _mm256_broadcast_sd(h + 2 * j + 1);
+    const double* p = x + i - j;
+    for (int q = 0; q < 4; ++q) {
+      const __m256d v = _mm256_loadu_pd(p + 4 * q);
+      e[q] = _mm256_add_pd(e[q], _mm256_mul_pd(he, v));
+      o[q] = _mm256_add_pd(o[q], _mm256_mul_pd(ho, v));
+    }
   }
+  if (j < ce) {
+    const __m256d he = _mm256_broadcast_sd(h + 2 * j);
+    const double* p = x + i - j;
+    for (int q = 0; q < 4; ++q) e[q] = _mm256_add_pd(e[q], _mm256_mul_pd(he, _mm256_loadu_pd(p + 4 * q)));
+  }
+}
+
+// uphi (x[i+j] must stay in the block): the even sum takes taps g[2j+1], the
+// odd one g[2j].
+__attribute__((target("avx2"), always_inline)) inline void uphi_block(const double* x,
+                                                                       const double* g, int m,
+                                                                       int i, __m256d* e,
+                                                                       __m256d* o) {
+  const int ce = (m + 1) / 2, co = m / 2;
+  for (int q = 0; q < 4; ++q) e[q] = o[q] = _mm256_setzero_pd();
+  int j = 0;
+  for (; j < co; ++j) {
+    const __m256d ge = _mm256_broadcast_sd(g + 2 * j + 1), go = _mm256_broadcast_sd(g + 2 * j);
+    const double* p = x + i + j;
+    for (int q = 0; q < 4; ++q) {
+      const __m256d v = _mm256_loadu_pd(p + 4 * q);
+      e[q] = _mm256_add_pd(e[q], _mm256_mul_pd(ge, v));
+      o[q] = _mm256_add_pd(o[q], _mm256_mul_pd(go, v));
+    }
+  }
+  if (j < ce) {
+    const __m256d go = _mm256_broadcast_sd(g + 2 * j);
+    const double* p = x + i + j;
+    for (int q = 0; q < 4; ++q) o[q] = _mm256_add_pd(o[q], _mm256_mul_pd(go, _mm256_loadu_pd(p + 4 * q)));
+  }
+}
+
+// Writes the 32 outputs of a block, the even and odd sums interleaved back into
+// place; with `add`, adds them to the values already there (lo + hi).
+__attribute__((target("avx2"), always_inline)) inline void store_block(double* yp, const __m256d* e,
+                                                                        const __m256d* o,
+                                                                        bool add) {
+  for (int q = 0; q < 4; ++q) {
+    const __m256d lo = _mm256_unpacklo_pd(e[q], o[q]), hi = _mm256_unpackhi_pd(e[q], o[q]);
+    __m256d first = _mm256_permute2f128_pd(lo, hi, 0x20);
+    __m256d second = _mm256_permute2f128_pd(lo, hi, 0x31);
+    double* dst = yp + 8 * q;
+    if (add) {
+      first = _mm256_add_pd(_mm256_loadu_pd(dst), first);
+      second = _mm256_add_pd(_mm256_loadu_pd(dst + 4), second);
+    }
+    _mm256_storeu_pd(dst, first);
+    _mm256_storeu_pd(dst + 4, second);
+  }
+}
 
 // uplo on inputs i0, i0+16, ... < i1 (i0 >= (m+1)/2 - 1, so x[i-j] stays in
-// the block): the even sum takes taps h[2j], the odd one h[2j+1], both from
-// the same four consecutive x[i-j].
+// the block).
 __attribute__((target("avx2"))) int uplo_avx2(const double* x, const double* h, int m, double* y,
                                                 int i0, int i1) {
-  const int ce = (m + 1) / 2, co = m / 2;
   int i = i0;
   for (; i + kBlock <= i1; i += kBlock) {
-    __m256d e0 = _mm256_setzero_pd(), e1 = e0, e2 = e0, e3 = e0;
-    __m256d o0 = e0, o1 = e0, o2 = e0, o3 = e0;
-    int j = 0;
-    for (; j < co; ++j) {
-      const __m256d he = _mm256_broadcast_sd(h + 2 * j), ho = _mm256_broadcast_sd(h + 2 * j + 1);
-      const double* p = x + i - j;
-#define TFMEX_STEP(e, o, q)                                  \
-  {                                                          \
-    const __m256d v = _mm256_loadu_pd(p + 4 * q);            \
-    e = _mm256_add_pd(e, _mm256_mul_pd(he, v));              \
-    o = _mm256_add_pd(o, _mm256_mul_pd(ho, v));              \
-  }
-      TFMEX_STEP(e0, o0, 0) TFMEX_STEP(e1, o1, 1) TFMEX_STEP(e2, o2, 2) TFMEX_STEP(e3, o3, 3)
-#undef TFMEX_STEP
-    }
-    if (j < ce) {
-      const __m256d he = _mm256_broadcast_sd(h + 2 * j);
-      const double* p = x + i - j;
-      e0 = _mm256_add_pd(e0, _mm256_mul_pd(he, _mm256_loadu_pd(p)));
-      e1 = _mm256_add_pd(e1, _mm256_mul_pd(he, _mm256_loadu_pd(p + 4)));
-      e2 = _mm256_add_pd(e2, _mm256_mul_pd(he, _mm256_loadu_pd(p + 8)));
-      e3 = _mm256_add_pd(e3, _mm256_mul_pd(he, _mm256_loadu_pd(p + 12)));
-    }
-    double* yp = y + 2 * i;
-    TFMEX_STORE_PAIRS(yp, e0, o0)
-    TFMEX_STORE_PAIRS(yp + 8, e1, o1)
-    TFMEX_STORE_PAIRS(yp + 16, e2, o2)
-    TFMEX_STORE_PAIRS(yp + 24, e3, o3)
+    __m256d e[4], o[4];
+    uplo_block(x, h, m, i, e, o);
+    store_block(y + 2 * i, e, o, false);
   }
   return i;
 }
 
 // uphi on inputs i0, i0+16, ... < i1 (i1 <= n - (m+1)/2, so x[i+j] stays in
-// the block): the even sum takes taps g[2j+1], the odd one g[2j].
+// the block).
 __attribute__((target("avx2"))) int uphi_avx2(const double* x, const double* g, int m, double* y,
                                                 int i0, int i1) {
-  const int ce = (m + 1) / 2, co = m / 2;
   int i = i0;
   for (; i + kBlock <= i1; i += kBlock) {
-    __m256d e0 = _mm256_setzero_pd(), e1 = e0, e2 = e0, e3 = e0;
-    __m256d o0 = e0, o1 = e0, o2 = e0, o3 = e0;
-    int j = 0;
-    for (; j < co; ++j) {
-      const __m256d ge = _mm256_broadcast_sd(g + 2 * j + 1), go = _mm256_broadcast_sd(g + 2 * j);
-      const double* p = x + i + j;
-#define TFMEX_STEP(e, o, q)                                  \
-  {                                                          \
-    const __m256d v = _mm256_loadu_pd(p + 4 * q);            \
-    e = _mm256_add_pd(e, _mm256_mul_pd(ge, v));              \
-    o = _mm256_add_pd(o, _mm256_mul_pd(go, v));              \
-  }
-      TFMEX_STEP(e0, o0, 0) TFMEX_STEP(e1, o1, 1) TFMEX_STEP(e2, o2, 2) TFMEX_STEP(e3, o3, 3)
-#undef TFMEX_STEP
-    }
-    if (j < ce) {
-      const __m256d go = _mm256_broadcast_sd(g + 2 * j);
-      const double* p = x + i + j;
-      o0 = _mm256_add_pd(o0, _mm256_mul_pd(go, _mm256_loadu_pd(p)));
-      o1 = _mm256_add_pd(o1, _mm256_mul_pd(go, _mm256_loadu_pd(p + 4)));
-      o2 = _mm256_add_pd(o2, _mm256_mul_pd(go, _mm256_loadu_pd(p + 8)));
-      o3 = _mm256_add_pd(o3, _mm256_mul_pd(go, _mm256_loadu_pd(p + 12)));
-    }
-    double* yp = y + 2 * i;
-    TFMEX_STORE_PAIRS(yp, e0, o0)
-    TFMEX_STORE_PAIRS(yp + 8, e1, o1)
-    TFMEX_STORE_PAIRS(yp + 16, e2, o2)
-    TFMEX_STORE_PAIRS(yp + 24, e3, o3)
+    __m256d e[4], o[4];
+    uphi_block(x, g, m, i, e, o);
+    store_block(y + 2 * i, e, o, false);
   }
   return i;
 }
@@ -217,82 +228,17 @@ __attribute__((target("avx2"))) int uphi_avx2(const double* x, const double* g, 
 __attribute__((target("avx2"))) int upboth_avx2(const double* a, const double* d, const double* h,
                                                   const double* g, int m, double* y, int i0,
                                                   int i1) {
-  const int ce = (m + 1) / 2, co = m / 2;
   int i = i0;
   for (; i + kBlock <= i1; i += kBlock) {
-    double* yp = y + 2 * i;
-    {
-      __m256d e0 = _mm256_setzero_pd(), e1 = e0, e2 = e0, e3 = e0;
-      __m256d o0 = e0, o1 = e0, o2 = e0, o3 = e0;
-      int j = 0;
-      for (; j < co; ++j) {
-        const __m256d he = _mm256_broadcast_sd(h + 2 * j), ho = _mm256_broadcast_sd(h + 2 * j + 1);
-        const double* p = a + i - j;
-#define TFMEX_STEP(e, o, q)                                  \
-  {                                                          \
-    const __m256d v = _mm256_loadu_pd(p + 4 * q);            \
-    e = _mm256_add_pd(e, _mm256_mul_pd(he, v));              \
-    o = _mm256_add_pd(o, _mm256_mul_pd(ho, v));              \
-  }
-        TFMEX_STEP(e0, o0, 0) TFMEX_STEP(e1, o1, 1) TFMEX_STEP(e2, o2, 2) TFMEX_STEP(e3, o3, 3)
-#undef TFMEX_STEP
-      }
-      if (j < ce) {
-        const __m256d he = _mm256_broadcast_sd(h + 2 * j);
-        const double* p = a + i - j;
-        e0 = _mm256_add_pd(e0, _mm256_mul_pd(he, _mm256_loadu_pd(p)));
-        e1 = _mm256_add_pd(e1, _mm256_mul_pd(he, _mm256_loadu_pd(p + 4)));
-        e2 = _mm256_add_pd(e2, _mm256_mul_pd(he, _mm256_loadu_pd(p + 8)));
-        e3 = _mm256_add_pd(e3, _mm256_mul_pd(he, _mm256_loadu_pd(p + 12)));
-      }
-      TFMEX_STORE_PAIRS(yp, e0, o0)
-      TFMEX_STORE_PAIRS(yp + 8, e1, o1)
-      TFMEX_STORE_PAIRS(yp + 16, e2, o2)
-      TFMEX_STORE_PAIRS(yp + 24, e3, o3)
-    }
-    {
-      __m256d e0 = _mm256_setzero_pd(), e1 = e0, e2 = e0, e3 = e0;
-      __m256d o0 = e0, o1 = e0, o2 = e0, o3 = e0;
-      int j = 0;
-      for (; j < co; ++j) {
-        const __m256d ge = _mm256_broadcast_sd(g + 2 * j + 1), go = _mm256_broadcast_sd(g + 2 * j);
-        const double* p = d + i + j;
-#define TFMEX_STEP(e, o, q)                                  \
-  {                                                          \
-    const __m256d v = _mm256_loadu_pd(p + 4 * q);            \
-    e = _mm256_add_pd(e, _mm256_mul_pd(ge, v));              \
-    o = _mm256_add_pd(o, _mm256_mul_pd(go, v));              \
-  }
-        TFMEX_STEP(e0, o0, 0) TFMEX_STEP(e1, o1, 1) TFMEX_STEP(e2, o2, 2) TFMEX_STEP(e3, o3, 3)
-#undef TFMEX_STEP
-      }
-      if (j < ce) {
-        const __m256d go = _mm256_broadcast_sd(g + 2 * j);
-        const double* p = d + i + j;
-        o0 = _mm256_add_pd(o0, _mm256_mul_pd(go, _mm256_loadu_pd(p)));
-        o1 = _mm256_add_pd(o1, _mm256_mul_pd(go, _mm256_loadu_pd(p + 4)));
-        o2 = _mm256_add_pd(o2, _mm256_mul_pd(go, _mm256_loadu_pd(p + 8)));
-        o3 = _mm256_add_pd(o3, _mm256_mul_pd(go, _mm256_loadu_pd(p + 12)));
-      }
-// Adds the high-pass pairs to the low-pass ones stored at dst: lo + hi.
-#define TFMEX_ADD_PAIRS(dst, e, o)                                                             \
-  {                                                                                            \
-    const __m256d lo = _mm256_unpacklo_pd(e, o), hi = _mm256_unpackhi_pd(e, o);                \
-    _mm256_storeu_pd(dst, _mm256_add_pd(_mm256_loadu_pd(dst), _mm256_permute2f128_pd(lo, hi, 0x20))); \
-    _mm256_storeu_pd((dst) + 4,                                                                \
-                     _mm256_add_pd(_mm256_loadu_pd((dst) + 4), _mm256_permute2f128_pd(lo, hi, 0x31))); \
-  }
-      TFMEX_ADD_PAIRS(yp, e0, o0)
-      TFMEX_ADD_PAIRS(yp + 8, e1, o1)
-      TFMEX_ADD_PAIRS(yp + 16, e2, o2)
-      TFMEX_ADD_PAIRS(yp + 24, e3, o3)
-#undef TFMEX_ADD_PAIRS
-    }
+    __m256d e[4], o[4];
+    uplo_block(a, h, m, i, e, o);
+    store_block(y + 2 * i, e, o, false);
+    uphi_block(d, g, m, i, e, o);
+    store_block(y + 2 * i, e, o, true);
   }
   return i;
 }
 
-#undef TFMEX_STORE_PAIRS
 #undef TFMEX_UNSWAP
 
 #else
