@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "kernels/periodized/periodized.h"
+#include "kernel_paths.h"
 #include "support.h"
 
 namespace tfmex::test {
@@ -95,35 +96,60 @@ TEST(PeriodizedKernels, MatchPlainFormulasBitForBit) {
   }
 }
 
-// Restores the routines' own choice of path when a test ends.
-struct PathGuard {
-  explicit PathGuard(bool portable) { pk::detail::force_portable(portable); }
-  ~PathGuard() { pk::detail::force_portable(false); }
-};
-
-// Both paths over blocks long enough for the vector loops, odd and even
+// Every path over blocks long enough for the vector loops, odd and even
 // filter lengths, filters longer than the block, and block lengths that leave
-// partial vector blocks at either end.
-TEST(PeriodizedKernels, BothPathsMatchPlainFormulasOnLongBlocks) {
+// partial vector blocks at either end. downboth is checked against the same
+// formulas with a high-pass filter unrelated to the low-pass one, so that a
+// swapped filter or half shows.
+TEST(PeriodizedKernels, EveryPathMatchesPlainFormulasOnLongBlocks) {
   unsigned seed = 500;
-  for (bool portable : {false, true}) {
-    PathGuard guard(portable);
-    SCOPED_TRACE(portable ? "portable path" : "vector path");
-    for (int n : {34, 66, 96, 128, 130, 250, 512, 1024, 2050}) {
-      for (int m : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 16, 19, 20, 21, 33, 40, 64, 3 * n + 1}) {
+  for (KernelPath path : every_path()) {
+    PathGuard guard(path);
+    SCOPED_TRACE(path_name(path));
+    for (int n : {34, 66, 96, 128, 130, 250, 512, 1024, 2050, 4096 + 66}) {
+      for (int m : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 16, 19, 20, 21, 33, 40, 64, 65, 66, 67, 80,
+                    3 * n + 1}) {
         const auto x = random_vector(n, ++seed);
         const auto h = random_vector(m, ++seed);
+        const auto g = random_vector(m, ++seed);
         SCOPED_TRACE("n=" + std::to_string(n) + " m=" + std::to_string(m));
-        Guarded lo(n / 2), hi(n / 2), ulo(2 * n), uhi(2 * n);
+        Guarded lo(n / 2), hi(n / 2), ulo(2 * n), uhi(2 * n), blo(n / 2), bhi(n / 2);
         pk::downlo(x.data(), n, h.data(), m, lo.data());
         pk::downhi(x.data(), n, h.data(), m, hi.data());
         pk::uplo(x.data(), n, h.data(), m, ulo.data());
         pk::uphi(x.data(), n, h.data(), m, uhi.data());
+        pk::downboth(x.data(), n, h.data(), g.data(), m, blo.data(), bhi.data());
         ASSERT_TRUE(bit_equal(lo.values(), ref_downlo(x, h)));
         ASSERT_TRUE(bit_equal(hi.values(), ref_downhi(x, h)));
         ASSERT_TRUE(bit_equal(ulo.values(), ref_uplo(x, h)));
         ASSERT_TRUE(bit_equal(uhi.values(), ref_uphi(x, h)));
-        ASSERT_TRUE(lo.intact() && hi.intact() && ulo.intact() && uhi.intact());
+        ASSERT_TRUE(bit_equal(blo.values(), ref_downlo(x, h)));
+        ASSERT_TRUE(bit_equal(bhi.values(), ref_downhi(x, g)));
+        ASSERT_TRUE(lo.intact() && hi.intact() && ulo.intact() && uhi.intact() && blo.intact() &&
+                    bhi.intact());
+      }
+    }
+  }
+}
+
+// downboth on short blocks, where its vector part is empty or a single block
+// and filters wrap several times, on every path.
+TEST(PeriodizedKernels, DownBothOnShortBlocksEveryPath) {
+  unsigned seed = 7000;
+  for (KernelPath path : every_path()) {
+    PathGuard guard(path);
+    for (int n = 1; n <= 80; ++n) {
+      for (int m = 0; m <= 2 * n + 5; ++m) {
+        const auto x = random_vector(n, ++seed);
+        const auto h = random_vector(m, ++seed);
+        const auto g = random_vector(m, ++seed);
+        Guarded lo(n / 2), hi(n / 2);
+        pk::downboth(x.data(), n, h.data(), g.data(), m, lo.data(), hi.data());
+        ASSERT_TRUE(bit_equal(lo.values(), ref_downlo(x, h)))
+            << path_name(path) << " n=" << n << " m=" << m;
+        ASSERT_TRUE(bit_equal(hi.values(), ref_downhi(x, g)))
+            << path_name(path) << " n=" << n << " m=" << m;
+        ASSERT_TRUE(lo.intact() && hi.intact());
       }
     }
   }
@@ -132,21 +158,24 @@ TEST(PeriodizedKernels, BothPathsMatchPlainFormulasOnLongBlocks) {
 // Signed zeros and exact cancellations: every sum starts from +0.0, so a
 // product of -0.0 alone gives +0.0 on either path, and no lane may start from
 // its first product instead.
-TEST(PeriodizedKernels, BothPathsKeepSignedZeros) {
-  for (bool portable : {false, true}) {
-    PathGuard guard(portable);
+TEST(PeriodizedKernels, EveryPathKeepsSignedZeros) {
+  for (KernelPath path : every_path()) {
+    PathGuard guard(path);
     const int n = 256;
     std::vector<double> x(n, -0.0), h{1.0, 0.0, -1.0, 2.0, 0.0};
     for (int i = 0; i < n; i += 7) x[i] = 1e300;
     for (int m : {1, 2, 5}) {
       std::vector<double> hm(h.begin(), h.begin() + m);
-      Guarded lo(n / 2), hi(n / 2), ulo(2 * n), uhi(2 * n);
+      Guarded lo(n / 2), hi(n / 2), ulo(2 * n), uhi(2 * n), blo(n / 2), bhi(n / 2);
       pk::downlo(x.data(), n, hm.data(), m, lo.data());
       pk::downhi(x.data(), n, hm.data(), m, hi.data());
       pk::uplo(x.data(), n, hm.data(), m, ulo.data());
       pk::uphi(x.data(), n, hm.data(), m, uhi.data());
+      pk::downboth(x.data(), n, hm.data(), hm.data(), m, blo.data(), bhi.data());
       EXPECT_TRUE(bit_equal(lo.values(), ref_downlo(x, hm))) << m;
       EXPECT_TRUE(bit_equal(hi.values(), ref_downhi(x, hm))) << m;
+      EXPECT_TRUE(bit_equal(blo.values(), ref_downlo(x, hm))) << m;
+      EXPECT_TRUE(bit_equal(bhi.values(), ref_downhi(x, hm))) << m;
       EXPECT_TRUE(bit_equal(ulo.values(), ref_uplo(x, hm))) << m;
       EXPECT_TRUE(bit_equal(uhi.values(), ref_uphi(x, hm))) << m;
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "kernels/periodized/periodized.h"
+#include "kernel_paths.h"
 #include "stage_reference.h"
 #include "support.h"
 
@@ -29,11 +30,6 @@ ref::Vec with_zeros(std::size_t n, unsigned seed) {
   return v;
 }
 
-struct PathGuard {
-  explicit PathGuard(bool portable) { pk::detail::force_portable(portable); }
-  ~PathGuard() { pk::detail::force_portable(false); }
-};
-
 // Short blocks with filters up to four times longer than the block (sums that
 // wrap several times, no interior at all) and long blocks that leave partial
 // vector blocks at the ends, on both paths; the output has guard values on
@@ -41,10 +37,10 @@ struct PathGuard {
 TEST(UpBoth, MatchesSeparateHalvesAddedBitForBit) {
   std::vector<int> sizes;
   for (int n = 1; n <= 64; ++n) sizes.push_back(n);
-  for (int n : {100, 255, 1000, 2050}) sizes.push_back(n);
+  for (int n : {100, 255, 1000, 2050, 4161}) sizes.push_back(n);
   unsigned seed = 9000;
-  for (bool portable : {false, true}) {
-    PathGuard guard(portable);
+  for (KernelPath path : every_path()) {
+    PathGuard guard(path);
     for (int n : sizes) {
       const int mmax = n <= 64 ? 4 * n + 5 : 40;
       for (int m = 0; m <= mmax; ++m) {
@@ -54,7 +50,7 @@ TEST(UpBoth, MatchesSeparateHalvesAddedBitForBit) {
         pk::upboth(a.data(), d.data(), n, h.data(), g.data(), m, buf.data() + 4);
         const ref::Vec got(buf.begin() + 4, buf.end() - 4);
         ASSERT_TRUE(ref::bit_equal(got, ref_upboth(a, d, h, g)))
-            << (portable ? "portable" : "vector") << " n=" << n << " m=" << m;
+            << path_name(path) << " n=" << n << " m=" << m;
         for (int i = 0; i < 4; ++i)
           ASSERT_TRUE(buf[i] == 4321.0 && buf[buf.size() - 1 - i] == 4321.0) << "n=" << n;
       }

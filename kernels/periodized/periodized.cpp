@@ -9,24 +9,41 @@
 
 namespace tfmex::periodized {
 
-// Instruction path of the filter routines. The AVX2 path computes several
+// Instruction path of the filter routines. The vector paths compute several
 // outputs at once, one output per vector lane: every lane starts from 0.0 and
 // adds h[j] * x[...] in increasing j, a separate multiply and add (never a
 // fused one), so each output is the same double as on the portable path.
+// AVX2 lanes are four doubles wide, AVX-512 lanes eight.
 namespace {
 
-std::atomic<bool> g_force_portable{false};
+using detail::Path;
 
-bool cpu_has_avx2() {
+std::atomic<int> g_path_limit{static_cast<int>(Path::avx512)};
+
+Path cpu_path() {
 #ifdef TFMEX_X86
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
+  static const Path p = __builtin_cpu_supports("avx512f") ? Path::avx512
+                        : __builtin_cpu_supports("avx2")  ? Path::avx2
+                                                          : Path::portable;
+  return p;
 #else
-  return false;
+  return Path::portable;
 #endif
 }
 
-bool use_avx2() { return cpu_has_avx2() && !g_force_portable.load(std::memory_order_relaxed); }
+Path path() {
+  const int limit = g_path_limit.load(std::memory_order_relaxed);
+  const int cpu = static_cast<int>(cpu_path());
+  return static_cast<Path>(cpu < limit ? cpu : limit);
+}
+
+bool use_avx2() { return path() != Path::portable; }
+
+// Outputs of the fused analysis whose inputs are de-interleaved in one go,
+// and the longest reach (m - 1)/2 the fused path takes; longer filters take
+// the scalar loops.
+constexpr int kChunk = 256;
+constexpr int kMaxReach = 32;
 
 #ifdef TFMEX_X86
 
@@ -121,143 +138,140 @@ __attribute__((target("avx2"))) int downhi_avx2(const double* x, int n, const do
   return i;
 }
 
-// The sums of one block of 16 synthesis inputs starting at input i: the even
-// outputs in e[0..3] and the odd ones in o[0..3], four consecutive inputs a
-// vector. Each lane adds its taps from 0.0 in increasing order.
-//
-// uplo (x[i-j] must stay in the block): the even sum takes taps h[2j], the odd
-// one h[2j+1], both from the same four consecutive x[i-j].
-__attribute__((target("avx2"), always_inline)) inline void uplo_block(const double* x,
-                                                                       const double* h, int m,
-                                                                       int i, __m256d* e,
-                                                                       __m256d* o) {
-  const int ce = (m + 1) / 2, co = m / 2;
-  for (int q = 0; q < 4; ++q) e[q] = o[q] = _mm256_setzero_pd();
-  int j = 0;
-  for (; j < co; ++j) {
-    const __m256d he = _mm256_broadcast_sd(h + 2 * j), ho = _mm256_broadcast_sd(h + 2 * j + 1);
-    const double* p = x + i - j;
-    for (int q = 0; q < 4; ++q) {
-      const __m256d v = _mm256_loadu_pd(p + 4 * q);
-      e[q] = _mm256_add_pd(e[q], _mm256_mul_pd(he, v));
-      o[q] = _mm256_add_pd(o[q], _mm256_mul_pd(ho, v));
-    }
-  }
-  if (j < ce) {
-    const __m256d he = _mm256_broadcast_sd(h + 2 * j);
-    const double* p = x + i - j;
-    for (int q = 0; q < 4; ++q) e[q] = _mm256_add_pd(e[q], _mm256_mul_pd(he, _mm256_loadu_pd(p + 4 * q)));
-  }
-}
-
-// uphi (x[i+j] must stay in the block): the even sum takes taps g[2j+1], the
-// odd one g[2j].
-__attribute__((target("avx2"), always_inline)) inline void uphi_block(const double* x,
-                                                                       const double* g, int m,
-                                                                       int i, __m256d* e,
-                                                                       __m256d* o) {
-  const int ce = (m + 1) / 2, co = m / 2;
-  for (int q = 0; q < 4; ++q) e[q] = o[q] = _mm256_setzero_pd();
-  int j = 0;
-  for (; j < co; ++j) {
-    const __m256d ge = _mm256_broadcast_sd(g + 2 * j + 1), go = _mm256_broadcast_sd(g + 2 * j);
-    const double* p = x + i + j;
-    for (int q = 0; q < 4; ++q) {
-      const __m256d v = _mm256_loadu_pd(p + 4 * q);
-      e[q] = _mm256_add_pd(e[q], _mm256_mul_pd(ge, v));
-      o[q] = _mm256_add_pd(o[q], _mm256_mul_pd(go, v));
-    }
-  }
-  if (j < ce) {
-    const __m256d go = _mm256_broadcast_sd(g + 2 * j);
-    const double* p = x + i + j;
-    for (int q = 0; q < 4; ++q) o[q] = _mm256_add_pd(o[q], _mm256_mul_pd(go, _mm256_loadu_pd(p + 4 * q)));
-  }
-}
-
-// Writes the 32 outputs of a block, the even and odd sums interleaved back into
-// place; with `add`, adds them to the values already there (lo + hi).
-__attribute__((target("avx2"), always_inline)) inline void store_block(double* yp, const __m256d* e,
-                                                                        const __m256d* o,
-                                                                        bool add) {
-  for (int q = 0; q < 4; ++q) {
-    const __m256d lo = _mm256_unpacklo_pd(e[q], o[q]), hi = _mm256_unpackhi_pd(e[q], o[q]);
-    __m256d first = _mm256_permute2f128_pd(lo, hi, 0x20);
-    __m256d second = _mm256_permute2f128_pd(lo, hi, 0x31);
-    double* dst = yp + 8 * q;
-    if (add) {
-      first = _mm256_add_pd(_mm256_loadu_pd(dst), first);
-      second = _mm256_add_pd(_mm256_loadu_pd(dst + 4), second);
-    }
-    _mm256_storeu_pd(dst, first);
-    _mm256_storeu_pd(dst + 4, second);
-  }
-}
-
-// uplo on inputs i0, i0+16, ... < i1 (i0 >= (m+1)/2 - 1, so x[i-j] stays in
-// the block).
-__attribute__((target("avx2"))) int uplo_avx2(const double* x, const double* h, int m, double* y,
-                                                int i0, int i1) {
-  int i = i0;
-  for (; i + kBlock <= i1; i += kBlock) {
-    __m256d e[4], o[4];
-    uplo_block(x, h, m, i, e, o);
-    store_block(y + 2 * i, e, o, false);
-  }
-  return i;
-}
-
-// uphi on inputs i0, i0+16, ... < i1 (i1 <= n - (m+1)/2, so x[i+j] stays in
-// the block).
-__attribute__((target("avx2"))) int uphi_avx2(const double* x, const double* g, int m, double* y,
-                                                int i0, int i1) {
-  int i = i0;
-  for (; i + kBlock <= i1; i += kBlock) {
-    __m256d e[4], o[4];
-    uphi_block(x, g, m, i, e, o);
-    store_block(y + 2 * i, e, o, false);
-  }
-  return i;
-}
-
-// upboth on inputs i0, i0+16, ... < i1, where both uplo's and uphi's reads
-// stay in their blocks. The low-pass pairs of a block of 16 inputs are stored
-// first; the high-pass pairs are then added to them in place while the 32
-// outputs are still in the first-level cache, which keeps the register count
-// of each half that of uplo_avx2 and uphi_avx2.
-__attribute__((target("avx2"))) int upboth_avx2(const double* a, const double* d, const double* h,
-                                                  const double* g, int m, double* y, int i0,
-                                                  int i1) {
-  int i = i0;
-  for (; i + kBlock <= i1; i += kBlock) {
-    __m256d e[4], o[4];
-    uplo_block(a, h, m, i, e, o);
-    store_block(y + 2 * i, e, o, false);
-    uphi_block(d, g, m, i, e, o);
-    store_block(y + 2 * i, e, o, true);
-  }
-  return i;
-}
-
 #undef TFMEX_UNSWAP
 
-#else
+// The routines of wide_kernels.inc, compiled once for AVX2 (four lanes) and
+// once for AVX-512 (eight lanes), each in its own namespace with its own
+// lane-wise helpers.
+#pragma GCC push_options
+#pragma GCC target("avx2")
+namespace avx2 {
+typedef __m256d V;
+constexpr int W = 4;
+inline V vzero() { return _mm256_setzero_pd(); }
+inline V vset1(double s) { return _mm256_set1_pd(s); }
+inline V vload(const double* p) { return _mm256_loadu_pd(p); }
+inline void vstore(double* p, V v) { _mm256_storeu_pd(p, v); }
+inline V vadd(V a, V b) { return _mm256_add_pd(a, b); }
+inline V vmul(V a, V b) { return _mm256_mul_pd(a, b); }
+// u = x0..x3, v = x4..x7: (x0, x2, x4, x6) and (x1, x3, x5, x7).
+inline V veven(V u, V v) { return _mm256_permute4x64_pd(_mm256_unpacklo_pd(u, v), 0xD8); }
+inline V vodd(V u, V v) { return _mm256_permute4x64_pd(_mm256_unpackhi_pd(u, v), 0xD8); }
+// (e0, o0, e1, o1) and (e2, o2, e3, o3).
+inline V vzip_first(V e, V o) {
+  return _mm256_permute2f128_pd(_mm256_unpacklo_pd(e, o), _mm256_unpackhi_pd(e, o), 0x20);
+}
+inline V vzip_second(V e, V o) {
+  return _mm256_permute2f128_pd(_mm256_unpacklo_pd(e, o), _mm256_unpackhi_pd(e, o), 0x31);
+}
+#include "wide_kernels.inc"
+}  // namespace avx2
+#pragma GCC pop_options
 
-int downlo_avx2(const double*, int, const double*, int, double*, int i0, int) { return i0; }
-int downhi_avx2(const double*, int, const double*, int, double*, int i0, int) { return i0; }
-int uplo_avx2(const double*, const double*, int, double*, int i0, int) { return i0; }
-int uphi_avx2(const double*, const double*, int, double*, int i0, int) { return i0; }
-int upboth_avx2(const double*, const double*, const double*, const double*, int, double*, int i0,
-                int) {
+#pragma GCC push_options
+#pragma GCC target("avx512f")
+namespace avx512 {
+typedef __m512d V;
+constexpr int W = 8;
+inline V vzero() { return _mm512_setzero_pd(); }
+inline V vset1(double s) { return _mm512_set1_pd(s); }
+inline V vload(const double* p) { return _mm512_loadu_pd(p); }
+inline void vstore(double* p, V v) { _mm512_storeu_pd(p, v); }
+inline V vadd(V a, V b) { return _mm512_add_pd(a, b); }
+inline V vmul(V a, V b) { return _mm512_mul_pd(a, b); }
+// Lane k of the result takes lane idx[k] of u (idx < 8) or of v (idx >= 8).
+inline V vpick(V u, V v, long long i0, long long i1, long long i2, long long i3, long long i4,
+               long long i5, long long i6, long long i7) {
+  return _mm512_permutex2var_pd(u, _mm512_set_epi64(i7, i6, i5, i4, i3, i2, i1, i0), v);
+}
+inline V veven(V u, V v) { return vpick(u, v, 0, 2, 4, 6, 8, 10, 12, 14); }
+inline V vodd(V u, V v) { return vpick(u, v, 1, 3, 5, 7, 9, 11, 13, 15); }
+inline V vzip_first(V e, V o) { return vpick(e, o, 0, 8, 1, 9, 2, 10, 3, 11); }
+inline V vzip_second(V e, V o) { return vpick(e, o, 4, 12, 5, 13, 6, 14, 7, 15); }
+#include "wide_kernels.inc"
+}  // namespace avx512
+#pragma GCC pop_options
+
+
+
+#endif
+
+// The vector part of each routine on the path taken now. Each returns the
+// first output (or input) it left to the scalar loops: its i0 on the portable
+// path.
+int downlo_vec(const double* x, int n, const double* h, int m, double* y, int i0, int i1) {
+#ifdef TFMEX_X86
+  if (path() != Path::portable) return downlo_avx2(x, n, h, m, y, i0, i1);
+#endif
+  (void)x, (void)n, (void)h, (void)m, (void)y, (void)i1;
   return i0;
 }
 
+int downhi_vec(const double* x, int n, const double* g, int m, double* y, int i0, int i1) {
+#ifdef TFMEX_X86
+  if (path() != Path::portable) return downhi_avx2(x, n, g, m, y, i0, i1);
 #endif
+  (void)x, (void)n, (void)g, (void)m, (void)y, (void)i1;
+  return i0;
+}
+
+int downboth_vec(const double* x, const double* h, const double* g, int m, double* lo, double* hi,
+                 int i0, int i1) {
+#ifdef TFMEX_X86
+  switch (path()) {
+    case Path::avx512: return avx512::downboth_wide(x, h, g, m, lo, hi, i0, i1);
+    case Path::avx2: return avx2::downboth_wide(x, h, g, m, lo, hi, i0, i1);
+    case Path::portable: break;
+  }
+#endif
+  (void)x, (void)h, (void)g, (void)m, (void)lo, (void)hi, (void)i1;
+  return i0;
+}
+
+int uplo_vec(const double* x, const double* h, int m, double* y, int i0, int i1) {
+#ifdef TFMEX_X86
+  switch (path()) {
+    case Path::avx512: return avx512::uplo_wide(x, h, m, y, i0, i1);
+    case Path::avx2: return avx2::uplo_wide(x, h, m, y, i0, i1);
+    case Path::portable: break;
+  }
+#endif
+  (void)x, (void)h, (void)m, (void)y, (void)i1;
+  return i0;
+}
+
+int uphi_vec(const double* x, const double* g, int m, double* y, int i0, int i1) {
+#ifdef TFMEX_X86
+  switch (path()) {
+    case Path::avx512: return avx512::uphi_wide(x, g, m, y, i0, i1);
+    case Path::avx2: return avx2::uphi_wide(x, g, m, y, i0, i1);
+    case Path::portable: break;
+  }
+#endif
+  (void)x, (void)g, (void)m, (void)y, (void)i1;
+  return i0;
+}
+
+int upboth_vec(const double* a, const double* d, const double* h, const double* g, int m,
+               double* y, int i0, int i1) {
+#ifdef TFMEX_X86
+  switch (path()) {
+    case Path::avx512: return avx512::upboth_wide(a, d, h, g, m, y, i0, i1);
+    case Path::avx2: return avx2::upboth_wide(a, d, h, g, m, y, i0, i1);
+    case Path::portable: break;
+  }
+#endif
+  (void)a, (void)d, (void)h, (void)g, (void)m, (void)y, (void)i1;
+  return i0;
+}
 
 }  // namespace
 
 namespace detail {
-void force_portable(bool on) { g_force_portable.store(on, std::memory_order_relaxed); }
+Path widest_path() { return cpu_path(); }
+void limit_path(Path p) { g_path_limit.store(static_cast<int>(p), std::memory_order_relaxed); }
+Path current_path() { return path(); }
+void force_portable(bool on) { limit_path(on ? Path::portable : Path::avx512); }
 bool vector_path() { return use_avx2(); }
 }  // namespace detail
 
@@ -278,7 +292,7 @@ void downlo(const double* x, int n, const double* h, int m, double* y) {
   if (2 * a + m - 1 >= n) a -= 1;
   if (a < 0) a = -1;
   const int interior_end = (a < half - 1 ? a : half - 1) + 1;
-  const int done = use_avx2() ? downlo_avx2(x, n, h, m, y, 0, interior_end) : 0;
+  const int done = downlo_vec(x, n, h, m, y, 0, interior_end);
   for (int i = done; i < interior_end; ++i) {
     const double* xp = x + 2 * i;
     double s = 0.0;
@@ -311,12 +325,75 @@ void downhi(const double* x, int n, const double* g, int m, double* y) {
     }
     y[i] = s;
   }
-  const int done = use_avx2() ? downhi_avx2(x, n, g, m, y, edge_end, half) : edge_end;
+  const int done = downhi_vec(x, n, g, m, y, edge_end, half);
   for (int i = done; i < half; ++i) {
     const double* xp = x + 2 * i + 1;
     double s = 0.0;
     for (int j = 0; j < m; ++j) s += g[j] * xp[-j];
     y[i] = s;
+  }
+}
+
+namespace {
+
+// One output of downlo, with the periodic reads only where its taps pass n.
+double downlo_at(const double* x, int n, const double* h, int m, int i) {
+  double s = 0.0;
+  if (2L * i + m <= n) {
+    const double* xp = x + 2 * i;
+    for (int j = 0; j < m; ++j) s += h[j] * xp[j];
+  } else {
+    int k = 2 * i;
+    for (int j = 0; j < m; ++j) {
+      s += h[j] * x[k];
+      if (++k == n) k = 0;
+    }
+  }
+  return s;
+}
+
+// One output of downhi, with the periodic reads only where its taps pass 0.
+double downhi_at(const double* x, int n, const double* g, int m, int i) {
+  double s = 0.0;
+  if (2L * i + 2 >= m) {
+    const double* xp = x + 2 * i + 1;
+    for (int j = 0; j < m; ++j) s += g[j] * xp[-j];
+  } else {
+    int k = 2 * i + 1;
+    for (int j = 0; j < m; ++j) {
+      s += g[j] * x[k];
+      if (--k < 0) k = n - 1;
+    }
+  }
+  return s;
+}
+
+}  // namespace
+
+// The vector part covers the outputs whose taps reach neither end of the
+// block, (m-1)/2 <= i < n/2 - (m-1)/2; the outputs either side of it are
+// formed one at a time.
+void downboth(const double* x, int n, const double* h, const double* g, int m, double* lo,
+              double* hi) {
+  const int half = n / 2;
+  if (half <= 0) return;
+  const int reach = m >= 1 ? (m - 1) / 2 : 0;
+  if (reach > kMaxReach) {
+    downlo(x, n, h, m, lo);
+    downhi(x, n, g, m, hi);
+    return;
+  }
+  const int start = reach < half ? reach : half;
+  int done = start;
+  if (m >= 1 && half - reach > start)
+    done = downboth_vec(x, h, g, m, lo, hi, start, half - reach);
+  for (int i = 0; i < start; ++i) {
+    lo[i] = downlo_at(x, n, h, m, i);
+    hi[i] = downhi_at(x, n, g, m, i);
+  }
+  for (int i = done; i < half; ++i) {
+    lo[i] = downlo_at(x, n, h, m, i);
+    hi[i] = downhi_at(x, n, g, m, i);
   }
 }
 
@@ -339,7 +416,7 @@ void uplo(const double* x, int n, const double* h, int m, double* y) {
     y[2 * i] = se;
     y[2 * i + 1] = so;
   }
-  const int done = use_avx2() ? uplo_avx2(x, h, m, y, edge_end, n) : edge_end;
+  const int done = uplo_vec(x, h, m, y, edge_end, n);
   for (int i = done; i < n; ++i) {
     const double* xp = x + i;
     double se = 0.0, so = 0.0;
@@ -354,7 +431,7 @@ void uphi(const double* x, int n, const double* g, int m, double* y) {
   if (n <= 0) return;
   const int ce = (m + 1) / 2, co = m / 2;
   const int interior_end = n - ce > 0 ? n - ce : 0;
-  const int done = use_avx2() ? uphi_avx2(x, g, m, y, 0, interior_end) : 0;
+  const int done = uphi_vec(x, g, m, y, 0, interior_end);
   for (int i = done; i < interior_end; ++i) {
     const double* xp = x + i;
     double se = 0.0, so = 0.0;
@@ -415,7 +492,7 @@ void upboth(const double* a, const double* d, int n, const double* h, const doub
     y[2 * i + 1] = lo + ho;
   };
   for (int i = 0; i < lo_end; ++i) edge(i);
-  const int done = use_avx2() ? upboth_avx2(a, d, h, g, m, y, lo_end, hi_begin) : lo_end;
+  const int done = upboth_vec(a, d, h, g, m, y, lo_end, hi_begin);
   for (int i = done; i < hi_begin; ++i) {
     const double* ap = a + i;
     const double* dp = d + i;

@@ -17,6 +17,11 @@ void mirrorfilt(const double* h, double* g, int m);
 void downlo(const double* x, int n, const double* h, int m, double* y);
 // y[i] = sum_j g[j] x[(2i + 1 - j) mod n], i = 0 .. n/2 - 1.
 void downhi(const double* x, int n, const double* g, int m, double* y);
+// Both analysis halves of one block at once: lo = downlo(x, n, h, m) and
+// hi = downhi(x, n, g, m), each output the same double as the separate
+// routines give, with x read once. lo and hi must not overlap x or each other.
+void downboth(const double* x, int n, const double* h, const double* g, int m, double* lo,
+              double* hi);
 // Transpose of downlo: n values in, 2n out.
 // y[2i] = sum_{j<ce} h[2j] x[(i-j) mod n], y[2i+1] = sum_{j<co} h[2j+1] x[(i-j) mod n].
 void uplo(const double* x, int n, const double* h, int m, double* y);
@@ -38,11 +43,17 @@ void adddouble(const double* a, const double* b, int n, double* out);
 // dst[k] += src[k].
 void copyadd(const double* src, double* dst, int n);
 
-// The filter routines take an AVX2 path where the processor has it and a
-// portable one otherwise; both give the same doubles. force_portable(true)
-// makes this copy of the routines take the portable path (for tests and
-// benchmarks); vector_path() tells which path is taken now.
+// The filter routines take the widest vector path the processor has (AVX-512,
+// then AVX2) and a portable one otherwise; every path gives the same doubles.
+// limit_path caps the path for this copy of the routines (for tests and
+// benchmarks); force_portable(true) is limit_path(portable) and
+// force_portable(false) lifts the cap. vector_path() tells whether a vector
+// path is taken now.
 namespace detail {
+enum class Path { portable = 0, avx2 = 1, avx512 = 2 };
+Path widest_path();
+void limit_path(Path p);
+Path current_path();
 void force_portable(bool on);
 bool vector_path();
 }  // namespace detail
