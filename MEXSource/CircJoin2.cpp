@@ -18,12 +18,12 @@ using namespace tfmex::periodized;
 
 // Inverse transform of an nr x nc array (square: nr = nc = n = 2^J, and
 // 0 <= L): J - L synthesis stages, rows before columns in every stage. g is
-// the high-pass filter, h the low-pass one; s holds four vectors of n values.
+// the high-pass filter, h the low-pass one; s holds four vectors of n values
+// (the second takes each synthesised line before it goes back in place).
 void idpwt2(const double* wc, int nr, int nc, int L, int J, const double* g, const double* h,
             int m, double* x, double* s) {
   const int n = nr;
   double* s1 = s + n;
-  double* s2 = s + 2 * static_cast<long>(n);
   copydouble(wc, x, nr * nc);
   if (L >= J) return;
   int k = L <= 0 ? 1 : 1 << L;
@@ -33,16 +33,14 @@ void idpwt2(const double* wc, int nr, int nc, int L, int J, const double* g, con
     tfmex::image::transpose_block(x, c, n);
     for (int r = 0; r < c; ++r) {
       double* row = x + static_cast<long>(r) * n;
-      uplo(row, k, h, m, s1);
-      uphi(row + k, k, g, m, s2);
-      adddouble(s1, s2, c, row);
+      upboth(row, row + k, k, h, g, m, s1);
+      copydouble(s1, row, c);
     }
     tfmex::image::transpose_block(x, c, n);
     for (int q = 0; q < c; ++q) {
       double* col = x + static_cast<long>(q) * n;
-      uplo(col, k, h, m, s1);
-      uphi(col + k, k, g, m, s2);
-      adddouble(s1, s2, c, col);
+      upboth(col, col + k, k, h, g, m, s1);
+      copydouble(s1, col, c);
     }
     k = c;
   }

@@ -34,9 +34,8 @@ void dpwt(const double* x, int n, int ncols, int L, int J, const double* g, cons
     double* lo = tmp;
     for (int j = J - 1; j >= L; --j) {
       const int k = 1 << (j + 1);
-      downhi(in, k, g, m, w + k / 2);
       double* dst = j == L ? w : lo;
-      downlo(in, k, h, m, dst);
+      downboth(in, k, h, g, m, dst, w + k / 2);
       in = dst;
       lo += k / 2;
     }

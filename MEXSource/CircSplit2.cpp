@@ -34,16 +34,14 @@ void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const
     for (int c = 0; c < k; ++c) {
       double* col = wc + static_cast<long>(c) * n;
       copydouble(col, s0, k);
-      downlo(s0, k, h, m, col);
-      downhi(s0, k, g, m, col + half);
+      downboth(s0, k, h, g, m, col, col + half);
     }
     // The rows, each as a contiguous column of the transposed block.
     tfmex::image::transpose_block(wc, k, n);
     for (int r = 0; r < k; ++r) {
       double* row = wc + static_cast<long>(r) * n;
       copydouble(row, s0, k);
-      downlo(s0, k, h, m, row);
-      downhi(s0, k, g, m, row + half);
+      downboth(s0, k, h, g, m, row, row + half);
     }
     tfmex::image::transpose_block(wc, k, n);
   }

@@ -19,12 +19,12 @@ using namespace tfmex::periodized;
 
 // Packet table over D stages (0 <= D <= J): T receives n * (D + 1) values,
 // column 0 first; every column is made from the one before it. g is the
-// high-pass filter, h the low-pass one; work holds three vectors of n values.
+// high-pass filter, h the low-pass one; work holds n values (the first of its
+// vectors takes a copy of each parent block, whose halves are filtered straight
+// into their places in the child column).
 void wpd(const double* x, int n, int D, const double* g, const double* h, int m, double* T,
          double* work) {
   double* w0 = work;
-  double* w1 = work + n;
-  double* w2 = work + 2 * static_cast<long>(n);
   copydouble(x, T, n);
   if (D <= 0) return;
   int e = n, c = 1;
@@ -34,12 +34,9 @@ void wpd(const double* x, int n, int D, const double* g, const double* h, int m,
     const int half = e / 2;
     for (int j = 0; j < c; ++j) {
       copydouble(parent + static_cast<long>(j) * e, w0, e);
-      downlo(w0, e, h, m, w1);
-      downhi(w0, e, g, m, w2);
       const long lo = 2L * j + (j % 2);
       const long hi = 2L * j + 1 - (j % 2);
-      copydouble(w1, child + lo * half, half);
-      copydouble(w2, child + hi * half, half);
+      downboth(w0, e, h, g, m, child + lo * half, child + hi * half);
     }
     e = half;
     c *= 2;

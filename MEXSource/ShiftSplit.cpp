@@ -28,7 +28,8 @@ void rshift(const double* src, double* dst, int k) {
 
 // Forward transform over D stages (0 <= D <= J): T receives n * (D + 1)
 // values, column 0 first. g is the high-pass filter, h the low-pass one; work
-// holds six vectors of n values.
+// holds six vectors of n values, of which the first two (the block and its
+// shifted copy) are used: the filtered halves go straight into the table.
 void tiwt(const double* x, int n, int D, const double* g, const double* h, int m, double* T,
           double* work) {
   double* w[6];
@@ -43,14 +44,9 @@ void tiwt(const double* x, int n, int D, const double* g, const double* h, int m
       const long at = static_cast<long>(j) * e;
       copydouble(T + at, w[0], e);
       rshift(w[0], w[1], e);
-      downhi(w[0], e, g, m, w[2]);
-      downhi(w[1], e, g, m, w[3]);
-      downlo(w[0], e, h, m, w[4]);
-      downlo(w[1], e, h, m, w[5]);
-      copydouble(w[2], detail + at, half);
-      copydouble(w[3], detail + at + half, half);
-      copydouble(w[4], T + at, half);
-      copydouble(w[5], T + at + half, half);
+      // Both halves of both paths go straight to their places in the table.
+      downboth(w[0], e, h, g, m, T + at, detail + at);
+      downboth(w[1], e, h, g, m, T + at + half, detail + at + half);
     }
     e = half;
     c *= 2;

@@ -38,6 +38,25 @@ void BM_downlo_downhi(benchmark::State& state) {
 }
 BENCHMARK(BM_downlo_downhi)->ArgsProduct({{1 << 10, 1 << 14, 1 << 17, 1 << 20}, {2, 4, 8, 20}, {0, 1}});
 
+// Both halves at once (the multilevel analysis path), on the widest path.
+void BM_downboth(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0)), m = static_cast<int>(state.range(1));
+  pk::detail::force_portable(state.range(2) != 0);
+  const auto x = noise(n), h = noise(m), g = noise(m);
+  std::vector<double> a(n / 2), d(n / 2);
+  for (auto _ : state) {
+    pk::downboth(x.data(), n, h.data(), g.data(), m, a.data(), d.data());
+    benchmark::DoNotOptimize(a.data());
+    benchmark::DoNotOptimize(d.data());
+  }
+  pk::detail::force_portable(false);
+  state.counters["ns/sample"] = benchmark::Counter(
+      static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["madd/s"] = benchmark::Counter(static_cast<double>(n) * m,
+                                                benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_downboth)->ArgsProduct({{1 << 10, 1 << 14, 1 << 17, 1 << 20}, {2, 4, 8, 20}, {0}});
+
 void BM_uplo_uphi(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0)), m = static_cast<int>(state.range(1));
   pk::detail::force_portable(state.range(2) != 0);
