@@ -27,13 +27,16 @@ void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const
            double* wc, double* s) {
   const int n = nr;
   double* s0 = s;
-  copydouble(x, wc, nr * nc);
+  // The first stage reads every column whole, so it takes them from x
+  // itself; wc needs a copy of x only when no stage runs.
+  if (L >= J) copydouble(x, wc, nr * nc);
   for (int j = J - 1; j >= L; --j) {
     const int k = 1 << (j + 1);
     const int half = k / 2;
+    const double* from = j == J - 1 ? x : wc;
     for (int c = 0; c < k; ++c) {
       double* col = wc + static_cast<long>(c) * n;
-      copydouble(col, s0, k);
+      copydouble(from + static_cast<long>(c) * n, s0, k);
       downboth(s0, k, h, g, m, col, col + half);
     }
     // The rows, each as a contiguous column of the transposed block.

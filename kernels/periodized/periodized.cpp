@@ -1,6 +1,7 @@
 #include "periodized.h"
 
 #include <atomic>
+#include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -507,7 +508,14 @@ void upboth(const double* a, const double* d, int n, const double* h, const doub
   for (int i = hi_begin; i < n; ++i) edge(i);
 }
 
+// Blocks that do not overlap are copied as bytes, which moves every double
+// unchanged; overlapping ones keep the element loop in increasing k.
 void copydouble(const double* src, double* dst, int n) {
+  if (n <= 0) return;
+  if (dst + n <= src || src + n <= dst) {
+    std::memcpy(dst, src, static_cast<std::size_t>(n) * sizeof(double));
+    return;
+  }
   for (int k = 0; k < n; ++k) dst[k] = src[k];
 }
 
