@@ -197,9 +197,9 @@ inline V vzip_second(V e, V o) { return vpick(e, o, 4, 12, 5, 13, 6, 14, 7, 15);
 
 #endif
 
-// The vector part of each routine on the path taken now. Each returns the
-// first output (or input) it left to the scalar loops: its i0 on the portable
-// path.
+// The vector part of downlo and downhi on the path taken now (their AVX2
+// loops serve the AVX-512 path too). Each returns the first output it left to
+// the scalar loops: its i0 on the portable path.
 int downlo_vec(const double* x, int n, const double* h, int m, double* y, int i0, int i1) {
 #ifdef TFMEX_X86
   if (path() != Path::portable) return downlo_avx2(x, n, h, m, y, i0, i1);
@@ -216,55 +216,23 @@ int downhi_vec(const double* x, int n, const double* g, int m, double* y, int i0
   return i0;
 }
 
-int downboth_vec(const double* x, const double* h, const double* g, int m, double* lo, double* hi,
-                 int i0, int i1) {
 #ifdef TFMEX_X86
+// The vector part of a routine written in wide_kernels.inc, on the path
+// taken now: its AVX-512 or its AVX2 build, or none (i0) on the portable path.
+template <class Wide8, class Wide4>
+int vector_part(int i0, Wide8 wide8, Wide4 wide4) {
   switch (path()) {
-    case Path::avx512: return avx512::downboth_wide(x, h, g, m, lo, hi, i0, i1);
-    case Path::avx2: return avx2::downboth_wide(x, h, g, m, lo, hi, i0, i1);
+    case Path::avx512: return wide8();
+    case Path::avx2: return wide4();
     case Path::portable: break;
   }
-#endif
-  (void)x, (void)h, (void)g, (void)m, (void)lo, (void)hi, (void)i1;
   return i0;
 }
-
-int uplo_vec(const double* x, const double* h, int m, double* y, int i0, int i1) {
-#ifdef TFMEX_X86
-  switch (path()) {
-    case Path::avx512: return avx512::uplo_wide(x, h, m, y, i0, i1);
-    case Path::avx2: return avx2::uplo_wide(x, h, m, y, i0, i1);
-    case Path::portable: break;
-  }
+#define TFMEX_VECTOR_PART(i0, call) \
+  vector_part((i0), [&] { return avx512::call; }, [&] { return avx2::call; })
+#else
+#define TFMEX_VECTOR_PART(i0, call) (i0)
 #endif
-  (void)x, (void)h, (void)m, (void)y, (void)i1;
-  return i0;
-}
-
-int uphi_vec(const double* x, const double* g, int m, double* y, int i0, int i1) {
-#ifdef TFMEX_X86
-  switch (path()) {
-    case Path::avx512: return avx512::uphi_wide(x, g, m, y, i0, i1);
-    case Path::avx2: return avx2::uphi_wide(x, g, m, y, i0, i1);
-    case Path::portable: break;
-  }
-#endif
-  (void)x, (void)g, (void)m, (void)y, (void)i1;
-  return i0;
-}
-
-int upboth_vec(const double* a, const double* d, const double* h, const double* g, int m,
-               double* y, int i0, int i1) {
-#ifdef TFMEX_X86
-  switch (path()) {
-    case Path::avx512: return avx512::upboth_wide(a, d, h, g, m, y, i0, i1);
-    case Path::avx2: return avx2::upboth_wide(a, d, h, g, m, y, i0, i1);
-    case Path::portable: break;
-  }
-#endif
-  (void)a, (void)d, (void)h, (void)g, (void)m, (void)y, (void)i1;
-  return i0;
-}
 
 }  // namespace
 
@@ -387,7 +355,7 @@ void downboth(const double* x, int n, const double* h, const double* g, int m, d
   const int start = reach < half ? reach : half;
   int done = start;
   if (m >= 1 && half - reach > start)
-    done = downboth_vec(x, h, g, m, lo, hi, start, half - reach);
+    done = TFMEX_VECTOR_PART(start, downboth_wide(x, h, g, m, lo, hi, start, half - reach));
   for (int i = 0; i < start; ++i) {
     lo[i] = downlo_at(x, n, h, m, i);
     hi[i] = downhi_at(x, n, g, m, i);
@@ -417,7 +385,7 @@ void uplo(const double* x, int n, const double* h, int m, double* y) {
     y[2 * i] = se;
     y[2 * i + 1] = so;
   }
-  const int done = uplo_vec(x, h, m, y, edge_end, n);
+  const int done = TFMEX_VECTOR_PART(edge_end, uplo_wide(x, h, m, y, edge_end, n));
   for (int i = done; i < n; ++i) {
     const double* xp = x + i;
     double se = 0.0, so = 0.0;
@@ -432,7 +400,7 @@ void uphi(const double* x, int n, const double* g, int m, double* y) {
   if (n <= 0) return;
   const int ce = (m + 1) / 2, co = m / 2;
   const int interior_end = n - ce > 0 ? n - ce : 0;
-  const int done = uphi_vec(x, g, m, y, 0, interior_end);
+  const int done = TFMEX_VECTOR_PART(0, uphi_wide(x, g, m, y, 0, interior_end));
   for (int i = done; i < interior_end; ++i) {
     const double* xp = x + i;
     double se = 0.0, so = 0.0;
@@ -493,7 +461,7 @@ void upboth(const double* a, const double* d, int n, const double* h, const doub
     y[2 * i + 1] = lo + ho;
   };
   for (int i = 0; i < lo_end; ++i) edge(i);
-  const int done = upboth_vec(a, d, h, g, m, y, lo_end, hi_begin);
+  const int done = TFMEX_VECTOR_PART(lo_end, upboth_wide(a, d, h, g, m, y, lo_end, hi_begin));
   for (int i = done; i < hi_begin; ++i) {
     const double* ap = a + i;
     const double* dp = d + i;
