@@ -94,6 +94,34 @@ TEST(Bells, EndsPassThroughTheFold) {
   }
 }
 
+TEST(Bells, FoldAndUnfoldGiveTheDoublesOfTheirFormulas) {
+  // Every place of the block, the copied middle and the two folded ends, for
+  // widths from 0 to f/2 (where the ends meet).
+  for (int f : {1, 2, 8, 64}) {
+    for (int m = 0; m <= f / 2; m = m ? 2 * m : 1) {
+      SCOPED_TRACE(testing::Message() << "f " << f << " m " << m);
+      const Bell b(m);
+      const Vec x = random_vector(f, 20 + f), l = random_vector(f, 21 + m), r = random_vector(f, 22);
+      Vec out(f, 9.0), main(f, 9.0), ls(f, 9.0), rs(f, 9.0);
+      bl::fold(x.data(), l.data(), r.data(), b.bp.data(), b.bm.data(), m, f, out.data());
+      bl::unfold(x.data(), main.data(), ls.data(), rs.data(), f, m, b.bp.data(), b.bm.data());
+      Vec want_out = x, want_main = x, want_ls(f, 9.0), want_rs(f, 9.0);
+      for (int k = 0; k < m; ++k) {
+        want_out[k] = b.bp[k] * x[k] + b.bm[k] * l[f - 1 - k];
+        want_out[f - 1 - k] = b.bp[k] * x[f - 1 - k] - b.bm[k] * r[k];
+        want_ls[f - 1 - k] = x[k] * b.bm[k];
+        want_rs[k] = x[f - 1 - k] * (b.bm[k] * -1.0);
+        want_main[k] = b.bp[k] * x[k];
+        want_main[f - 1 - k] = b.bp[k] * x[f - 1 - k];
+      }
+      EXPECT_EQ(std::memcmp(out.data(), want_out.data(), 8 * f), 0);
+      EXPECT_EQ(std::memcmp(main.data(), want_main.data(), 8 * f), 0);
+      EXPECT_EQ(std::memcmp(ls.data(), want_ls.data(), 8 * f), 0);
+      EXPECT_EQ(std::memcmp(rs.data(), want_rs.data(), 8 * f), 0);
+    }
+  }
+}
+
 // Folds the blocks of f values that tile x with half-width m, transforms each
 // by the orthonormal type-IV cosine transform and back, then unfolds them
 // into one accumulator, adding the spills into the neighbours and removing

@@ -18,9 +18,12 @@ void makebell(int m, double* bp, double* bm) {
   }
 }
 
+// The m values at each end are written by the loop, so only the middle is
+// copied (the whole block when m = 0).
 void fold(const double* cur, const double* left, const double* right, const double* bp,
           const double* bm, int m, int f, double* out) {
-  periodized::copydouble(cur, out, f);
+  const int ends = m > 0 ? m : 0;
+  periodized::copydouble(cur + ends, out + ends, f - 2 * ends);
   for (int k = 0; k < m; ++k) {
     out[k] = bp[k] * cur[k] + bm[k] * left[f - 1 - k];
     out[f - 1 - k] = bp[k] * cur[f - 1 - k] - bm[k] * right[k];
@@ -38,7 +41,8 @@ void edgefold(int side, const double* src, double* buf, int f, int m, const doub
 
 void unfold(const double* y, double* main, double* lspill, double* rspill, int f, int m,
             const double* bp, const double* bm) {
-  periodized::copydouble(y, main, f);
+  const int ends = m > 0 ? m : 0;  // as in fold: the loop writes the two ends
+  periodized::copydouble(y + ends, main + ends, f - 2 * ends);
   for (int k = 0; k < m; ++k) {
     lspill[f - 1 - k] = y[k] * bm[k];
     rspill[k] = y[f - 1 - k] * (bm[k] * -1.0);
