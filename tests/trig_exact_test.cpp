@@ -200,6 +200,17 @@ TEST(TrigExact, TypeFourCosineMatchesTheFullEmbedding) {
         auto inplace = x;
         tk::trigc4(inplace.data(), inplace.data(), wg.data(), static_cast<int>(n));
         EXPECT_SAME_BITS(inplace, want, "trigc4 in place");
+        // In two steps, the tables kept over a second signal and in place.
+        std::vector<double> tables(6 * n, 5.0), work(4 * n, 5.0), twice(n, -1.0);
+        tk::trigc4_tables(tables.data(), static_cast<int>(n));
+        tk::trigc4_tabled(x.data(), twice.data(), work.data(), tables.data(), static_cast<int>(n));
+        EXPECT_SAME_BITS(twice, want, "trigc4_tabled");
+        const auto other = signal(n, (kind + 1) % kKinds, 500 + J);
+        std::vector<double> other_want(n);
+        ref::trigc4(other.data(), other_want.data(), ww.data(), static_cast<int>(n));
+        twice = other;
+        tk::trigc4_tabled(twice.data(), twice.data(), work.data(), tables.data(), static_cast<int>(n));
+        EXPECT_SAME_BITS(twice, other_want, "trigc4_tabled again, in place");
       }
     }
   });

@@ -75,6 +75,14 @@ void realft(double* data, int N, int isign);
 // own inverse.
 void trigc4(const double* x, double* out, double* work, int n);
 
+// trigc4 in two steps, for callers that transform many blocks of one length:
+// trigc4_tables fills tables[0 .. 6n-5] (tables[0 .. 1] for n = 1) with the
+// twiddles trigc4 makes on every call, which depend on n alone, and
+// trigc4_tabled then transforms x with them, work holding 4n values. The
+// results are the doubles of trigc4. tables must not overlap work, x or out.
+void trigc4_tables(double* tables, int n);
+void trigc4_tabled(const double* x, double* out, double* work, const double* tables, int n);
+
 }  // namespace tfmex::trig
 
 #endif
