@@ -40,9 +40,17 @@ void cpsynthesis(const double* table, int n, int D, double* out, double* bm, dou
     // included). That saves a pass to zero acc and one to add it to out.
     double* const sum = d == D ? out : acc;
     fillzeros(sum, n);
+    // One set of cosine transform twiddles per level, as in BellSplit: behind
+    // the 4f values of the transform's passes, whose first f receive main.
+    double* const tables = work + 4L * f;
+    if (e > 1) tfmex::trig::trigc4_tables(tables, f);
     for (int i = 0; i < e; ++i) {
       const long s = static_cast<long>(i) * f;
-      tfmex::trig::trigc4(column + s, y, work, f);
+      if (e > 1) {
+        tfmex::trig::trigc4_tabled(column + s, y, work, tables, f);
+      } else {
+        tfmex::trig::trigc4(column + s, y, work, f);
+      }
       unfold(y, main, lspill, rspill, f, m, bp, bm);
       copyadd(main, sum + s, f);
       if (i > 0) {
