@@ -29,6 +29,7 @@ void cpsynthesis(const double* table, int n, int D, double* out, double* bm, dou
                  double* y, double* lspill, double* rspill, double* acc, double* work) {
   const int m = (n >> D) / 2;
   makebell(m, bp, bm);
+  work = tfmex::trig::trigc4_scratch(work, n);
   double* main = work;
   for (int d = D; d >= 0; --d) {
     const int e = 1 << d;

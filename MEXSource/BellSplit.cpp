@@ -29,6 +29,7 @@ void bellsplit(const double* x, double* table, double* work, double* bm, double*
                double* edge, double* block, int D, int n) {
   const int m = (n >> D) / 2;
   makebell(m, bp, bm);
+  work = tfmex::trig::trigc4_scratch(work, n);
   for (int d = D; d >= 0; --d) {
     const int e = 1 << d;
     const int f = n >> d;

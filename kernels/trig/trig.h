@@ -83,6 +83,17 @@ void trigc4(const double* x, double* out, double* work, int n);
 void trigc4_tables(double* tables, int n);
 void trigc4_tabled(const double* x, double* out, double* work, const double* tables, int n);
 
+// The first place of a workspace of 8n values (n >= 1 a power of two) that
+// lies on a 32-byte boundary, at most three values in: trigc4's vector passes
+// run faster on scratch aligned so. trigc4 uses 8n - 4 values for n >= 2 (and
+// trigc4_tabled with its tables 10f - 4 for f <= n/2), so the scratch still
+// fits from there; for n = 1 it is work itself.
+inline double* trigc4_scratch(double* work, int n) {
+  if (n < 2) return work;
+  const unsigned long misalign = reinterpret_cast<unsigned long>(work) % 32;
+  return misalign % 8 != 0 || misalign == 0 ? work : work + (32 - misalign) / 8;
+}
+
 }  // namespace tfmex::trig
 
 #endif
