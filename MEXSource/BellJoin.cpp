@@ -29,30 +29,43 @@ void cpsynthesis(const double* table, int n, int D, double* out, double* bm, dou
                  double* y, double* lspill, double* rspill, double* acc, double* work) {
   const int m = (n >> D) / 2;
   makebell(m, bp, bm);
-  fillzeros(out, n);
+  work = tfmex::trig::trigc4_scratch(work, n);
   double* main = work;
   for (int d = D; d >= 0; --d) {
     const int e = 1 << d;
     const int f = n >> d;
     const double* column = table + static_cast<long>(d) * n;
-    fillzeros(acc, n);
+    // The first level is summed in out itself. Adding it to a zeroed out
+    // would give the same doubles: a level's sum starts from +0.0, so no
+    // value of it is -0.0, and 0.0 + v is v for every other v (a NaN
+    // included). That saves a pass to zero acc and one to add it to out.
+    double* const sum = d == D ? out : acc;
+    fillzeros(sum, n);
+    // One set of cosine transform twiddles per level, as in BellSplit: behind
+    // the 4f values of the transform's passes, whose first f receive main.
+    double* const tables = work + 4L * f;
+    if (e > 1) tfmex::trig::trigc4_tables(tables, f);
     for (int i = 0; i < e; ++i) {
       const long s = static_cast<long>(i) * f;
-      tfmex::trig::trigc4(column + s, y, work, f);
-      unfold(y, main, lspill, rspill, f, m, bp, bm);
-      copyadd(main, acc + s, f);
-      if (i > 0) {
-        edgeadd(1, lspill, acc + s - f, f, m);
+      if (e > 1) {
+        tfmex::trig::trigc4_tabled(column + s, y, work, tables, f);
       } else {
-        edgeunfold(1, acc, f, m, bp);
+        tfmex::trig::trigc4(column + s, y, work, f);
+      }
+      unfold(y, main, lspill, rspill, f, m, bp, bm);
+      copyadd(main, sum + s, f);
+      if (i > 0) {
+        edgeadd(1, lspill, sum + s - f, f, m);
+      } else {
+        edgeunfold(1, sum, f, m, bp);
       }
       if (i < e - 1) {
-        edgeadd(2, rspill, acc + s + f, f, m);
+        edgeadd(2, rspill, sum + s + f, f, m);
       } else {
-        edgeunfold(2, acc + s, f, m, bp);
+        edgeunfold(2, sum + s, f, m, bp);
       }
     }
-    copyadd(acc, out, n);
+    if (d != D) copyadd(acc, out, n);
   }
 }
 

@@ -29,10 +29,17 @@ void bellsplit(const double* x, double* table, double* work, double* bm, double*
                double* edge, double* block, int D, int n) {
   const int m = (n >> D) / 2;
   makebell(m, bp, bm);
+  work = tfmex::trig::trigc4_scratch(work, n);
   for (int d = D; d >= 0; --d) {
     const int e = 1 << d;
     const int f = n >> d;
     double* column = table + static_cast<long>(d) * n;
+    // The blocks of a level share one length, so the cosine transform's
+    // twiddles are made once per level, behind the 4f values its passes use
+    // (10f - 4 <= 8n values in all, since f <= n/2 when there are two blocks
+    // or more). A single block takes trigc4 itself.
+    double* const tables = work + 4L * f;
+    if (e > 1) tfmex::trig::trigc4_tables(tables, f);
     for (int i = 0; i < e; ++i) {
       const long s = static_cast<long>(i) * f;
       // With a single block both sides are written into the one buffer, at
@@ -50,7 +57,11 @@ void bellsplit(const double* x, double* table, double* work, double* bm, double*
         right = x + (s + f);
       }
       fold(x + s, left, right, bp, bm, m, f, block);
-      tfmex::trig::trigc4(block, column + s, work, f);
+      if (e > 1) {
+        tfmex::trig::trigc4_tabled(block, column + s, work, tables, f);
+      } else {
+        tfmex::trig::trigc4(block, column + s, work, f);
+      }
     }
   }
 }

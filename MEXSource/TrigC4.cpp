@@ -24,6 +24,9 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
 
   plhs[0] = gw::create(rows, cols);
   mxArray* scratch = gw::create(8 * n, 1);
-  tfmex::trig::trigc4(gw::data(x), mxGetPr(plhs[0]), mxGetPr(scratch), static_cast<int>(n));
+  // The transform's scratch starts on a 32-byte boundary within the workspace.
+  const int len = static_cast<int>(n);
+  tfmex::trig::trigc4(gw::data(x), mxGetPr(plhs[0]),
+                      tfmex::trig::trigc4_scratch(mxGetPr(scratch), len), len);
   gw::release(scratch);
 }

@@ -1,12 +1,14 @@
 """Prints the benchmark table from Google Benchmark's JSON (ours and the FFTW
 peers) and bench/peers.py's JSON (PyWavelets, scipy.fft): our median, the
 peer's median, and the ratio peer / ours (above 1: ours is faster). Then the
-plug-ins without a peer, and the peak resident memory of one process per
+plug-ins without a peer, the cosine packet plug-ins against D + 1 calls of
+TrigC4 at their length, and the peak resident memory of one process per
 plug-in at the largest size.
 
     python3 bench/table.py OURS.json PEERS.json [BENCH_BINARY]
 """
 import json
+import re
 import resource
 import subprocess
 import sys
@@ -98,6 +100,8 @@ def main():
     for r in rows:
         print("  ".join(c.ljust(w) for c, w in zip(r, widths)))
 
+    cosine_packets(ours)
+
     # Everything of ours, peers or not: checked host, direct call, counters.
     print()
     print("Every plug-in: direct call median, checked (embedded host) median, ns/sample, madd/s")
@@ -120,6 +124,43 @@ def main():
 
     if len(sys.argv) > 3:
         peak_memory(sys.argv[3])
+
+
+BELL_TARGET = 1.2
+
+
+def cosine_packets(ours):
+    """BellSplit and BellJoin at depth D against D + 1 calls of TrigC4 of the
+    same length (bench/bells_bench.cpp), one row per (n, D): a table of depth
+    D costs D + 1 levels of type-IV cosine transforms whose lengths sum to n."""
+    ref, runs = {}, []
+    for name, ns in ours.items():
+        m = re.match(r"BM_BellRef_TrigC4/n:(\d+)", name)
+        if m:
+            ref[int(m.group(1))] = ns
+        m = re.match(r"BM_(BellSplit|BellJoin)/n:(\d+)/D:(\d+)", name)
+        if m:
+            runs.append((m.group(1), int(m.group(2)), int(m.group(3)), ns))
+    if not runs:
+        return
+    rows = []
+    for plugin, n, D, ns in sorted(runs, key=lambda r: (r[0] != "BellSplit", r[1], r[2])):
+        one = ref.get(n)
+        yard = (D + 1) * one if one else None
+        ratio = ns / yard if yard else None
+        rows.append((f"{plugin} n={n} D={D}", fmt(ns), fmt(yard),
+                     f"{ratio:.2f}x" if ratio else "-",
+                     ("over" if ratio > BELL_TARGET else "ok") if ratio else ""))
+    print()
+    print(f"Cosine packets against D + 1 calls of TrigC4 of length n "
+          f"(target: ours / yardstick <= {BELL_TARGET:.2f}x)")
+    header = ("case", "ours", "(D+1) x TrigC4", "ours / yardstick", "")
+    widths = [max(len(r[i]) for r in rows + [header]) for i in range(5)]
+    line = "  ".join(h.ljust(w) for h, w in zip(header, widths)).rstrip()
+    print(line)
+    print("-" * len(line))
+    for r in rows:
+        print("  ".join(c.ljust(w) for c, w in zip(r, widths)).rstrip())
 
 
 def peak_memory(binary):

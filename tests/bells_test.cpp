@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "kernels/bells/bells.h"
+#include "kernels/trig/simd.h"
 #include "kernels/trig/trig.h"
 #include "support.h"
 
@@ -91,6 +92,57 @@ TEST(Bells, EndsPassThroughTheFold) {
     if (2 * m < f) {
       EXPECT_EQ(acc[m], x[m]);  // the middle is left alone
     }
+  }
+}
+
+bool same_bits(const Vec& a, const Vec& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), 8 * a.size()) == 0;
+}
+
+TEST(Bells, EndRoutinesGiveTheDoublesOfTheirFormulasOnBothPaths) {
+  // Every place of the block, the copied middle and the two ends, for widths
+  // on either side of the four-place vector steps up to f/2 (where the ends
+  // meet), with the vector loops on and off.
+  for (const bool simd : {false, true}) {
+    const bool before = tfmex::trig::set_simd(simd);
+    for (int f : {1, 2, 8, 16, 64, 256}) {
+      for (int m : {0, 1, 3, 4, 5, 7, 8, 13, 32, 37, 128}) {
+        if (m > f / 2) continue;
+        SCOPED_TRACE(testing::Message() << "simd " << simd << " f " << f << " m " << m);
+        const Bell b(m);
+        const double *bp = b.bp.data(), *bm = b.bm.data();
+        Vec x = random_vector(f, 20 + f), l = random_vector(f, 21 + m), r = random_vector(f, 22);
+        x[0] = -0.0;
+        Vec out(f, 9.0), main(f, 9.0), ls(f, 9.0), rs(f, 9.0), buf(f, 9.0), acc = x;
+        bl::fold(x.data(), l.data(), r.data(), bp, bm, m, f, out.data());
+        bl::unfold(x.data(), main.data(), ls.data(), rs.data(), f, m, bp, bm);
+        bl::edgefold(1, x.data(), buf.data(), f, m, bp, bm);
+        bl::edgefold(2, x.data(), buf.data(), f, m, bp, bm);
+        bl::edgeunfold(1, acc.data(), f, m, bp);
+        bl::edgeunfold(2, acc.data(), f, m, bp);
+        Vec want_out = x, want_main = x, want_ls(f, 9.0), want_rs(f, 9.0), want_buf(f, 9.0),
+            want_acc = x;
+        for (int k = 0; k < m; ++k) {
+          want_out[k] = bp[k] * x[k] + bm[k] * l[f - 1 - k];
+          want_out[f - 1 - k] = bp[k] * x[f - 1 - k] - bm[k] * r[k];
+          want_ls[f - 1 - k] = x[k] * bm[k];
+          want_rs[k] = x[f - 1 - k] * (bm[k] * -1.0);
+          want_main[k] = bp[k] * x[k];
+          want_main[f - 1 - k] = bp[k] * x[f - 1 - k];
+          want_buf[f - 1 - k] = x[k] * (1.0 - bp[k]) / bm[k];
+          want_buf[k] = -x[f - 1 - k] * (1.0 - bp[k]) / bm[k];
+          want_acc[k] = x[k] + x[k] * (1.0 - bp[k]) / bp[k];
+          want_acc[f - 1 - k] = x[f - 1 - k] + x[f - 1 - k] * (1.0 - bp[k]) / bp[k];
+        }
+        EXPECT_TRUE(same_bits(out, want_out));
+        EXPECT_TRUE(same_bits(main, want_main));
+        EXPECT_TRUE(same_bits(ls, want_ls));
+        EXPECT_TRUE(same_bits(rs, want_rs));
+        EXPECT_TRUE(same_bits(buf, want_buf));
+        EXPECT_TRUE(same_bits(acc, want_acc));
+      }
+    }
+    tfmex::trig::set_simd(before);
   }
 }
 

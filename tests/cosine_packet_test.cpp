@@ -3,8 +3,12 @@
 // double), energy per column, the two extreme depths, reconstruction from
 // one column and from the whole table, shapes, the depth rounding and range,
 // and the messages in their order.
+#include <algorithm>
 #include <cfloat>
+#include <cmath>
+#include <cstring>
 
+#include "kernels/trig/simd.h"
 #include "kernels/trig/trig.h"
 #include "support.h"
 
@@ -126,6 +130,101 @@ TEST(CosinePackets, DepthIsReadByHalfUpTruncation) {
     EXPECT_EQ(run("BellSplit", {x, Array::scalar(D), Array::scalar(0)}).cols(), cols) << D;
   // Only the first value of the depth is read.
   EXPECT_EQ(run("BellSplit", {x, Array::row({1, 99}), Array::scalar(0)}).cols(), 2u);
+}
+
+// The table and the synthesis step by step as the formulas state them: every
+// block copied whole before its ends are folded or unfolded, every level's
+// sum zeroed and then added into a zeroed result.
+Vec plain_table(const Vec& x, int D) {
+  const int n = static_cast<int>(x.size()), m = (n >> D) / 2;
+  Vec bp(n), bm(n), edge(n), block(n), work(8 * n), T(static_cast<std::size_t>(n) * (D + 1));
+  for (int k = 0; k < m; ++k) {
+    bp[k] = std::sin(((k + 0.5) / m + 1.0) * 3.141592653589793 * 0.25);
+    bm[k] = std::sqrt(1.0 - bp[k] * bp[k]);
+  }
+  for (int d = D; d >= 0; --d) {
+    const int f = n >> d;
+    for (int s = 0; s < n; s += f) {
+      if (s == 0)
+        for (int k = 0; k < m; ++k) edge[f - 1 - k] = x[k] * (1.0 - bp[k]) / bm[k];
+      if (s + f == n)
+        for (int k = 0; k < m; ++k) edge[k] = -x[s + f - 1 - k] * (1.0 - bp[k]) / bm[k];
+      const double* left = s == 0 ? edge.data() : &x[s - f];
+      const double* right = s + f == n ? edge.data() : &x[s + f];
+      for (int k = 0; k < f; ++k) block[k] = x[s + k];
+      for (int k = 0; k < m; ++k) {
+        block[k] = bp[k] * x[s + k] + bm[k] * left[f - 1 - k];
+        block[f - 1 - k] = bp[k] * x[s + f - 1 - k] - bm[k] * right[k];
+      }
+      tfmex::trig::trigc4(block.data(), &T[static_cast<std::size_t>(d) * n + s], work.data(), f);
+    }
+  }
+  return T;
+}
+
+Vec plain_join(const Vec& T, int n, int D) {
+  const int m = (n >> D) / 2;
+  Vec bp(n), bm(n), y(n), main(n), ls(n), rs(n), acc(n), out(n, 0.0), work(8 * n);
+  for (int k = 0; k < m; ++k) {
+    bp[k] = std::sin(((k + 0.5) / m + 1.0) * 3.141592653589793 * 0.25);
+    bm[k] = std::sqrt(1.0 - bp[k] * bp[k]);
+  }
+  for (int d = D; d >= 0; --d) {
+    const int f = n >> d;
+    for (double& a : acc) a = 0.0;
+    for (int s = 0; s < n; s += f) {
+      tfmex::trig::trigc4(&T[static_cast<std::size_t>(d) * n + s], y.data(), work.data(), f);
+      for (int k = 0; k < f; ++k) main[k] = y[k];
+      for (int k = 0; k < m; ++k) {
+        ls[f - 1 - k] = y[k] * bm[k];
+        rs[k] = y[f - 1 - k] * (bm[k] * -1.0);
+        main[k] = bp[k] * y[k];
+        main[f - 1 - k] = bp[k] * y[f - 1 - k];
+      }
+      for (int k = 0; k < f; ++k) acc[s + k] += main[k];
+      for (int k = 0; k < m; ++k) {
+        double& l = s == 0 ? acc[k] : acc[s - 1 - k];
+        l = s == 0 ? l + l * (1.0 - bp[k]) / bp[k] : l + ls[f - 1 - k];
+        double& r = s + f == n ? acc[s + f - 1 - k] : acc[s + f + k];
+        r = s + f == n ? r + r * (1.0 - bp[k]) / bp[k] : r + rs[k];
+      }
+    }
+    for (int k = 0; k < n; ++k) out[k] += acc[k];
+  }
+  return out;
+}
+
+bool same_bits(const Vec& a, const Vec& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), 8 * a.size()) == 0;
+}
+
+TEST(CosinePackets, SameDoublesAsThePlainSteps) {
+  // Random signals and tables at every depth, zeros of both signs among
+  // them; the cosine transform of the reference taken on both of its paths.
+  for (const bool simd : {false, true}) {
+    const bool before = tfmex::trig::set_simd(simd);
+    for (int n = 1; n <= 4096; n *= 2) {
+      const int J = log2i(n);
+      Vec x = random_vector(n, 900 + n);
+      for (int k = 0; k < n; k += 7) x[k] = k % 2 ? -0.0 : 0.0;
+      for (int D = 0; D <= J; ++D) {
+        SCOPED_TRACE(testing::Message() << "simd " << simd << " n " << n << " D " << D);
+        const Array T = run("BellSplit", {Array::row(x), Array::scalar(D), Array::scalar(0)});
+        EXPECT_TRUE(same_bits(T.values(), plain_table(x, D)));
+        Vec t = random_vector(static_cast<std::size_t>(n) * (D + 1), 1000 + n + D);
+        for (std::size_t k = 0; k < t.size(); k += 5) t[k] = k % 2 ? -0.0 : 0.0;
+        if (n > 2 && D > 0) std::fill(t.begin(), t.begin() + n, -0.0);  // a level of -0.0 alone
+        EXPECT_TRUE(same_bits(run("BellJoin", {Array::matrix(n, D + 1, t)}).values(), plain_join(t, n, D)));
+        EXPECT_TRUE(same_bits(run("BellJoin", {T}).values(), plain_join(T.values(), n, D)));
+      }
+    }
+    // All of a one-level table -0.0: the sum is +0.0 wherever 0.0 + v gives it.
+    for (int n : {1, 8, 64}) {
+      const Vec t(n, -0.0);
+      EXPECT_TRUE(same_bits(run("BellJoin", {Array::matrix(n, 1, t)}).values(), plain_join(t, n, 0)));
+    }
+    tfmex::trig::set_simd(before);
+  }
 }
 
 TEST(CosinePackets, MessagesInTheirOrder) {

@@ -200,9 +200,61 @@ TEST(TrigExact, TypeFourCosineMatchesTheFullEmbedding) {
         auto inplace = x;
         tk::trigc4(inplace.data(), inplace.data(), wg.data(), static_cast<int>(n));
         EXPECT_SAME_BITS(inplace, want, "trigc4 in place");
+        // In two steps, the tables kept over a second signal and in place.
+        std::vector<double> tables(6 * n, 5.0), work(4 * n, 5.0), twice(n, -1.0);
+        tk::trigc4_tables(tables.data(), static_cast<int>(n));
+        tk::trigc4_tabled(x.data(), twice.data(), work.data(), tables.data(), static_cast<int>(n));
+        EXPECT_SAME_BITS(twice, want, "trigc4_tabled");
+        const auto other = signal(n, (kind + 1) % kKinds, 500 + J);
+        std::vector<double> other_want(n);
+        ref::trigc4(other.data(), other_want.data(), ww.data(), static_cast<int>(n));
+        twice = other;
+        tk::trigc4_tabled(twice.data(), twice.data(), work.data(), tables.data(), static_cast<int>(n));
+        EXPECT_SAME_BITS(twice, other_want, "trigc4_tabled again, in place");
       }
     }
   });
+}
+
+TEST(TrigExact, AlignedScratchStaysInsideItsWorkspace) {
+  // A workspace of exactly 8n values at each offset from a 32-byte boundary,
+  // fenced by sentinels: trigc4 from trigc4_scratch, and the tabled form for
+  // the blocks of half the length with its tables behind, write nothing
+  // outside it and give the doubles of trigc4.
+  for (int J = 0; J <= 12; ++J) {
+    const int n = 1 << J;
+    const auto x = signal(n, 0, 700 + J);
+    std::vector<double> want(n), ww(8 * n);
+    tk::trigc4(x.data(), want.data(), ww.data(), n);
+    for (int offset = 0; offset < 4; ++offset) {
+      SCOPED_TRACE("n=" + std::to_string(n) + " offset=" + std::to_string(offset));
+      std::vector<double> buffer(8 * n + 16, 7.0);
+      auto* first = reinterpret_cast<double*>(
+          (reinterpret_cast<unsigned long>(buffer.data()) + 31) / 32 * 32);
+      double* work = first + offset;
+      std::fill(buffer.begin(), buffer.end(), 7.0);
+      double* scratch = tk::trigc4_scratch(work, n);
+      if (n >= 2) {
+        EXPECT_EQ(reinterpret_cast<unsigned long>(scratch) % 32, 0u);
+      } else {
+        EXPECT_EQ(scratch, work);
+      }
+      std::vector<double> got(n);
+      tk::trigc4(x.data(), got.data(), scratch, n);
+      EXPECT_SAME_BITS(got, want, "trigc4 from the aligned scratch");
+      if (n >= 2) {
+        const int f = n / 2;
+        tk::trigc4_tables(scratch + 4 * f, f);
+        tk::trigc4_tabled(x.data(), got.data(), scratch, scratch + 4 * f, f);
+        std::vector<double> half(f), wh(8 * f);
+        tk::trigc4(x.data(), half.data(), wh.data(), f);
+        got.resize(f);
+        EXPECT_SAME_BITS(got, half, "trigc4_tabled from the aligned scratch");
+      }
+      for (double* p = buffer.data(); p < work; ++p) EXPECT_EQ(*p, 7.0);
+      for (double* p = work + 8 * n; p < buffer.data() + buffer.size(); ++p) EXPECT_EQ(*p, 7.0);
+    }
+  }
 }
 
 }  // namespace

@@ -124,6 +124,11 @@ void realft(double* data, int N, int /*isign: forward only*/) {
 // twiddles of the passes of span 4 .. n complex values behind it (pass by
 // pass, (wr, wi) pairs), then those of the realft split at odd i. Passes are
 // run depth first so that a block in the cache is finished there.
+//
+// trigc4_tables runs the same recurrences once and keeps, besides the pass
+// and split twiddles, the odd twiddles of the last pass (which trigc4 uses as
+// they come); trigc4_tabled then does the data passes alone, the last one as
+// a packed pass like the others.
 namespace {
 
 struct Pass {
@@ -243,6 +248,55 @@ void passes(double* c, long B, const double* tw, bool simd) {
   combine_scalar(c, B, own);
 }
 
+// Reversal and the first two passes of the packed sequence c (4n values)
+// from x. After the first pass the odd position 4r + 1 holds (+0, x - 0.0)
+// and 4r + 3 holds (+0, +0); the second pass combines them with its twiddle of
+// position 1.
+void first_passes(const double* x, double* c, long n) {
+  const Pass p2 = pass_constants(4);
+  double w1r = 1.0, w1i = 0.0;
+  advance(w1r, w1i, p2.wpr, p2.wpi);
+  const double zero = 0.0;
+  const double tr = w1r * zero - w1i * zero;
+  const double ti = w1r * zero + w1i * zero;
+  const double re_a = zero + tr, re_b = zero - tr;
+  long r = 0, rev = 0;
+  for (; r < n; ++r) {
+    const double a = x[rev] - 0.0;
+    c[4 * r] = re_a;
+    c[4 * r + 1] = a + ti;
+    c[4 * r + 2] = re_b;
+    c[4 * r + 3] = a - ti;
+    long m = n >> 1;
+    while (m > 0 && (rev & m)) {
+      rev ^= m;
+      m >>= 1;
+    }
+    rev |= m;
+  }
+}
+
+// The realft split at i = 2j + 1 against its mirror 4n - i (packed 2n - 1 - j),
+// real part only: out[j] = sqrt(2/n) Re F_{2j+1}.
+void split_out(const double* c, const double* split, double* out, long n) {
+  const double c1 = 0.5, c2 = -0.5;
+  const double scale = std::sqrt(2.0 / n);
+  for (long j = 0; j < n; ++j) {
+    const double* p = c + 2 * j;
+    const double* q = c + 2 * (2 * n - 1 - j);
+    const double wr = split[2 * j], wi = split[2 * j + 1];
+    const double h1r = c1 * (p[0] + q[0]);
+    const double h2r = -c2 * (p[1] + q[1]);
+    const double h2i = c2 * (p[0] - q[0]);
+    out[j] = scale * (h1r + wr * h2r - wi * h2i);
+  }
+}
+
+// Offsets in the tables of trigc4_tables: the pass twiddles, then the odd
+// twiddles of the last pass, then those of the split.
+long last_at(long n) { return n >= 2 ? 2 * n - 4 : 0; }
+long split_at(long n) { return last_at(n) + (n >= 2 ? 2 * n : 0); }
+
 }  // namespace
 
 void trigc4(const double* x, double* out, double* work, int n_) {
@@ -254,32 +308,7 @@ void trigc4(const double* x, double* out, double* work, int n_) {
 
   pass_twiddles(tw, n);
 
-  // Reversal and the first two passes. After the first pass the odd position
-  // 4r + 1 holds (+0, x - 0.0) and 4r + 3 holds (+0, +0); the second pass
-  // combines them with its twiddle of position 1.
-  {
-    const Pass p2 = pass_constants(4);
-    double w1r = 1.0, w1i = 0.0;
-    advance(w1r, w1i, p2.wpr, p2.wpi);
-    const double zero = 0.0;
-    const double tr = w1r * zero - w1i * zero;
-    const double ti = w1r * zero + w1i * zero;
-    const double re_a = zero + tr, re_b = zero - tr;
-    long r = 0, rev = 0;
-    for (; r < n; ++r) {
-      const double a = x[rev] - 0.0;
-      c[4 * r] = re_a;
-      c[4 * r + 1] = a + ti;
-      c[4 * r + 2] = re_b;
-      c[4 * r + 3] = a - ti;
-      long m = n >> 1;
-      while (m > 0 && (rev & m)) {
-        rev ^= m;
-        m >>= 1;
-      }
-      rev |= m;
-    }
-  }
+  first_passes(x, c, n);
 
   // The passes of packed span 2 .. n/2 on each half, then the last pass (span
   // n packed) with its recurrence run alongside.
@@ -312,19 +341,57 @@ void trigc4(const double* x, double* out, double* work, int n_) {
     split[1] = sp.wi;
   }
 
-  // The realft split at i = 2j + 1 against its mirror 4n - i (packed 2n - 1 - j),
-  // real part only: out[j] = sqrt(2/n) Re F_{2j+1}.
-  const double c1 = 0.5, c2 = -0.5;
-  const double scale = std::sqrt(2.0 / n);
-  for (long j = 0; j < n; ++j) {
-    const double* p = c + 2 * j;
-    const double* q = c + 2 * (2 * n - 1 - j);
-    const double wr = split[2 * j], wi = split[2 * j + 1];
-    const double h1r = c1 * (p[0] + q[0]);
-    const double h2r = -c2 * (p[1] + q[1]);
-    const double h2i = c2 * (p[0] - q[0]);
-    out[j] = scale * (h1r + wr * h2r - wi * h2i);
+  split_out(c, split, out, n);
+}
+
+void trigc4_tables(double* tables, int n_) {
+  const long n = n_;
+  pass_twiddles(tables, n);
+  double* const last = tables + last_at(n);
+  double* const split = tables + split_at(n);
+  if (n < 2) {
+    const Split sp = split_constants(n);
+    split[0] = sp.wr;
+    split[1] = sp.wi;
+    return;
   }
+  // The two recurrences of the last loop of trigc4, kept instead of used.
+  const Pass p = pass_constants(4 * n);
+  double wr = 1.0, wi = 0.0;
+  Split sp = split_constants(n);
+  for (long m = 0; m < 2 * n; ++m) {
+    if (m & 1) {
+      last[m - 1] = wr;
+      last[m] = wi;
+    } else if (m < 2 * n - 1) {
+      split[m] = sp.wr;
+      split[m + 1] = sp.wi;
+    }
+    advance(wr, wi, p.wpr, p.wpi);
+    advance(sp.wr, sp.wi, sp.wpr, sp.wpi);
+  }
+}
+
+void trigc4_tabled(const double* x, double* out, double* work, const double* tables, int n_) {
+  const long n = n_;
+  double* const c = work;
+  const bool simd = simd_active();
+  first_passes(x, c, n);
+  if (n >= 2) {
+    passes(c, n, tables, simd);
+    passes(c + 2 * n, n, tables, simd);
+    // The last pass: packed partners u and u + n, twiddle of odd position 2u + 1.
+#if defined(__x86_64__)
+    if (simd) {
+      combine_avx2(c, 2 * n, tables + last_at(n));
+    } else {
+      combine_scalar(c, 2 * n, tables + last_at(n));
+    }
+#else
+    combine_scalar(c, 2 * n, tables + last_at(n));
+#endif
+  }
+  split_out(c, tables + split_at(n), out, n);
 }
 
 }  // namespace tfmex::trig

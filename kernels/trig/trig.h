@@ -75,6 +75,25 @@ void realft(double* data, int N, int isign);
 // own inverse.
 void trigc4(const double* x, double* out, double* work, int n);
 
+// trigc4 in two steps, for callers that transform many blocks of one length:
+// trigc4_tables fills tables[0 .. 6n-5] (tables[0 .. 1] for n = 1) with the
+// twiddles trigc4 makes on every call, which depend on n alone, and
+// trigc4_tabled then transforms x with them, work holding 4n values. The
+// results are the doubles of trigc4. tables must not overlap work, x or out.
+void trigc4_tables(double* tables, int n);
+void trigc4_tabled(const double* x, double* out, double* work, const double* tables, int n);
+
+// The first place of a workspace of 8n values (n >= 1 a power of two) that
+// lies on a 32-byte boundary, at most three values in: trigc4's vector passes
+// run faster on scratch aligned so. trigc4 uses 8n - 4 values for n >= 2 (and
+// trigc4_tabled with its tables 10f - 4 for f <= n/2), so the scratch still
+// fits from there; for n = 1 it is work itself.
+inline double* trigc4_scratch(double* work, int n) {
+  if (n < 2) return work;
+  const unsigned long misalign = reinterpret_cast<unsigned long>(work) % 32;
+  return misalign % 8 != 0 || misalign == 0 ? work : work + (32 - misalign) / 8;
+}
+
 }  // namespace tfmex::trig
 
 #endif
