@@ -81,21 +81,24 @@ std::vector<double> signal(std::size_t n, int kind, unsigned seed) {
 
 constexpr int kKinds = 5;
 
-// Runs the test body once on the portable path and once with AVX2 (where the
-// processor has it), restoring the setting afterwards.
+// Runs the test body on the portable path, the AVX2 path and the AVX-512
+// path, each where the processor has it, restoring the setting afterwards.
 template <class F>
 void on_both_paths(F body) {
-  const bool before = tk::set_simd(false);
-  {
-    SCOPED_TRACE("portable path");
+  const tk::SimdLevel before = tk::set_simd_level(tk::SimdLevel::portable);
+  const struct {
+    tk::SimdLevel level;
+    const char* name;
+  } paths[] = {{tk::SimdLevel::portable, "portable path"},
+               {tk::SimdLevel::avx2, "AVX2 path"},
+               {tk::SimdLevel::avx512, "AVX-512 path"}};
+  for (const auto& p : paths) {
+    tk::set_simd_level(p.level);
+    if (tk::simd_level() != p.level) continue;  // not on this processor
+    SCOPED_TRACE(p.name);
     body();
   }
-  tk::set_simd(true);
-  {
-    SCOPED_TRACE(tk::simd_active() ? "AVX2 path" : "portable path (no AVX2 here)");
-    body();
-  }
-  tk::set_simd(before);
+  tk::set_simd_level(before);
 }
 
 TEST(TrigExact, HartleyMatchesStageByStageTransform) {
