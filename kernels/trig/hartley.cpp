@@ -304,10 +304,43 @@ void block(double* x, long K, long S, const Columns& tab, bool simd) {
 }
 
 #if defined(__x86_64__)
+// Blocks of K values read the twiddles of table index i S, i < K/8, S = n/K:
+// one value per cache line once S >= 8, and the lines read exceed the block's
+// own values. Every block of one length reads the same twiddles, so for the
+// lengths up to kPackedMax8 (counted in K/8) they are copied once per call,
+// contiguously, into a buffer on the stack: the columns of the level with
+// K/8 = m at 4 (m - 8), each m long.
+constexpr long kPackedMax8 = 512;
+
+struct Packed {
+  double values[4 * 2 * kPackedMax8];
+
+  Columns level(long K8) const {
+    const double* p = values + 4 * (K8 - 8);
+    return {p, p + K8, p + 2 * K8, p + 3 * K8};
+  }
+};
+
+// Copies the twiddles of every level with 8 <= K/8 <= kPackedMax8 below the
+// top one (n = 8 K8 S, S >= 2).
+void pack(Packed& packed, long n, const Columns& tab) {
+  for (long K8 = 8; K8 <= kPackedMax8 && 16 * K8 <= n; K8 *= 2) {
+    const long S = n / (8 * K8);
+    double* p = packed.values + 4 * (K8 - 8);
+    for (long i = 0; i < K8; ++i) {
+      p[i] = tab.c1[i * S];
+      p[K8 + i] = tab.s1[i * S];
+      p[2 * K8 + i] = tab.c3[i * S];
+      p[3 * K8 + i] = tab.s3[i * S];
+    }
+  }
+}
+
 // The depth-first stages of the block of K >= 8 values at x on the AVX-512
 // path: large blocks with their divisions fused into the writes, small ones
 // stage by stage (leaf_avx512).
-TFMEX_AVX512 void stages_avx512(double* x, long K, long S, const Columns& tab) {
+TFMEX_AVX512 void stages_avx512(double* x, long K, long S, const Columns& tab,
+                                const Packed& packed) {
   if (K <= kLeaf) {
     leaf_avx512(x, K, S, tab);
     return;
@@ -331,10 +364,13 @@ TFMEX_AVX512 void stages_avx512(double* x, long K, long S, const Columns& tab) {
     x3[K8] = twice((b1 - b3) * kRoot2);
     x4[K8] = twice((b2 - b4) * kRoot2);
   }
-  butterflies_avx512(x, K, K4, K8, S, tab);
-  stages_avx512(x, K / 2, 2 * S, tab);
-  stages_avx512(x + K / 2, K / 4, 4 * S, tab);
-  stages_avx512(x + 3 * K / 4, K / 4, 4 * S, tab);
+  if (S >= 2 && K8 <= kPackedMax8)
+    butterflies_avx512(x, K, K4, K8, 1, packed.level(K8));
+  else
+    butterflies_avx512(x, K, K4, K8, S, tab);
+  stages_avx512(x, K / 2, 2 * S, tab, packed);
+  stages_avx512(x + K / 2, K / 4, 4 * S, tab, packed);
+  stages_avx512(x + 3 * K / 4, K / 4, 4 * S, tab, packed);
 }
 #endif
 
@@ -395,7 +431,9 @@ void hartley_unordered(double* x, int J, double* work) {
   const SimdLevel level = simd_level();
 #if defined(__x86_64__)
   if (level == SimdLevel::avx512) {
-    stages_avx512(x, n, 1, tab);
+    Packed packed;
+    pack(packed, n, tab);
+    stages_avx512(x, n, 1, tab, packed);
     return;
   }
 #endif
