@@ -389,6 +389,16 @@ void stages(double* x, long K, long S, const Columns& tab, bool simd) {
   stages(x + 3 * K / 4, K / 4, 4 * S, tab, simd);
 }
 
+#if defined(__x86_64__)
+// Kept out of line so that the other paths do not reserve the packed twiddles'
+// stack space.
+__attribute__((noinline)) void transform_avx512(double* x, long n, const Columns& tab) {
+  Packed packed;
+  pack(packed, n, tab);
+  stages_avx512(x, n, 1, tab, packed);
+}
+#endif
+
 unsigned reverse_bits(unsigned v, int bits) {
   unsigned r = 0;
   for (int b = 0; b < bits; ++b, v >>= 1) r = (r << 1) | (v & 1u);
@@ -431,9 +441,7 @@ void hartley_unordered(double* x, int J, double* work) {
   const SimdLevel level = simd_level();
 #if defined(__x86_64__)
   if (level == SimdLevel::avx512) {
-    Packed packed;
-    pack(packed, n, tab);
-    stages_avx512(x, n, 1, tab, packed);
+    transform_avx512(x, n, tab);
     return;
   }
 #endif
