@@ -81,21 +81,24 @@ std::vector<double> signal(std::size_t n, int kind, unsigned seed) {
 
 constexpr int kKinds = 5;
 
-// Runs the test body once on the portable path and once with AVX2 (where the
-// processor has it), restoring the setting afterwards.
+// Runs the test body on the portable path, the AVX2 path and the AVX-512
+// path, each where the processor has it, restoring the setting afterwards.
 template <class F>
 void on_both_paths(F body) {
-  const bool before = tk::set_simd(false);
-  {
-    SCOPED_TRACE("portable path");
+  const tk::SimdLevel before = tk::set_simd_level(tk::SimdLevel::portable);
+  const struct {
+    tk::SimdLevel level;
+    const char* name;
+  } paths[] = {{tk::SimdLevel::portable, "portable path"},
+               {tk::SimdLevel::avx2, "AVX2 path"},
+               {tk::SimdLevel::avx512, "AVX-512 path"}};
+  for (const auto& p : paths) {
+    tk::set_simd_level(p.level);
+    if (tk::simd_level() != p.level) continue;  // not on this processor
+    SCOPED_TRACE(p.name);
     body();
   }
-  tk::set_simd(true);
-  {
-    SCOPED_TRACE(tk::simd_active() ? "AVX2 path" : "portable path (no AVX2 here)");
-    body();
-  }
-  tk::set_simd(before);
+  tk::set_simd_level(before);
 }
 
 TEST(TrigExact, HartleyMatchesStageByStageTransform) {
@@ -159,6 +162,29 @@ TEST(TrigExact, CosineAndSineKernelsMatchTranscriptions) {
       }
     }
   });
+}
+
+// The plug-ins run the widest path the processor has: their results against
+// the transcriptions at every dyadic length up to 4096 and a few beyond, where
+// the vector loops switch from gathered to copied twiddles and back.
+TEST(TrigExact, TypeTwoAndThreePlugInsMatchTranscriptions) {
+  using K = void (*)(double*, double*, int, double*);
+  const struct {
+    const char* name;
+    K plain;
+  } plugins[] = {{"TrigC2", ref::dct}, {"TrigC3", ref::idct}, {"TrigS2", ref::dst}, {"TrigS3", ref::idst}};
+  for (int J : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 17, 20}) {
+    const std::size_t n = std::size_t{1} << J;
+    const auto x = signal(n, J % kKinds, 500 + J);
+    for (const auto& p : plugins) {
+      SCOPED_TRACE(std::string(p.name) + " n=" + std::to_string(n));
+      std::vector<double> want(4 * n, 0.0);
+      std::copy(x.begin(), x.end(), want.begin());
+      p.plain(want.data(), want.data() + n, J, want.data() + 2 * n);
+      want.resize(n);
+      EXPECT_SAME_BITS(run(p.name, {Array::column(x)}).values(), want, "result");
+    }
+  }
 }
 
 TEST(TrigExact, Four1AndRealftMatchTranscriptions) {

@@ -1,9 +1,14 @@
 // Cosine and sine transforms of types II and III around one Hartley
 // transform: an even-odd reordering on one side and a rotation of the pairs
 // (j, n - j) on the other. The sine transforms are the cosine ones on the
-// sign-alternated signal, with the coefficients reversed.
+// sign-alternated signal, with the coefficients reversed; the sign flips and
+// the reversal ride along in the reordering and the rotation, which move the
+// same values to the places the separate passes would have left them.
+#include <immintrin.h>
+
 #include <cmath>
 
+#include "simd.h"
 #include "trig.h"
 
 namespace tfmex::trig {
@@ -30,80 +35,202 @@ void rotation_table(double* work, long n) {
   }
 }
 
-// out[j] = alpha_j in[j] + beta_j in[n-j], out[n-j] = beta_j in[j] - alpha_j in[n-j].
-void rotate(const double* in, double* out, long n, const double* work) {
+// Even-indexed values of x rising into y[0 .. n/2 - 1], odd-indexed ones
+// falling into y[n/2 .. n - 1], the odd ones with their signs flipped when
+// `negate` (the sine transform's sign alternation). From pair `from` on.
+void split_even_odd(const double* x, double* y, long n, bool negate, long from) {
+  const long half = n / 2;
+  for (long i = from; i < half; ++i) {
+    const double odd = x[n - 1 - 2 * i];
+    y[i] = x[2 * i];
+    y[half + i] = negate ? -odd : odd;
+  }
+}
+
+// The inverse of split_even_odd.
+void join_even_odd(const double* y, double* x, long n, bool negate, long from) {
+  const long half = n / 2;
+  for (long i = from; i < half; ++i) {
+    const double odd = y[half + i];
+    x[2 * i] = y[i];
+    x[n - 1 - 2 * i] = negate ? -odd : odd;
+  }
+}
+
+// out[j] = alpha_j in[j] + beta_j in[n-j], out[n-j] = beta_j in[j] - alpha_j in[n-j],
+// out[0] = in[0], out[n/2] = in[n/2], where in[k] is src[n - 1 - k] when
+// `rev_in` and src[k] otherwise, and out[k] goes to dst[n - 1 - k] when
+// `rev_out` and to dst[k] otherwise. Pairs from j = `from` on.
+template <bool rev_in, bool rev_out>
+void rotate_pairs(const double* src, double* dst, long n, const double* work, long from) {
   const long half = n / 2;
   const double* alpha = work + half;
   const double* beta = work + n;
-  out[0] = in[0];
-  out[half] = in[half];
-  for (long j = 1; j < half; ++j) {
-    out[j] = alpha[j] * in[j] + beta[j] * in[n - j];
-    out[n - j] = beta[j] * in[j] - alpha[j] * in[n - j];
+  auto in = [&](long k) { return rev_in ? src[n - 1 - k] : src[k]; };
+  auto out = [&](long k) -> double& { return rev_out ? dst[n - 1 - k] : dst[k]; };
+  for (long j = from; j < half; ++j) {
+    const double u = in(j), v = in(n - j);
+    out(j) = alpha[j] * u + beta[j] * v;
+    out(n - j) = beta[j] * u - alpha[j] * v;
   }
 }
 
-void negate_odd(double* x, long n) {
-  for (long i = 1; i < n; i += 2) x[i] = -x[i];
+#if defined(__x86_64__)
+#define TFMEX_AVX512 __attribute__((target("avx512f")))
+
+// The same passes eight values at a time (n >= 16); they only move values
+// and flip signs, except rotate_avx512, whose lanes do the operations of the
+// scalar loop.
+
+TFMEX_AVX512 inline __m512d reversed8(__m512d v) {
+  // The zero-masking form with a full mask: the plain one leaves GCC warning
+  // about its undefined pass-through operand.
+  return _mm512_maskz_permutexvar_pd(0xFF, _mm512_set_epi64(0, 1, 2, 3, 4, 5, 6, 7), v);
 }
 
-void reverse(double* x, long n) {
-  for (long i = 0; i < n / 2; ++i) {
-    const double t = x[i];
-    x[i] = x[n - 1 - i];
-    x[n - 1 - i] = t;
+// v with its sign bits flipped where `sign` has them set.
+TFMEX_AVX512 inline __m512d flip(__m512d v, __m512i sign) {
+  return _mm512_castsi512_pd(_mm512_xor_si512(_mm512_castpd_si512(v), sign));
+}
+
+TFMEX_AVX512 __m512i sign_mask(bool negate) {
+  return _mm512_set1_epi64(negate ? static_cast<long long>(0x8000000000000000ULL) : 0);
+}
+
+TFMEX_AVX512 void split_avx512(const double* x, double* y, long n, bool negate) {
+  const long half = n / 2;
+  const __m512i even = _mm512_set_epi64(14, 12, 10, 8, 6, 4, 2, 0);
+  const __m512i odd = _mm512_set_epi64(1, 3, 5, 7, 9, 11, 13, 15);
+  const __m512i sign = sign_mask(negate);
+  long i = 0;
+  for (; i + 8 <= half; i += 8) {
+    const __m512d lo = _mm512_loadu_pd(x + 2 * i), hi = _mm512_loadu_pd(x + 2 * i + 8);
+    _mm512_storeu_pd(y + i, _mm512_permutex2var_pd(lo, even, hi));
+    const __m512d a = _mm512_loadu_pd(x + n - 16 - 2 * i), b = _mm512_loadu_pd(x + n - 8 - 2 * i);
+    _mm512_storeu_pd(y + half + i, flip(_mm512_permutex2var_pd(a, odd, b), sign));
   }
+  split_even_odd(x, y, n, negate, i);
+}
+
+TFMEX_AVX512 void join_avx512(const double* y, double* x, long n, bool negate) {
+  const long half = n / 2;
+  const __m512i lo_idx = _mm512_set_epi64(12, 3, 13, 2, 14, 1, 15, 0);
+  const __m512i hi_idx = _mm512_set_epi64(8, 7, 9, 6, 10, 5, 11, 4);
+  const __m512i sign = sign_mask(negate);
+  long i = 0;
+  for (; i + 8 <= half; i += 8) {
+    // e lane l = y[i + l]; o lane l = y[n - 8 - i + l], so y[n - 1 - i - l] is o[7 - l].
+    const __m512d e = _mm512_loadu_pd(y + i), o = flip(_mm512_loadu_pd(y + n - 8 - i), sign);
+    _mm512_storeu_pd(x + 2 * i, _mm512_permutex2var_pd(e, lo_idx, o));
+    _mm512_storeu_pd(x + 2 * i + 8, _mm512_permutex2var_pd(e, hi_idx, o));
+  }
+  join_even_odd(y, x, n, negate, i);
+}
+
+// rotate_pairs from j = 1, eight pairs at a time; returns the first j not done.
+template <bool rev_in, bool rev_out>
+TFMEX_AVX512 long rotate_avx512(const double* src, double* dst, long n, const double* work) {
+  const long half = n / 2;
+  const double* alpha = work + half;
+  const double* beta = work + n;
+  long j = 1;
+  for (; j + 8 <= half; j += 8) {
+    const __m512d a = _mm512_loadu_pd(alpha + j), b = _mm512_loadu_pd(beta + j);
+    // u lane l = in[j + l], v lane l = in[n - j - l].
+    const __m512d u = rev_in ? reversed8(_mm512_loadu_pd(src + n - 8 - j)) : _mm512_loadu_pd(src + j);
+    const __m512d v = rev_in ? _mm512_loadu_pd(src + j - 1) : reversed8(_mm512_loadu_pd(src + n - j - 7));
+    const __m512d p = _mm512_add_pd(_mm512_mul_pd(a, u), _mm512_mul_pd(b, v));
+    const __m512d m = _mm512_sub_pd(_mm512_mul_pd(b, u), _mm512_mul_pd(a, v));
+    if (rev_out) {
+      _mm512_storeu_pd(dst + n - 8 - j, reversed8(p));
+      _mm512_storeu_pd(dst + j - 1, m);
+    } else {
+      _mm512_storeu_pd(dst + j, p);
+      _mm512_storeu_pd(dst + n - j - 7, reversed8(m));
+    }
+  }
+  return j;
+}
+#endif
+
+bool wide(long n) {
+#if defined(__x86_64__)
+  return n >= 16 && simd_level() == SimdLevel::avx512;
+#else
+  (void)n;
+  return false;
+#endif
+}
+
+void split(const double* x, double* y, long n, bool negate) {
+#if defined(__x86_64__)
+  if (wide(n)) return split_avx512(x, y, n, negate);
+#endif
+  split_even_odd(x, y, n, negate, 0);
+}
+
+void join(const double* y, double* x, long n, bool negate) {
+#if defined(__x86_64__)
+  if (wide(n)) return join_avx512(y, x, n, negate);
+#endif
+  join_even_odd(y, x, n, negate, 0);
+}
+
+template <bool rev_in, bool rev_out>
+void rotate(const double* src, double* dst, long n, const double* work) {
+  const long half = n / 2;
+  auto in = [&](long k) { return rev_in ? src[n - 1 - k] : src[k]; };
+  auto out = [&](long k) -> double& { return rev_out ? dst[n - 1 - k] : dst[k]; };
+  out(0) = in(0);
+  out(half) = in(half);
+  long j = 1;
+#if defined(__x86_64__)
+  if (wide(n)) j = rotate_avx512<rev_in, rev_out>(src, dst, n, work);
+#endif
+  rotate_pairs<rev_in, rev_out>(src, dst, n, work, j);
 }
 
 }  // namespace
 
+// dst negates the odd-indexed values, runs dct and reverses the result: the
+// negation happens as split moves those values into y, and the reversal as
+// the rotation writes x.
 void dct(double* x, double* y, int J, double* work) {
   const long n = 1L << J;
   if (n == 1) return;
   rotation_table(work, n);
-  const long half = n / 2;
-  // Even-indexed values rising, then odd-indexed values falling.
-  for (long i = 0; i < half; ++i) {
-    y[i] = x[2 * i];
-    y[half + i] = x[n - 1 - 2 * i];
-  }
+  split(x, y, n, false);
   hartley(y, J, work);
-  rotate(y, x, n, work);
-}
-
-void idct(double* x, double* y, int J, double* work) {
-  const long n = 1L << J;
-  if (n == 1) return;
-  rotation_table(work, n);
-  rotate(x, y, n, work);
-  hartley(y, J, work);
-  const long half = n / 2;
-  for (long i = 0; i < half; ++i) {
-    x[2 * i] = y[i];
-    x[n - 1 - 2 * i] = y[half + i];
-  }
+  rotate<false, false>(y, x, n, work);
 }
 
 void dst(double* x, double* y, int J, double* work) {
   const long n = 1L << J;
-  if (n == 1) {
-    dct(x, y, J, work);
-    return;
-  }
-  negate_odd(x, n);
-  dct(x, y, J, work);
-  reverse(x, n);
+  if (n == 1) return;
+  rotation_table(work, n);
+  split(x, y, n, true);
+  hartley(y, J, work);
+  rotate<false, true>(y, x, n, work);
+}
+
+// idst reverses x, runs idct and negates the odd-indexed values: the rotation
+// reads x from the far end, and join flips the signs as it writes them.
+void idct(double* x, double* y, int J, double* work) {
+  const long n = 1L << J;
+  if (n == 1) return;
+  rotation_table(work, n);
+  rotate<false, false>(x, y, n, work);
+  hartley(y, J, work);
+  join(y, x, n, false);
 }
 
 void idst(double* x, double* y, int J, double* work) {
   const long n = 1L << J;
-  if (n == 1) {
-    idct(x, y, J, work);
-    return;
-  }
-  reverse(x, n);
-  idct(x, y, J, work);
-  negate_odd(x, n);
+  if (n == 1) return;
+  rotation_table(work, n);
+  rotate<true, false>(x, y, n, work);
+  hartley(y, J, work);
+  join(y, x, n, true);
 }
 
 }  // namespace tfmex::trig

@@ -132,6 +132,196 @@ TFMEX_AVX2 void butterflies_avx2(double* x, long K, long K4, long S, long from, 
     _mm256_storeu_pd(x1 + K - i - 3, reversed(_mm256_div_pd(_mm256_div_pd(m1, r2), r2)));
   }
 }
+
+#define TFMEX_AVX512 __attribute__((target("avx512f")))
+
+TFMEX_AVX512 inline __m512d reversed8(__m512d v) {
+  // The zero-masking form with a full mask: the plain one leaves GCC warning
+  // about its undefined pass-through operand.
+  return _mm512_maskz_permutexvar_pd(0xFF, _mm512_set_epi64(0, 1, 2, 3, 4, 5, 6, 7), v);
+}
+
+template <bool divide>
+TFMEX_AVX512 inline __m512d once8(__m512d r2, __m512d v) {
+  return divide ? _mm512_div_pd(v, r2) : v;
+}
+
+template <bool divide>
+TFMEX_AVX512 inline __m512d twice8(__m512d r2, __m512d v) {
+  return divide ? _mm512_div_pd(_mm512_div_pd(v, r2), r2) : v;
+}
+
+// Positions i = 0, 8, ... < K8 (K8 a multiple of 8), eight at a time; lane l
+// handles i + l. Position 0 belongs to the block's first step, so its lane is
+// masked off: neither read where it would leave the block nor written. With
+// `divide` the outputs are divided once (first half) or twice (quarters), else
+// left undivided.
+template <bool divide>
+TFMEX_AVX512 void butterflies_avx512(double* x, long K, long K4, long K8, long S,
+                                     const Columns& tab) {
+  double* const x1 = x;
+  double* const x2 = x + K4;
+  double* const x3 = x + 2 * K4;
+  double* const x4 = x + 3 * K4;
+  const __m512d r2 = _mm512_set1_pd(kRoot2);
+  const __m512i lane = _mm512_set_epi64(7 * S, 6 * S, 5 * S, 4 * S, 3 * S, 2 * S, S, 0);
+  for (long i = 0; i < K8; i += 8) {
+    // Rising stores skip lane 0 of the first group, falling ones its mirror.
+    const __mmask8 up = i == 0 ? 0xFE : 0xFF, down = i == 0 ? 0x7F : 0xFF;
+    __m512d c1, s1, c3, s3;
+    if (S == 1) {
+      c1 = _mm512_loadu_pd(tab.c1 + i);
+      s1 = _mm512_loadu_pd(tab.s1 + i);
+      c3 = _mm512_loadu_pd(tab.c3 + i);
+      s3 = _mm512_loadu_pd(tab.s3 + i);
+    } else {
+      const __m512i idx = _mm512_add_epi64(_mm512_set1_epi64(i * S), lane);
+      const __m512d zero = _mm512_setzero_pd();
+      c1 = _mm512_mask_i64gather_pd(zero, 0xFF, idx, tab.c1, 8);
+      s1 = _mm512_mask_i64gather_pd(zero, 0xFF, idx, tab.s1, 8);
+      c3 = _mm512_mask_i64gather_pd(zero, 0xFF, idx, tab.c3, 8);
+      s3 = _mm512_mask_i64gather_pd(zero, 0xFF, idx, tab.s3, 8);
+    }
+    const __m512d u1 = _mm512_loadu_pd(x1 + i), u2 = _mm512_loadu_pd(x2 + i);
+    const __m512d u3 = _mm512_loadu_pd(x3 + i), u4 = _mm512_loadu_pd(x4 + i);
+    const __m512d t1 = reversed8(_mm512_maskz_loadu_pd(down, x1 + K - i - 7));
+    const __m512d t2 = reversed8(_mm512_loadu_pd(x2 - i - 7));
+    const __m512d t3 = reversed8(_mm512_loadu_pd(x3 - i - 7));
+    const __m512d t4 = reversed8(_mm512_loadu_pd(x4 - i - 7));
+    const __m512d d13 = _mm512_sub_pd(u1, u3), d24 = _mm512_sub_pd(t2, t4);
+    const __m512d d42 = _mm512_sub_pd(u4, u2), d31 = _mm512_sub_pd(t3, t1);
+    const __m512d e = _mm512_add_pd(d13, d24), f = _mm512_add_pd(d42, d31);
+    const __m512d g = _mm512_sub_pd(d13, d24), h = _mm512_sub_pd(d42, d31);
+    _mm512_mask_storeu_pd(x1 + i, up, once8<divide>(r2, _mm512_add_pd(u1, u3)));
+    _mm512_mask_storeu_pd(x2 + i, up, once8<divide>(r2, _mm512_add_pd(u2, u4)));
+    _mm512_mask_storeu_pd(x2 - i - 7, down, reversed8(once8<divide>(r2, _mm512_add_pd(t2, t4))));
+    _mm512_mask_storeu_pd(x3 - i - 7, down, reversed8(once8<divide>(r2, _mm512_add_pd(t3, t1))));
+    const __m512d p3 = _mm512_add_pd(_mm512_mul_pd(e, c1), _mm512_mul_pd(f, s1));
+    const __m512d m4 = _mm512_sub_pd(_mm512_mul_pd(e, s1), _mm512_mul_pd(f, c1));
+    const __m512d p4 = _mm512_sub_pd(_mm512_mul_pd(g, c3), _mm512_mul_pd(h, s3));
+    const __m512d m1 = _mm512_add_pd(_mm512_mul_pd(g, s3), _mm512_mul_pd(h, c3));
+    _mm512_mask_storeu_pd(x3 + i, up, twice8<divide>(r2, p3));
+    _mm512_mask_storeu_pd(x4 - i - 7, down, reversed8(twice8<divide>(r2, m4)));
+    _mm512_mask_storeu_pd(x4 + i, up, twice8<divide>(r2, p4));
+    _mm512_mask_storeu_pd(x1 + K - i - 7, down, reversed8(twice8<divide>(r2, m1)));
+  }
+}
+
+// Divides the m values at x (m a multiple of 8) by the stage divisor.
+TFMEX_AVX512 void divide_avx512(double* x, long m) {
+  const __m512d r2 = _mm512_set1_pd(kRoot2);
+  for (long i = 0; i < m; i += 8) _mm512_storeu_pd(x + i, _mm512_div_pd(_mm512_loadu_pd(x + i), r2));
+}
+#endif
+
+// The operations of one block of K >= 4 values at x without the divisions:
+// the first two steps, and the rotating butterflies unless `heads_only`.
+void block_undivided(double* x, long K, long S, const Columns& tab, bool heads_only) {
+  const long K4 = K / 4, K8 = K / 8;
+  double* const x1 = x;
+  double* const x2 = x + K4;
+  double* const x3 = x + 2 * K4;
+  double* const x4 = x + 3 * K4;
+  {
+    const double a1 = x1[0], a2 = x2[0], a3 = x3[0], a4 = x4[0];
+    x1[0] = a1 + a3;
+    x2[0] = a2 + a4;
+    x3[0] = (a1 - a3) + (a2 - a4);
+    x4[0] = (a1 - a3) - (a2 - a4);
+  }
+  if (K4 >= 2) {
+    const double b1 = x1[K8], b2 = x2[K8], b3 = x3[K8], b4 = x4[K8];
+    x1[K8] = b1 + b3;
+    x2[K8] = b2 + b4;
+    x3[K8] = (b1 - b3) * kRoot2;
+    x4[K8] = (b2 - b4) * kRoot2;
+  }
+  if (heads_only) return;
+  for (long i = 1; i < K8; ++i) {
+    const double c1 = tab.c1[i * S], s1 = tab.s1[i * S], c3 = tab.c3[i * S], s3 = tab.s3[i * S];
+    const double u1 = x1[i], u2 = x2[i], u3 = x3[i], u4 = x4[i];
+    const double t1 = x1[K - i], t2 = x2[-i], t3 = x3[-i], t4 = x4[-i];
+    const double e = (u1 - u3) + (t2 - t4);
+    const double f = (u4 - u2) + (t3 - t1);
+    const double g = (u1 - u3) - (t2 - t4);
+    const double h = (u4 - u2) - (t3 - t1);
+    x1[i] = u1 + u3;
+    x2[i] = u2 + u4;
+    x2[-i] = t2 + t4;
+    x3[-i] = t3 + t1;
+    x3[i] = e * c1 + f * s1;
+    x4[-i] = e * s1 - f * c1;
+    x4[i] = g * c3 - h * s3;
+    x1[K - i] = g * s3 + h * c3;
+  }
+}
+
+#if defined(__x86_64__)
+// Blocks of K values read the twiddles of table index i S, i < K/8, S = n/K:
+// one value per cache line once S >= 8, and the lines read exceed the block's
+// own values. Every block of one length reads the same twiddles, so for the
+// lengths up to kPackedMax8 (counted in K/8) they are copied once per call,
+// contiguously, into a buffer on the stack: the columns of the level with
+// K/8 = m at 4 (m - 8), each m long.
+constexpr long kPackedMax8 = 512;
+
+struct Packed {
+  double values[4 * 2 * kPackedMax8];
+
+  Columns level(long K8) const {
+    const double* p = values + 4 * (K8 - 8);
+    return {p, p + K8, p + 2 * K8, p + 3 * K8};
+  }
+};
+
+// Copies the twiddles of every level with 8 <= K/8 <= kPackedMax8 below the
+// top one (n = 8 K8 S, S >= 2).
+void pack(Packed& packed, long n, const Columns& tab) {
+  for (long K8 = 8; K8 <= kPackedMax8 && 16 * K8 <= n; K8 *= 2) {
+    const long S = n / (8 * K8);
+    double* p = packed.values + 4 * (K8 - 8);
+    for (long i = 0; i < K8; ++i) {
+      p[i] = tab.c1[i * S];
+      p[K8 + i] = tab.s1[i * S];
+      p[2 * K8 + i] = tab.c3[i * S];
+      p[3 * K8 + i] = tab.s3[i * S];
+    }
+  }
+}
+
+// Blocks up to this length are finished stage by stage: each stage's block
+// operations undivided, then one vector division of all their values.
+constexpr long kLeaf = 128;
+
+// The C values at x (8 <= C <= kLeaf) form one block at the stage of table
+// stride S; runs it and every later stage of its values. Within the block the
+// sub-blocks of each stage lie as in a whole transform of length C, so they
+// are visited in the same pattern with C for n. Each value meets the same
+// operations as in the depth-first order, and is divided once per stage.
+// Blocks of 64 values and more take their butterflies eight at a time.
+TFMEX_AVX512 void leaf_avx512(double* x, long C, long S, const Columns& tab,
+                              const Packed& packed) {
+  for (long K = C; K >= 4; K /= 2, S *= 2) {
+    const long K8 = K / 8;
+    const bool wide = K8 >= 8;
+    const Columns twiddles = S >= 2 && wide ? packed.level(K8) : tab;
+    for (long is = 0, id = 2 * K; is < C; is = 2 * id - K, id *= 4) {
+      for (long b = is; b < C; b += id) {
+        block_undivided(x + b, K, S, tab, wide);
+        if (wide) butterflies_avx512<false>(x + b, K, K / 4, K8, S >= 2 ? 1 : S, twiddles);
+      }
+    }
+    divide_avx512(x, C);
+  }
+  for (long is = 0, id = 4; is < C; is = 2 * id - 2, id *= 4) {
+    for (long b = is; b < C; b += id) {
+      const double a = x[b], c = x[b + 1];
+      x[b] = a + c;
+      x[b + 1] = a - c;
+    }
+  }
+  divide_avx512(x, C);
+}
 #endif
 
 // The block of K >= 4 values at x, table stride S; its outputs divided once
@@ -169,6 +359,45 @@ void block(double* x, long K, long S, const Columns& tab, bool simd) {
   for (; i < K8; ++i) butterfly(x, K, K4, i, i * S, tab);
 }
 
+#if defined(__x86_64__)
+// The depth-first stages of the block of K >= 8 values at x on the AVX-512
+// path: large blocks with their divisions fused into the writes, small ones
+// stage by stage (leaf_avx512).
+TFMEX_AVX512 void stages_avx512(double* x, long K, long S, const Columns& tab,
+                                const Packed& packed) {
+  if (K <= kLeaf) {
+    leaf_avx512(x, K, S, tab, packed);
+    return;
+  }
+  const long K4 = K / 4, K8 = K / 8;
+  double* const x1 = x;
+  double* const x2 = x + K4;
+  double* const x3 = x + 2 * K4;
+  double* const x4 = x + 3 * K4;
+  {
+    const double a1 = x1[0], a2 = x2[0], a3 = x3[0], a4 = x4[0];
+    x1[0] = once(a1 + a3);
+    x2[0] = once(a2 + a4);
+    x3[0] = twice((a1 - a3) + (a2 - a4));
+    x4[0] = twice((a1 - a3) - (a2 - a4));
+  }
+  {
+    const double b1 = x1[K8], b2 = x2[K8], b3 = x3[K8], b4 = x4[K8];
+    x1[K8] = once(b1 + b3);
+    x2[K8] = once(b2 + b4);
+    x3[K8] = twice((b1 - b3) * kRoot2);
+    x4[K8] = twice((b2 - b4) * kRoot2);
+  }
+  if (S >= 2 && K8 <= kPackedMax8)
+    butterflies_avx512<true>(x, K, K4, K8, 1, packed.level(K8));
+  else
+    butterflies_avx512<true>(x, K, K4, K8, S, tab);
+  stages_avx512(x, K / 2, 2 * S, tab, packed);
+  stages_avx512(x + K / 2, K / 4, 4 * S, tab, packed);
+  stages_avx512(x + 3 * K / 4, K / 4, 4 * S, tab, packed);
+}
+#endif
+
 // Stage s on the K = n / 2^s values at x, and every later stage of them.
 void stages(double* x, long K, long S, const Columns& tab, bool simd) {
   if (K == 1) return;
@@ -183,6 +412,16 @@ void stages(double* x, long K, long S, const Columns& tab, bool simd) {
   stages(x + K / 2, K / 4, 4 * S, tab, simd);
   stages(x + 3 * K / 4, K / 4, 4 * S, tab, simd);
 }
+
+#if defined(__x86_64__)
+// Kept out of line so that the other paths do not reserve the packed twiddles'
+// stack space.
+__attribute__((noinline)) void transform_avx512(double* x, long n, const Columns& tab) {
+  Packed packed;
+  pack(packed, n, tab);
+  stages_avx512(x, n, 1, tab, packed);
+}
+#endif
 
 unsigned reverse_bits(unsigned v, int bits) {
   unsigned r = 0;
@@ -223,7 +462,14 @@ void hartley_unordered(double* x, int J, double* work) {
   if (!table_ready(work, static_cast<int>(n))) build_table(work, n);
   const long w = n / 8 - 1;
   const Columns tab{work, work + w, work + 2 * w, work + 3 * w};
-  stages(x, n, 1, tab, simd_active());
+  const SimdLevel level = simd_level();
+#if defined(__x86_64__)
+  if (level == SimdLevel::avx512) {
+    transform_avx512(x, n, tab);
+    return;
+  }
+#endif
+  stages(x, n, 1, tab, level != SimdLevel::portable);
 }
 
 // Small lengths step a reversed counter; from 64 values on the indices are

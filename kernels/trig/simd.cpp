@@ -6,25 +6,34 @@ namespace tfmex::trig {
 
 namespace {
 
-bool cpu_has_avx2() {
+SimdLevel cpu_level() {
 #if defined(__x86_64__) || defined(__i386__)
-  return __builtin_cpu_supports("avx2");
-#else
-  return false;
+  if (__builtin_cpu_supports("avx512f")) return SimdLevel::avx512;
+  if (__builtin_cpu_supports("avx2")) return SimdLevel::avx2;
 #endif
+  return SimdLevel::portable;
 }
 
-std::atomic<bool>& enabled_flag() {
-  static std::atomic<bool> flag{cpu_has_avx2()};
+std::atomic<int>& level_flag() {
+  static std::atomic<int> flag{static_cast<int>(cpu_level())};
   return flag;
 }
 
 }  // namespace
 
-bool simd_active() { return enabled_flag().load(std::memory_order_relaxed); }
+SimdLevel simd_level() { return static_cast<SimdLevel>(level_flag().load(std::memory_order_relaxed)); }
+
+SimdLevel set_simd_level(SimdLevel level) {
+  const int best = static_cast<int>(cpu_level());
+  const int want = static_cast<int>(level);
+  return static_cast<SimdLevel>(
+      level_flag().exchange(want < best ? want : best, std::memory_order_relaxed));
+}
+
+bool simd_active() { return simd_level() != SimdLevel::portable; }
 
 bool set_simd(bool enabled) {
-  return enabled_flag().exchange(enabled && cpu_has_avx2(), std::memory_order_relaxed);
+  return set_simd_level(enabled ? SimdLevel::avx512 : SimdLevel::portable) != SimdLevel::portable;
 }
 
 }  // namespace tfmex::trig
