@@ -32,6 +32,17 @@ constexpr double kPi = 3.141592653589793;
 inline double once(double v) { return v / kRoot2; }
 inline double twice(double v) { return (v / kRoot2) / kRoot2; }
 
+// The stage divisions of a value written by a block: once for its first
+// half, twice for its quarters; none where the divisions are made apart.
+template <bool divide>
+inline double first_half(double v) {
+  return divide ? once(v) : v;
+}
+template <bool divide>
+inline double quarter(double v) {
+  return divide ? twice(v) : v;
+}
+
 // cos and sin of k theta and of 3k theta, k = 1 .. w, theta = 2 pi / n, with
 // the angle accumulated by repeated addition.
 void build_table(double* work, long n) {
@@ -58,6 +69,7 @@ struct Columns {
 
 // The rotating butterfly of position i (1 <= i < K/8) of the block at x with
 // quarter length K4, twiddles taken at table index t.
+template <bool divide = true>
 inline void butterfly(double* x, long K, long K4, long i, long t, const Columns& tab) {
   double* const x1 = x;
   double* const x2 = x + K4;
@@ -70,14 +82,39 @@ inline void butterfly(double* x, long K, long K4, long i, long t, const Columns&
   const double f = (u4 - u2) + (t3 - t1);
   const double g = (u1 - u3) - (t2 - t4);
   const double h = (u4 - u2) - (t3 - t1);
-  x1[i] = once(u1 + u3);
-  x2[i] = once(u2 + u4);
-  x2[-i] = once(t2 + t4);
-  x3[-i] = once(t3 + t1);
-  x3[i] = twice(e * c1 + f * s1);
-  x4[-i] = twice(e * s1 - f * c1);
-  x4[i] = twice(g * c3 - h * s3);
-  x1[K - i] = twice(g * s3 + h * c3);
+  x1[i] = first_half<divide>(u1 + u3);
+  x2[i] = first_half<divide>(u2 + u4);
+  x2[-i] = first_half<divide>(t2 + t4);
+  x3[-i] = first_half<divide>(t3 + t1);
+  x3[i] = quarter<divide>(e * c1 + f * s1);
+  x4[-i] = quarter<divide>(e * s1 - f * c1);
+  x4[i] = quarter<divide>(g * c3 - h * s3);
+  x1[K - i] = quarter<divide>(g * s3 + h * c3);
+}
+
+// The first two steps of a block of K >= 4 values at x: its positions 0 and
+// K/8 of each quarter.
+template <bool divide>
+inline void block_heads(double* x, long K) {
+  const long K4 = K / 4, K8 = K / 8;
+  double* const x1 = x;
+  double* const x2 = x + K4;
+  double* const x3 = x + 2 * K4;
+  double* const x4 = x + 3 * K4;
+  {
+    const double a1 = x1[0], a2 = x2[0], a3 = x3[0], a4 = x4[0];
+    x1[0] = first_half<divide>(a1 + a3);
+    x2[0] = first_half<divide>(a2 + a4);
+    x3[0] = quarter<divide>((a1 - a3) + (a2 - a4));
+    x4[0] = quarter<divide>((a1 - a3) - (a2 - a4));
+  }
+  if (K4 >= 2) {
+    const double b1 = x1[K8], b2 = x2[K8], b3 = x3[K8], b4 = x4[K8];
+    x1[K8] = first_half<divide>(b1 + b3);
+    x2[K8] = first_half<divide>(b2 + b4);
+    x3[K8] = quarter<divide>((b1 - b3) * kRoot2);
+    x4[K8] = quarter<divide>((b2 - b4) * kRoot2);
+  }
 }
 
 #if defined(__x86_64__)
@@ -217,43 +254,9 @@ TFMEX_AVX512 void divide_avx512(double* x, long m) {
 // The operations of one block of K >= 4 values at x without the divisions:
 // the first two steps, and the rotating butterflies unless `heads_only`.
 void block_undivided(double* x, long K, long S, const Columns& tab, bool heads_only) {
-  const long K4 = K / 4, K8 = K / 8;
-  double* const x1 = x;
-  double* const x2 = x + K4;
-  double* const x3 = x + 2 * K4;
-  double* const x4 = x + 3 * K4;
-  {
-    const double a1 = x1[0], a2 = x2[0], a3 = x3[0], a4 = x4[0];
-    x1[0] = a1 + a3;
-    x2[0] = a2 + a4;
-    x3[0] = (a1 - a3) + (a2 - a4);
-    x4[0] = (a1 - a3) - (a2 - a4);
-  }
-  if (K4 >= 2) {
-    const double b1 = x1[K8], b2 = x2[K8], b3 = x3[K8], b4 = x4[K8];
-    x1[K8] = b1 + b3;
-    x2[K8] = b2 + b4;
-    x3[K8] = (b1 - b3) * kRoot2;
-    x4[K8] = (b2 - b4) * kRoot2;
-  }
+  block_heads<false>(x, K);
   if (heads_only) return;
-  for (long i = 1; i < K8; ++i) {
-    const double c1 = tab.c1[i * S], s1 = tab.s1[i * S], c3 = tab.c3[i * S], s3 = tab.s3[i * S];
-    const double u1 = x1[i], u2 = x2[i], u3 = x3[i], u4 = x4[i];
-    const double t1 = x1[K - i], t2 = x2[-i], t3 = x3[-i], t4 = x4[-i];
-    const double e = (u1 - u3) + (t2 - t4);
-    const double f = (u4 - u2) + (t3 - t1);
-    const double g = (u1 - u3) - (t2 - t4);
-    const double h = (u4 - u2) - (t3 - t1);
-    x1[i] = u1 + u3;
-    x2[i] = u2 + u4;
-    x2[-i] = t2 + t4;
-    x3[-i] = t3 + t1;
-    x3[i] = e * c1 + f * s1;
-    x4[-i] = e * s1 - f * c1;
-    x4[i] = g * c3 - h * s3;
-    x1[K - i] = g * s3 + h * c3;
-  }
+  for (long i = 1; i < K / 8; ++i) butterfly<false>(x, K, K / 4, i, i * S, tab);
 }
 
 #if defined(__x86_64__)
@@ -328,24 +331,7 @@ TFMEX_AVX512 void leaf_avx512(double* x, long C, long S, const Columns& tab,
 // (first half) or twice (quarters).
 void block(double* x, long K, long S, const Columns& tab, bool simd) {
   const long K4 = K / 4, K8 = K / 8;
-  double* const x1 = x;
-  double* const x2 = x + K4;
-  double* const x3 = x + 2 * K4;
-  double* const x4 = x + 3 * K4;
-  {
-    const double a1 = x1[0], a2 = x2[0], a3 = x3[0], a4 = x4[0];
-    x1[0] = once(a1 + a3);
-    x2[0] = once(a2 + a4);
-    x3[0] = twice((a1 - a3) + (a2 - a4));
-    x4[0] = twice((a1 - a3) - (a2 - a4));
-  }
-  if (K4 >= 2) {
-    const double b1 = x1[K8], b2 = x2[K8], b3 = x3[K8], b4 = x4[K8];
-    x1[K8] = once(b1 + b3);
-    x2[K8] = once(b2 + b4);
-    x3[K8] = twice((b1 - b3) * kRoot2);
-    x4[K8] = twice((b2 - b4) * kRoot2);
-  }
+  block_heads<true>(x, K);
   long i = 1;
 #if defined(__x86_64__)
   if (simd && K8 >= 8) {
