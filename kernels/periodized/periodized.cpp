@@ -143,9 +143,14 @@ __attribute__((target("avx2"))) int downhi_avx2(const double* x, int n, const do
 
 // The routines of wide_kernels.inc, compiled once for AVX2 (four lanes) and
 // once for AVX-512 (eight lanes), each in its own namespace with its own
-// lane-wise helpers.
+// lane-wise helpers; every function between a push and its pop is built for
+// that instruction set (GCC's target pragma, Clang's attribute pragma).
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 namespace avx2 {
 typedef __m256d V;
 constexpr int W = 4;
@@ -167,10 +172,18 @@ inline V vzip_second(V e, V o) {
 }
 #include "wide_kernels.inc"
 }  // namespace avx2
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f")
+#endif
 namespace avx512 {
 typedef __m512d V;
 constexpr int W = 8;
@@ -191,7 +204,11 @@ inline V vzip_first(V e, V o) { return vpick(e, o, 0, 8, 1, 9, 2, 10, 3, 11); }
 inline V vzip_second(V e, V o) { return vpick(e, o, 4, 12, 5, 13, 6, 14, 7, 15); }
 #include "wide_kernels.inc"
 }  // namespace avx512
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 
 
