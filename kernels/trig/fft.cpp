@@ -9,6 +9,7 @@
 
 #include <cmath>
 
+#include "internal.h"
 #include "simd.h"
 #include "trig.h"
 
@@ -260,19 +261,39 @@ void first_passes(const double* x, double* c, long n) {
   const double tr = w1r * zero - w1i * zero;
   const double ti = w1r * zero + w1i * zero;
   const double re_a = zero + tr, re_b = zero - tr;
-  long r = 0, rev = 0;
-  for (; r < n; ++r) {
+  // Position r takes x at the reversal of r; the positions are visited in any
+  // order, each once.
+  auto put = [&](long r, long rev) {
     const double a = x[rev] - 0.0;
     c[4 * r] = re_a;
     c[4 * r + 1] = a + ti;
     c[4 * r + 2] = re_b;
     c[4 * r + 3] = a - ti;
-    long m = n >> 1;
-    while (m > 0 && (rev & m)) {
-      rev ^= m;
-      m >>= 1;
+  };
+  int J = 0;
+  while ((1L << J) < n) ++J;
+  if (J < 6) {
+    long rev = 0;
+    for (long r = 0; r < n; ++r) {
+      put(r, rev);
+      long m = n >> 1;
+      while (m > 0 && (rev & m)) {
+        rev ^= m;
+        m >>= 1;
+      }
+      rev |= m;
     }
-    rev |= m;
+    return;
+  }
+  // From 64 values on, in 8 x 8 tiles of r and its reversal, which keep the
+  // reads of x in 8 cache lines a tile instead of one line a value.
+  const int mid = J - 6, high = J - 3;
+  for (long m = 0; m < (1L << mid); ++m) {
+    const long rm = static_cast<long>(detail::reverse_bits(static_cast<unsigned>(m), mid));
+    for (long a = 0; a < 8; ++a)
+      for (long b = 0; b < 8; ++b)
+        put((a << high) | (m << 3) | b,
+            (detail::kReverse3[b] << high) | (rm << 3) | detail::kReverse3[a]);
   }
 }
 

@@ -409,12 +409,6 @@ __attribute__((noinline)) void transform_avx512(double* x, long n, const Columns
 }
 #endif
 
-unsigned reverse_bits(unsigned v, int bits) {
-  unsigned r = 0;
-  for (int b = 0; b < bits; ++b, v >>= 1) r = (r << 1) | (v & 1u);
-  return r;
-}
-
 }  // namespace
 
 bool table_ready(const double* work, int n) {
@@ -480,7 +474,6 @@ void bit_reverse(double* x, int J) {
     }
     return;
   }
-  static constexpr long rev3[8] = {0, 4, 2, 6, 1, 5, 3, 7};
   const int mid = J - 6, high = J - 3;
   const long tiles = 1L << mid;
   for (long m = 0; m < tiles; ++m) {
@@ -489,7 +482,7 @@ void bit_reverse(double* x, int J) {
     for (long a = 0; a < 8; ++a) {
       for (long c = 0; c < 8; ++c) {
         const long i = (a << high) | (m << 3) | c;
-        const long r = (rev3[c] << high) | (rm << 3) | rev3[a];
+        const long r = (kReverse3[c] << high) | (rm << 3) | kReverse3[a];
         if (rm > m || r > i) {
           const double t = x[i];
           x[i] = x[r];

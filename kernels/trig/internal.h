@@ -1,4 +1,5 @@
-// Pieces of the Hartley transform shared with the cosine and sine kernels.
+// Pieces of the Hartley transform shared with the cosine and sine kernels, and
+// the bit-reversal helpers shared with the FFT.
 #ifndef TFMEX_KERNELS_TRIG_INTERNAL_H
 #define TFMEX_KERNELS_TRIG_INTERNAL_H
 
@@ -10,6 +11,19 @@ void hartley_unordered(double* x, int J, double* work);
 
 // Exchanges x[i] and x[r(i)] for every i below its J-bit reversal r(i).
 void bit_reverse(double* x, int J);
+
+// v's lowest `bits` bits in reverse order.
+inline unsigned reverse_bits(unsigned v, int bits) {
+  unsigned r = 0;
+  for (int b = 0; b < bits; ++b, v >>= 1) r = (r << 1) | (v & 1u);
+  return r;
+}
+
+// The 3-bit reversals of 0 .. 7. Permutations by bit reversal split an index
+// of J >= 6 bits as (high 3 bits, middle J - 6 bits, low 3 bits): the 64
+// indices with one middle part, and their reversals, then lie in 8 runs of 8
+// consecutive indices each, so a tile of them touches only 8 cache lines.
+constexpr long kReverse3[8] = {0, 4, 2, 6, 1, 5, 3, 7};
 
 }  // namespace tfmex::trig::detail
 
