@@ -9,6 +9,7 @@
 #include "host/gateway.h"
 #include "kernels/periodized/periodized.h"
 #include "MEXSource/block_transpose.h"
+#include "MEXSource/row_strips.h"
 
 #define PLUGIN "CircJoin2"
 
@@ -29,14 +30,20 @@ void idpwt2(const double* wc, int nr, int nc, int L, int J, const double* g, con
   int k = L <= 0 ? 1 : 1 << L;
   for (int j = L; j < J; ++j) {
     const int c = 2 * k;
-    // The rows, each as a contiguous column of the transposed block.
-    tfmex::image::transpose_block(x, c, n);
-    for (int r = 0; r < c; ++r) {
-      double* row = x + static_cast<long>(r) * n;
-      upboth(row, row + k, k, h, g, m, s1);
-      copydouble(s1, row, c);
+    // The rows: eight at a time where they lie where the processor and the
+    // filter allow; otherwise each as a contiguous column of the transposed
+    // block.
+    if (tfmex::image::join_rows_fit(c, m, 4L * n)) {
+      tfmex::image::join_rows(x, c, n, h, g, m, s);
+    } else {
+      tfmex::image::transpose_block(x, c, n);
+      for (int r = 0; r < c; ++r) {
+        double* row = x + static_cast<long>(r) * n;
+        upboth(row, row + k, k, h, g, m, s1);
+        copydouble(s1, row, c);
+      }
+      tfmex::image::transpose_block(x, c, n);
     }
-    tfmex::image::transpose_block(x, c, n);
     for (int q = 0; q < c; ++q) {
       double* col = x + static_cast<long>(q) * n;
       upboth(col, col + k, k, h, g, m, s1);

@@ -1,9 +1,11 @@
 // CircSplit2 and CircJoin2 against the earlier row-by-row layout of their
 // stages, bit for bit, on images up to 256 x 256 with filters longer than the
-// small blocks; and the block transpose they filter their rows through.
+// small blocks; the block transpose they filter their rows through, and the
+// eight-row strips CircJoin2 synthesises its rows with where they lie.
 #include <cstring>
 
 #include "MEXSource/block_transpose.h"
+#include "MEXSource/row_strips.h"
 #include "kernels/periodized/periodized.h"
 #include "support.h"
 
@@ -109,6 +111,36 @@ TEST(ImageRows, BlockTransposeMovesOnlyTheBlock) {
       got = a;
       tfmex::image::transpose_portable(got.data(), k, n);
       EXPECT_EQ(got, want) << "portable n=" << n << " k=" << k;
+    }
+  }
+}
+
+// Every row of a c x c block inside a larger array synthesised by the strips,
+// against the same row gathered and put through upboth, bit for bit; values
+// outside the block stay put. The high-pass filter is unrelated to the
+// low-pass one, inputs carry -0.0, and filters reach from no tap to the
+// longest the strips take, several times round the small blocks.
+TEST(ImageRows, JoinStripsMatchUpbothBitForBit) {
+  if (!tfmex::image::join_rows_fit(8, 0, 1 << 20)) GTEST_SKIP() << "no AVX-512 on this processor";
+  unsigned seed = 900;
+  for (int c : {8, 16, 32, 64, 256}) {
+    const int n = c == 256 ? 256 : 2 * c;
+    for (int m = 0; m <= 2 * tfmex::image::kStripReach + 1; ++m) {
+      ASSERT_TRUE(tfmex::image::join_rows_fit(c, m, 4L * c));
+      const Vec h = random_vector(m, ++seed), g = random_vector(m, ++seed);
+      Vec a = random_vector(static_cast<std::size_t>(n) * n, ++seed);
+      for (std::size_t t = 0; t < a.size(); t += 5) a[t] = -0.0;
+      Vec work(4 * static_cast<std::size_t>(c) + 1, 7.0);
+      Vec got = a, want = a, row(c), out(c);
+      tfmex::image::join_rows(got.data(), c, n, h.data(), g.data(), m, work.data());
+      for (int r = 0; r < c; ++r) {
+        gather(want.data(), c, n, r, row.data());
+        pk::upboth(row.data(), row.data() + c / 2, c / 2, h.data(), g.data(), m, out.data());
+        scatter(out.data(), c, n, r, want.data());
+      }
+      ASSERT_EQ(std::memcmp(got.data(), want.data(), a.size() * sizeof(double)), 0)
+          << "c=" << c << " m=" << m;
+      ASSERT_EQ(work.back(), 7.0) << "wrote past its workspace, c=" << c << " m=" << m;
     }
   }
 }
