@@ -9,6 +9,7 @@
 // (D + 1) x, and a table with a single non-zero column gives x back. A caller
 // that wants the signal of one basis zeroes every other coefficient first.
 // Arguments after the table are accepted and ignored.
+#include <cstddef>
 #include "host/gateway.h"
 #include "kernels/bells/bells.h"
 #include "kernels/periodized/periodized.h"
@@ -34,7 +35,7 @@ void cpsynthesis(const double* table, int n, int D, double* out, double* bm, dou
   for (int d = D; d >= 0; --d) {
     const int e = 1 << d;
     const int f = n >> d;
-    const double* column = table + static_cast<long>(d) * n;
+    const double* column = table + static_cast<std::ptrdiff_t>(d) * n;
     // The first level is summed in out itself. Adding it to a zeroed out
     // would give the same doubles: a level's sum starts from +0.0, so no
     // value of it is -0.0, and 0.0 + v is v for every other v (a NaN
@@ -43,10 +44,10 @@ void cpsynthesis(const double* table, int n, int D, double* out, double* bm, dou
     fillzeros(sum, n);
     // One set of cosine transform twiddles per level, as in BellSplit: behind
     // the 4f values of the transform's passes, whose first f receive main.
-    double* const tables = work + 4L * f;
+    double* const tables = work + std::ptrdiff_t{4} * f;
     if (e > 1) tfmex::trig::trigc4_tables(tables, f);
     for (int i = 0; i < e; ++i) {
-      const long s = static_cast<long>(i) * f;
+      const std::ptrdiff_t s = static_cast<std::ptrdiff_t>(i) * f;
       if (e > 1) {
         tfmex::trig::trigc4_tabled(column + s, y, work, tables, f);
       } else {

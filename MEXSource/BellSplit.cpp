@@ -11,6 +11,7 @@
 // transform of x. D is read by half-up truncation (x + 0.5 toward zero).
 // The third argument names the bell; the sine bell is the only one, so it
 // is never read.
+#include <cstddef>
 #include "host/gateway.h"
 #include "kernels/bells/bells.h"
 #include "kernels/trig/trig.h"
@@ -33,15 +34,15 @@ void bellsplit(const double* x, double* table, double* work, double* bm, double*
   for (int d = D; d >= 0; --d) {
     const int e = 1 << d;
     const int f = n >> d;
-    double* column = table + static_cast<long>(d) * n;
+    double* column = table + static_cast<std::ptrdiff_t>(d) * n;
     // The blocks of a level share one length, so the cosine transform's
     // twiddles are made once per level, behind the 4f values its passes use
     // (10f - 4 <= 8n values in all, since f <= n/2 when there are two blocks
     // or more). A single block takes trigc4 itself.
-    double* const tables = work + 4L * f;
+    double* const tables = work + std::ptrdiff_t{4} * f;
     if (e > 1) tfmex::trig::trigc4_tables(tables, f);
     for (int i = 0; i < e; ++i) {
-      const long s = static_cast<long>(i) * f;
+      const std::ptrdiff_t s = static_cast<std::ptrdiff_t>(i) * f;
       // With a single block both sides are written into the one buffer, at
       // its two ends, in this order.
       const double* left = edge;

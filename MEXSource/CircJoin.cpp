@@ -5,6 +5,7 @@
 // x has the shape of wc. L outside 0 .. J is read as the nearest end of that
 // range, as CircSplit reads it, so CircJoin(CircSplit(x, L, h), L, h) returns
 // x for every L.
+#include <cstddef>
 #include "host/gateway.h"
 #include "kernels/periodized/periodized.h"
 
@@ -25,8 +26,8 @@ void idpwt(const double* wc, int n, int ncols, int L, int J, const double* g, co
   const int k0 = L <= 0 ? 1 : 1 << L;
   const int stages = J - L;
   for (int c = 0; c < ncols; ++c) {
-    const double* w = wc + static_cast<long>(c) * n;
-    double* v = x + static_cast<long>(c) * n;
+    const double* w = wc + static_cast<std::ptrdiff_t>(c) * n;
+    double* v = x + static_cast<std::ptrdiff_t>(c) * n;
     if (stages <= 0) {
       copydouble(w, v, n);
       continue;

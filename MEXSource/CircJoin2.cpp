@@ -6,6 +6,7 @@
 // doubles from 2^L x 2^L up to n x n. L >= J returns W unchanged; L < 0 is
 // read as 0, as CircSplit2 reads it, so that CircJoin2(CircSplit2(X, L, h),
 // L, h) returns X for every L and no stage ever doubles past the image.
+#include <cstddef>
 #include "host/gateway.h"
 #include "kernels/periodized/periodized.h"
 #include "MEXSource/block_transpose.h"
@@ -33,19 +34,19 @@ void idpwt2(const double* wc, int nr, int nc, int L, int J, const double* g, con
     // The rows: eight at a time where they lie where the processor and the
     // filter allow; otherwise each as a contiguous column of the transposed
     // block.
-    if (tfmex::image::join_rows_fit(c, m, 4L * n)) {
+    if (tfmex::image::join_rows_fit(c, m, std::ptrdiff_t{4} * n)) {
       tfmex::image::join_rows(x, c, n, h, g, m, s);
     } else {
       tfmex::image::transpose_block(x, c, n);
       for (int r = 0; r < c; ++r) {
-        double* row = x + static_cast<long>(r) * n;
+        double* row = x + static_cast<std::ptrdiff_t>(r) * n;
         upboth(row, row + k, k, h, g, m, s1);
         copydouble(s1, row, c);
       }
       tfmex::image::transpose_block(x, c, n);
     }
     for (int q = 0; q < c; ++q) {
-      double* col = x + static_cast<long>(q) * n;
+      double* col = x + static_cast<std::ptrdiff_t>(q) * n;
       upboth(col, col + k, k, h, g, m, s1);
       copydouble(s1, col, c);
     }

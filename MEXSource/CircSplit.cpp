@@ -6,6 +6,7 @@
 // wc has the shape of x. Per signal of n = 2^J values: the 2^L coarse
 // coefficients first, then the details of levels L, L+1, ... J-1, level j in
 // positions 2^j .. 2^(j+1)-1.
+#include <cstddef>
 #include "host/gateway.h"
 #include "kernels/periodized/periodized.h"
 
@@ -24,8 +25,8 @@ using namespace tfmex::periodized;
 void dpwt(const double* x, int n, int ncols, int L, int J, const double* g, const double* h,
           int m, double* wc, double* tmp) {
   for (int c = 0; c < ncols; ++c) {
-    const double* src = x + static_cast<long>(c) * n;
-    double* w = wc + static_cast<long>(c) * n;
+    const double* src = x + static_cast<std::ptrdiff_t>(c) * n;
+    double* w = wc + static_cast<std::ptrdiff_t>(c) * n;
     if (L >= J) {
       copydouble(src, w, n);
       continue;

@@ -9,6 +9,7 @@
 // with high-pass along the rows goes to the top right, high-pass down the
 // columns with low-pass along the rows to the bottom left, high-high to the
 // bottom right. The stages stop when a 2^L x 2^L block remains.
+#include <cstddef>
 #include "host/gateway.h"
 #include "kernels/periodized/periodized.h"
 #include "MEXSource/block_transpose.h"
@@ -35,14 +36,14 @@ void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const
     const int half = k / 2;
     const double* from = j == J - 1 ? x : wc;
     for (int c = 0; c < k; ++c) {
-      double* col = wc + static_cast<long>(c) * n;
-      copydouble(from + static_cast<long>(c) * n, s0, k);
+      double* col = wc + static_cast<std::ptrdiff_t>(c) * n;
+      copydouble(from + static_cast<std::ptrdiff_t>(c) * n, s0, k);
       downboth(s0, k, h, g, m, col, col + half);
     }
     // The rows, each as a contiguous column of the transposed block.
     tfmex::image::transpose_block(wc, k, n);
     for (int r = 0; r < k; ++r) {
-      double* row = wc + static_cast<long>(r) * n;
+      double* row = wc + static_cast<std::ptrdiff_t>(r) * n;
       copydouble(row, s0, k);
       downboth(s0, k, h, g, m, row, row + half);
     }

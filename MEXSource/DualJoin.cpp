@@ -7,6 +7,7 @@
 // up kernels centre them on their middle tap. L outside 0 .. J is read as the
 // nearest end of that range, as DualSplit reads it, so
 // DualJoin(DualSplit(x, L, qmf, dqmf), L, qmf, dqmf) returns x for every L.
+#include <cstddef>
 #include "host/gateway.h"
 #include "kernels/centred/centred.h"
 #include "kernels/periodized/periodized.h"
@@ -27,8 +28,8 @@ using tfmex::periodized::copydouble;
 void idpwt(const double* W, int n, int ncols, int L, int J, const double* gt, const double* dqmf,
            int m1, int m2, double* y, double* work0, double* work1) {
   for (int s = 0; s < ncols; ++s) {
-    const double* w = W + static_cast<long>(s) * n;
-    double* v = y + static_cast<long>(s) * n;
+    const double* w = W + static_cast<std::ptrdiff_t>(s) * n;
+    double* v = y + static_cast<std::ptrdiff_t>(s) * n;
     copydouble(w, v, 1 << L);
     for (int k = L; k < J; ++k) {
       const int e = 1 << k;

@@ -8,6 +8,7 @@
 // positions 2^j .. 2^(j+1)-1. The analysis low-pass filter is qmf, the
 // high-pass filter the centred mirror of dqmf. The down kernels are defined
 // for every filter length, so any length (an empty filter included) is taken.
+#include <cstddef>
 #include "host/gateway.h"
 #include "kernels/centred/centred.h"
 #include "kernels/periodized/periodized.h"
@@ -28,7 +29,7 @@ void dpwt(const double* x, int n, int ncols, int L, int J, const double* g, cons
           int m1, int m2, double* W, double* work) {
   copydouble(x, W, n * ncols);
   for (int s = 0; s < ncols; ++s) {
-    double* w = W + static_cast<long>(s) * n;
+    double* w = W + static_cast<std::ptrdiff_t>(s) * n;
     int len = n;
     for (int j = J - 1; j >= L; --j) {
       copydouble(w, work, len);

@@ -6,6 +6,7 @@
 // T has n = 2^J rows and D + 1 columns (0 <= D <= J), packets ordered as
 // PacketSplit orders them; y is a row of n values. For an orthonormal filter,
 // PacketJoin(PacketSplit(x, D, h), h) = (D + 1) x.
+#include <cstddef>
 #include "host/gateway.h"
 #include "kernels/periodized/periodized.h"
 
@@ -23,18 +24,18 @@ void wpsynthesis(double* y, int n, int D, const double* g, const double* h, int 
                  const double* T, double* work) {
   double* w0 = work;
   double* w1 = work + n;
-  double* w2 = work + 2 * static_cast<long>(n);
-  copydouble(T + static_cast<long>(D) * n, y, n);
+  double* w2 = work + 2 * static_cast<std::ptrdiff_t>(n);
+  copydouble(T + static_cast<std::ptrdiff_t>(D) * n, y, n);
   if (D <= 0) return;
   for (int i = D - 1; i >= 0; --i) {
     const int c = n >> i;
     const int e = c / 2;
     const int count = 1 << i;
-    const double* column = T + static_cast<long>(i) * n;
+    const double* column = T + static_cast<std::ptrdiff_t>(i) * n;
     for (int k = 0; k < count; ++k) {
-      const long at = static_cast<long>(k) * c;
-      const long lo = 2L * k + (k % 2);
-      const long hi = 2L * k + 1 - (k % 2);
+      const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(k) * c;
+      const std::ptrdiff_t lo = std::ptrdiff_t{2} * k + (k % 2);
+      const std::ptrdiff_t hi = std::ptrdiff_t{2} * k + 1 - (k % 2);
       copydouble(column + at, w0, c);
       uplo(y + lo * e, e, h, m, w1);
       uphi(y + hi * e, e, g, m, w2);

@@ -8,6 +8,7 @@
 // d - 1 has its low-pass child at packet 2j + (j mod 2) of column d and its
 // high-pass child at 2j + 1 - (j mod 2): the children of an odd parent come
 // in the order (high, low).
+#include <cstddef>
 #include "host/gateway.h"
 #include "kernels/periodized/periodized.h"
 
@@ -29,13 +30,13 @@ void wpd(const double* x, int n, int D, const double* g, const double* h, int m,
   if (D <= 0) return;
   int e = n, c = 1;
   for (int d = 1; d <= D; ++d) {
-    const double* parent = T + static_cast<long>(d - 1) * n;
-    double* child = T + static_cast<long>(d) * n;
+    const double* parent = T + static_cast<std::ptrdiff_t>(d - 1) * n;
+    double* child = T + static_cast<std::ptrdiff_t>(d) * n;
     const int half = e / 2;
     for (int j = 0; j < c; ++j) {
-      copydouble(parent + static_cast<long>(j) * e, w0, e);
-      const long lo = 2L * j + (j % 2);
-      const long hi = 2L * j + 1 - (j % 2);
+      copydouble(parent + static_cast<std::ptrdiff_t>(j) * e, w0, e);
+      const std::ptrdiff_t lo = std::ptrdiff_t{2} * j + (j % 2);
+      const std::ptrdiff_t hi = std::ptrdiff_t{2} * j + 1 - (j % 2);
       downboth(w0, e, h, g, m, child + lo * half, child + hi * half);
     }
     e = half;

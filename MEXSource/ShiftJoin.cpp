@@ -6,6 +6,7 @@
 // makes it; y is a row of n values. Every parent block is rebuilt from both
 // of its children, the shifted child shifted back, and the two
 // reconstructions are averaged.
+#include <cstddef>
 #include "host/gateway.h"
 #include "kernels/periodized/periodized.h"
 
@@ -33,16 +34,16 @@ void half(double* v, int k) {
 void tiwtsynthesis(double* y, int n, int D, const double* g, const double* h, int m,
                    const double* T, double* work) {
   double* w[6];
-  for (int i = 0; i < 6; ++i) w[i] = work + static_cast<long>(i) * n;
+  for (int i = 0; i < 6; ++i) w[i] = work + static_cast<std::ptrdiff_t>(i) * n;
   copydouble(T, y, n);
   if (D <= 0) return;
   for (int s = D; s >= 1; --s) {
     const int e = n >> (s - 1);
     const int l = e / 2;
     const int c = 1 << (s - 1);
-    const double* detail = T + static_cast<long>(s) * n;
+    const double* detail = T + static_cast<std::ptrdiff_t>(s) * n;
     for (int k = 0; k < c; ++k) {
-      const long at = static_cast<long>(k) * e;
+      const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(k) * e;
       double* Y = y + at;
       copydouble(detail + at, w[2], l);      // detail of child 2k (unshifted)
       copydouble(detail + at + l, w[3], l);  // detail of child 2k + 1 (shifted)

@@ -10,6 +10,7 @@
 // first stage most significant, spell b. Column 0 holds the 2^D coarse blocks
 // of the last stage, column d (1 <= d <= D) the 2^d detail blocks of stage d;
 // column 1 is the finest stage.
+#include <cstddef>
 #include "host/gateway.h"
 #include "kernels/periodized/periodized.h"
 
@@ -33,15 +34,15 @@ void rshift(const double* src, double* dst, int k) {
 void tiwt(const double* x, int n, int D, const double* g, const double* h, int m, double* T,
           double* work) {
   double* w[6];
-  for (int i = 0; i < 6; ++i) w[i] = work + static_cast<long>(i) * n;
+  for (int i = 0; i < 6; ++i) w[i] = work + static_cast<std::ptrdiff_t>(i) * n;
   copydouble(x, T, n);
   if (D <= 0) return;
   int e = n, c = 1;
   for (int s = 1; s <= D; ++s) {
-    double* detail = T + static_cast<long>(s) * n;
+    double* detail = T + static_cast<std::ptrdiff_t>(s) * n;
     const int half = e / 2;
     for (int j = 0; j < c; ++j) {
-      const long at = static_cast<long>(j) * e;
+      const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(j) * e;
       copydouble(T + at, w[0], e);
       rshift(w[0], w[1], e);
       // Both halves of both paths go straight to their places in the table.

@@ -8,6 +8,7 @@
 #define TFMEX_MEXSOURCE_BLOCK_TRANSPOSE_H
 
 #if defined(__x86_64__) || defined(__i386__)
+#include <cstddef>
 #include <immintrin.h>
 #define TFMEX_TRANSPOSE_X86 1
 #endif
@@ -21,7 +22,7 @@ constexpr int kTile = 8;
 
 // Swaps the size x size tile at p (rows i.., columns j..) with the transpose of
 // the tile at q (rows j.., columns i..); p == q for a tile on the diagonal.
-inline void swap_tiles(double* p, double* q, long n, int size, bool diagonal) {
+inline void swap_tiles(double* p, double* q, std::ptrdiff_t n, int size, bool diagonal) {
   for (int c = 0; c < size; ++c)
     for (int r = diagonal ? c + 1 : 0; r < size; ++r) {
       const double t = p[r + c * n];
@@ -30,7 +31,7 @@ inline void swap_tiles(double* p, double* q, long n, int size, bool diagonal) {
     }
 }
 
-inline void transpose_portable(double* a, int k, long n) {
+inline void transpose_portable(double* a, int k, std::ptrdiff_t n) {
   if (k < kTile) {
     swap_tiles(a, a, n, k, true);
     return;
@@ -68,7 +69,7 @@ inline void transpose_portable(double* a, int k, long n) {
 
 // 4 x 4 tile at p swapped with the transpose of the one at q (p == q: the
 // tile is transposed in place).
-__attribute__((target("avx2"))) inline void swap4_avx2(double* p, double* q, long n) {
+__attribute__((target("avx2"))) inline void swap4_avx2(double* p, double* q, std::ptrdiff_t n) {
   __m256d a0, a1, a2, a3, b0, b1, b2, b3;
   TFMEX_LOAD_T4(p, n, a0, a1, a2, a3)
   TFMEX_LOAD_T4(q, n, b0, b1, b2, b3)
@@ -80,7 +81,7 @@ __attribute__((target("avx2"))) inline void swap4_avx2(double* p, double* q, lon
 #undef TFMEX_STORE4
 
 // k >= 4 (a power of two).
-__attribute__((target("avx2"))) inline void transpose_avx2(double* a, int k, long n) {
+__attribute__((target("avx2"))) inline void transpose_avx2(double* a, int k, std::ptrdiff_t n) {
   const int tile = k < kTile ? k : kTile;
   for (int j = 0; j < k; j += tile)
     for (int i = j; i < k; i += tile)
@@ -96,7 +97,7 @@ inline bool transpose_has_avx2() {
 
 #endif
 
-inline void transpose_block(double* a, int k, long n) {
+inline void transpose_block(double* a, int k, std::ptrdiff_t n) {
 #ifdef TFMEX_TRANSPOSE_X86
   if (k >= 4 && transpose_has_avx2()) {
     transpose_avx2(a, k, n);

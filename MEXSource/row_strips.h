@@ -9,6 +9,7 @@
 #define TFMEX_MEXSOURCE_ROW_STRIPS_H
 
 #if defined(__x86_64__) || defined(__i386__)
+#include <cstddef>
 #include <immintrin.h>
 #define TFMEX_STRIPS_X86 1
 #endif
@@ -26,7 +27,7 @@ namespace strips {
 
 struct Strip {
   double* a;         // row r0 of the block; column c at a + c n
-  long n;
+  std::ptrdiff_t n;
   int k;             // coarse (and detail) columns of each row
   const double* B;   // the strip's coarse columns, 8 values each
   const double* F;   // its first min(m/2, k) detail columns
@@ -37,7 +38,7 @@ struct Strip {
 };
 
 TFMEX_STRIPS_AVX512 inline const double* detail_col(const Strip& s, int c) {
-  return c < s.mf ? s.F + 8L * c : s.a + (s.k + c) * s.n;
+  return c < s.mf ? s.F + std::ptrdiff_t{8} * c : s.a + (s.k + c) * s.n;
 }
 
 // Output pair i of every row, any i: coarse index i - j and detail index
@@ -47,12 +48,12 @@ TFMEX_STRIPS_AVX512 inline void join_one(const Strip& s, int i) {
   __m512d le = _mm512_setzero_pd(), lo = le, he = le, ho = le;
   int c = i;
   for (int j = 0; j < ce; ++j) {
-    le = _mm512_add_pd(le, _mm512_mul_pd(_mm512_set1_pd(s.h[2 * j]), _mm512_loadu_pd(s.B + 8L * c)));
+    le = _mm512_add_pd(le, _mm512_mul_pd(_mm512_set1_pd(s.h[2 * j]), _mm512_loadu_pd(s.B + std::ptrdiff_t{8} * c)));
     if (--c < 0) c = k - 1;
   }
   c = i;
   for (int j = 0; j < co; ++j) {
-    lo = _mm512_add_pd(lo, _mm512_mul_pd(_mm512_set1_pd(s.h[2 * j + 1]), _mm512_loadu_pd(s.B + 8L * c)));
+    lo = _mm512_add_pd(lo, _mm512_mul_pd(_mm512_set1_pd(s.h[2 * j + 1]), _mm512_loadu_pd(s.B + std::ptrdiff_t{8} * c)));
     if (--c < 0) c = k - 1;
   }
   c = i;
@@ -65,8 +66,8 @@ TFMEX_STRIPS_AVX512 inline void join_one(const Strip& s, int i) {
     ho = _mm512_add_pd(ho, _mm512_mul_pd(_mm512_set1_pd(s.g[2 * j]), _mm512_loadu_pd(detail_col(s, c))));
     if (++c == k) c = 0;
   }
-  _mm512_storeu_pd(s.a + 2L * i * s.n, _mm512_add_pd(le, he));
-  _mm512_storeu_pd(s.a + (2L * i + 1) * s.n, _mm512_add_pd(lo, ho));
+  _mm512_storeu_pd(s.a + std::ptrdiff_t{2} * i * s.n, _mm512_add_pd(le, he));
+  _mm512_storeu_pd(s.a + (std::ptrdiff_t{2} * i + 1) * s.n, _mm512_add_pd(lo, ho));
 }
 
 constexpr int kAhead = 8;
@@ -85,7 +86,7 @@ TFMEX_STRIPS_AVX512 inline void join_run(const Strip& s, int i0, int i1) {
     __m512d le = _mm512_setzero_pd(), lo = le, he = le, ho = le;
     int j = 0;
     for (; j < co; ++j) {
-      const __m512d c0 = _mm512_loadu_pd(s.B + 8L * (i - j));
+      const __m512d c0 = _mm512_loadu_pd(s.B + std::ptrdiff_t{8} * (i - j));
       const __m512d d0 = _mm512_loadu_pd(d + (i + j) * s.n);
       le = _mm512_add_pd(le, _mm512_mul_pd(_mm512_set1_pd(s.h[2 * j]), c0));
       lo = _mm512_add_pd(lo, _mm512_mul_pd(_mm512_set1_pd(s.h[2 * j + 1]), c0));
@@ -93,11 +94,11 @@ TFMEX_STRIPS_AVX512 inline void join_run(const Strip& s, int i0, int i1) {
       ho = _mm512_add_pd(ho, _mm512_mul_pd(_mm512_set1_pd(s.g[2 * j]), d0));
     }
     if (j < ce) {
-      le = _mm512_add_pd(le, _mm512_mul_pd(_mm512_set1_pd(s.h[2 * j]), _mm512_loadu_pd(s.B + 8L * (i - j))));
+      le = _mm512_add_pd(le, _mm512_mul_pd(_mm512_set1_pd(s.h[2 * j]), _mm512_loadu_pd(s.B + std::ptrdiff_t{8} * (i - j))));
       ho = _mm512_add_pd(ho, _mm512_mul_pd(_mm512_set1_pd(s.g[2 * j]), _mm512_loadu_pd(d + (i + j) * s.n)));
     }
-    _mm512_storeu_pd(s.a + 2L * i * s.n, _mm512_add_pd(le, he));
-    _mm512_storeu_pd(s.a + (2L * i + 1) * s.n, _mm512_add_pd(lo, ho));
+    _mm512_storeu_pd(s.a + std::ptrdiff_t{2} * i * s.n, _mm512_add_pd(le, he));
+    _mm512_storeu_pd(s.a + (std::ptrdiff_t{2} * i + 1) * s.n, _mm512_add_pd(lo, ho));
   }
 }
 
@@ -108,13 +109,13 @@ TFMEX_STRIPS_AVX512 inline void join_run(const Strip& s, int i0, int i1) {
 // (wrapping) after the middle outputs have overwritten them. Every other
 // detail column k + c is read only by outputs i <= c, before output
 // (k + c)/2 > i replaces it.
-TFMEX_STRIPS_AVX512 inline void join_strip(double* a, int k, long n, const double* h,
+TFMEX_STRIPS_AVX512 inline void join_strip(double* a, int k, std::ptrdiff_t n, const double* h,
                                            const double* g, int m, double* B) {
   const int co = m / 2, ce = (m + 1) / 2;
   const int mf = co < k ? co : k;
   alignas(64) double F[8 * kStripReach];
-  for (int c = 0; c < k; ++c) _mm512_storeu_pd(B + 8L * c, _mm512_loadu_pd(a + c * n));
-  for (int c = 0; c < mf; ++c) _mm512_storeu_pd(F + 8L * c, _mm512_loadu_pd(a + (k + c) * n));
+  for (int c = 0; c < k; ++c) _mm512_storeu_pd(B + std::ptrdiff_t{8} * c, _mm512_loadu_pd(a + c * n));
+  for (int c = 0; c < mf; ++c) _mm512_storeu_pd(F + std::ptrdiff_t{8} * c, _mm512_loadu_pd(a + (k + c) * n));
   const Strip s{a, n, k, B, F, mf, h, g, m};
   const int r0 = ce - 1 > mf ? ce - 1 : mf, r1 = ce > 0 ? k - ce + 1 : k;
   if (r1 <= r0) {
@@ -130,23 +131,23 @@ TFMEX_STRIPS_AVX512 inline void join_strip(double* a, int k, long n, const doubl
 
 // Whether join_rows can do a block of side c (a power of two) with filters of
 // m taps on this processor, with `work` doubles of workspace.
-inline bool join_rows_fit(int c, int m, long work) {
+inline bool join_rows_fit(int c, int m, std::ptrdiff_t work) {
   static const bool has = __builtin_cpu_supports("avx512f");
-  return has && c >= 8 && m / 2 <= kStripReach && 4L * c <= work;
+  return has && c >= 8 && m / 2 <= kStripReach && std::ptrdiff_t{4} * c <= work;
 }
 
 // Synthesis of every row of the c x c block at a (columns n apart): a row's
 // first c/2 values (coarse) and last c/2 (detail) become upboth's c values.
 // Only where join_rows_fit; work holds 4c doubles.
-TFMEX_STRIPS_AVX512 inline void join_rows(double* a, int c, long n, const double* h,
+TFMEX_STRIPS_AVX512 inline void join_rows(double* a, int c, std::ptrdiff_t n, const double* h,
                                           const double* g, int m, double* work) {
   for (int r0 = 0; r0 < c; r0 += 8) strips::join_strip(a + r0, c / 2, n, h, g, m, work);
 }
 
 #undef TFMEX_STRIPS_AVX512
 #else
-inline bool join_rows_fit(int, int, long) { return false; }
-inline void join_rows(double*, int, long, const double*, const double*, int, double*) {}
+inline bool join_rows_fit(int, int, std::ptrdiff_t) { return false; }
+inline void join_rows(double*, int, std::ptrdiff_t, const double*, const double*, int, double*) {}
 #endif
 
 }  // namespace tfmex::image

@@ -11,6 +11,7 @@
 // call: the largest runs take one or two iterations, and without that call
 // the first would fault in its fresh workspace page by page (bench/run keeps
 // freed arrays in the heap, so later calls reuse them).
+#include <cstddef>
 #include <benchmark/benchmark.h>
 
 #include <exception>
@@ -89,13 +90,13 @@ constexpr int kLogSizes[] = {10, 14, 17, 20};
 void sizes(benchmark::internal::Benchmark* b) {
   b->ArgNames({"n", "D"});
   for (int J : kLogSizes)
-    for (int D : {0, 1, J / 2, J}) b->Args({1L << J, D});
+    for (int D : {0, 1, J / 2, J}) b->Args({std::ptrdiff_t{1} << J, D});
   b->MinTime(0.05)->Unit(benchmark::kMillisecond);
 }
 
 void ref_sizes(benchmark::internal::Benchmark* b) {
   b->ArgNames({"n"});
-  for (int J : kLogSizes) b->Arg(1L << J);
+  for (int J : kLogSizes) b->Arg(std::ptrdiff_t{1} << J);
   b->MinTime(0.05)->Unit(benchmark::kMillisecond);
 }
 

@@ -8,6 +8,7 @@
 // <size> is n for signals, the side for images; <taps> is 0 where the
 // plug-in takes no filter. Counters: ns per sample (per input value) and,
 // for the filter-bank plug-ins, multiply-adds per second.
+#include <cstddef>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -103,16 +104,16 @@ void run_checked(benchmark::State& state, const std::string& name, const Maker& 
   set_counters(state, c);
 }
 
-const std::vector<long> kSignal = {1 << 10, 1 << 14, 1 << 17, 1 << 20};
-const std::vector<long> kImage = {256, 1024, 2048};
-const std::vector<long> kTaps = {2, 4, 8, 20};
-const std::vector<long> kTriadic = {729, 19683, 177147, 531441};  // 3^6, 3^9, 3^11, 3^12
+const std::vector<std::ptrdiff_t> kSignal = {1 << 10, 1 << 14, 1 << 17, 1 << 20};
+const std::vector<std::ptrdiff_t> kImage = {256, 1024, 2048};
+const std::vector<std::ptrdiff_t> kTaps = {2, 4, 8, 20};
+const std::vector<std::ptrdiff_t> kTriadic = {729, 19683, 177147, 531441};  // 3^6, 3^9, 3^11, 3^12
 
 // Sum over stages of the outputs times taps, for blocks n, n/2, ... 2.
 double pyramid_madds(std::size_t n, int m) { return 2.0 * (static_cast<double>(n) - 1) * m; }
 
-void add(const std::string& name, const std::vector<long>& sizes, const std::vector<long>& taps,
-         long checked_taps, Maker make) {
+void add(const std::string& name, const std::vector<std::ptrdiff_t>& sizes, const std::vector<std::ptrdiff_t>& taps,
+         std::ptrdiff_t checked_taps, Maker make) {
   if (!present(name)) return;
   auto* d = benchmark::RegisterBenchmark(
       ("direct/" + name).c_str(),
@@ -121,7 +122,7 @@ void add(const std::string& name, const std::vector<long>& sizes, const std::vec
   auto* c = benchmark::RegisterBenchmark(
       ("checked/" + name).c_str(),
       [name, make](benchmark::State& s) { run_checked(s, name, make); });
-  std::vector<long> small = sizes;
+  std::vector<std::ptrdiff_t> small = sizes;
   c->ArgsProduct({small, {checked_taps}})->Unit(benchmark::kMicrosecond);
 }
 

@@ -3,6 +3,7 @@
 // compressed in the best wavelet packet and cosine packet bases, and drawn as
 // SVG files. Every transform is a plug-in called through the embedded host,
 // as MATLAB or GNU Octave would call it.
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +31,7 @@ struct Options {
   std::string out;
   std::string mex = tfmex::host::Plugin::default_mex_dir();
   double snr = 7.0;
-  unsigned long long seed = 2048;
+  std::uint64_t seed = 2048;
   bool check = false;
 };
 

@@ -2,6 +2,7 @@
 // convolution definitions (every index reduced modulo the block), bit for bit;
 // the worked examples; one-stage perfect reconstruction with symmetric
 // biorthogonal pairs, one of them derived here from its defining conditions.
+#include <cstddef>
 #include <cstring>
 #include <limits>
 
@@ -15,7 +16,7 @@ namespace {
 namespace ck = tfmex::centred;
 using Vec = std::vector<double>;
 
-int mod(long k, int n) { return static_cast<int>(((k % n) + n) % n); }
+int mod(std::ptrdiff_t k, int n) { return static_cast<int>(((k % n) + n) % n); }
 
 Vec ref_downlopbs(const Vec& x, const Vec& h) {
   const int k = static_cast<int>(x.size()), H = static_cast<int>(h.size()) / 2;

@@ -3,6 +3,7 @@
 // double), energy per column, the two extreme depths, reconstruction from
 // one column and from the whole table, shapes, the depth rounding and range,
 // and the messages in their order.
+#include <cstddef>
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -28,20 +29,20 @@ int log2i(std::size_t n) {
 // on either side of it (the two outer ends of the signal unchanged), then
 // out[j] = sqrt(2/f) sum_i v[i] cos(pi (2i+1)(2j+1) / (4f)).
 Vec direct_table(const Vec& x, int D) {
-  const long n = static_cast<long>(x.size()), m = (n >> D) / 2;
+  const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(x.size()), m = (n >> D) / 2;
   Vec T(static_cast<std::size_t>(n) * (D + 1));
   for (int d = 0; d <= D; ++d) {
-    const long f = n >> d;
-    for (long s = 0; s < n; s += f) {
+    const std::ptrdiff_t f = n >> d;
+    for (std::ptrdiff_t s = 0; s < n; s += f) {
       std::vector<LD> v(x.begin() + s, x.begin() + s + f);
-      for (long k = 0; k < m; ++k) {
+      for (std::ptrdiff_t k = 0; k < m; ++k) {
         const LD bp = sinl(((k + 0.5L) / m + 1) * M_PIl / 4), bm = sqrtl(1 - bp * bp);
         if (s > 0) v[k] = bp * x[s + k] + bm * x[s - 1 - k];
         if (s + f < n) v[f - 1 - k] = bp * x[s + f - 1 - k] - bm * x[s + f + k];
       }
-      for (long j = 0; j < f; ++j) {
+      for (std::ptrdiff_t j = 0; j < f; ++j) {
         LD sum = 0;
-        for (long i = 0; i < f; ++i) sum += v[i] * cosl(M_PIl * (2 * i + 1) * (2 * j + 1) / (4 * f));
+        for (std::ptrdiff_t i = 0; i < f; ++i) sum += v[i] * cosl(M_PIl * (2 * i + 1) * (2 * j + 1) / (4 * f));
         T[d * n + s + j] = static_cast<double>(sqrtl(2.0L / f) * sum);
       }
     }

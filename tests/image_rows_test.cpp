@@ -2,6 +2,7 @@
 // stages, bit for bit, on images up to 256 x 256 with filters longer than the
 // small blocks; the block transpose they filter their rows through, and the
 // eight-row strips CircJoin2 synthesises its rows with where they lie.
+#include <cstddef>
 #include <cstring>
 
 #include "MEXSource/block_transpose.h"
@@ -17,10 +18,10 @@ using Vec = std::vector<double>;
 
 // Each row gathered with stride n, filtered, and scattered back.
 void gather(const double* src, int k, int n, int r, double* dst) {
-  for (int i = 0; i < k; ++i) dst[i] = src[r + static_cast<long>(i) * n];
+  for (int i = 0; i < k; ++i) dst[i] = src[r + static_cast<std::ptrdiff_t>(i) * n];
 }
 void scatter(const double* src, int k, int n, int r, double* dst) {
-  for (int i = 0; i < k; ++i) dst[r + static_cast<long>(i) * n] = src[i];
+  for (int i = 0; i < k; ++i) dst[r + static_cast<std::ptrdiff_t>(i) * n] = src[i];
 }
 
 Vec rowwise_split2(Vec w, int n, int L, const Vec& h) {
@@ -30,7 +31,7 @@ Vec rowwise_split2(Vec w, int n, int L, const Vec& h) {
   for (int k = n; k > (1 << L); k /= 2) {
     const int half = k / 2;
     for (int c = 0; c < k; ++c) {
-      double* col = w.data() + static_cast<long>(c) * n;
+      double* col = w.data() + static_cast<std::ptrdiff_t>(c) * n;
       pk::copydouble(col, s0.data(), k);
       pk::downlo(s0.data(), k, h.data(), m, col);
       pk::downhi(s0.data(), k, g.data(), m, col + half);
@@ -40,7 +41,7 @@ Vec rowwise_split2(Vec w, int n, int L, const Vec& h) {
       pk::downlo(s0.data(), k, h.data(), m, s1.data());
       pk::downhi(s0.data(), k, g.data(), m, s2.data());
       scatter(s1.data(), half, n, r, w.data());
-      scatter(s2.data(), half, n, r, w.data() + static_cast<long>(half) * n);
+      scatter(s2.data(), half, n, r, w.data() + static_cast<std::ptrdiff_t>(half) * n);
     }
   }
   return w;
@@ -54,14 +55,14 @@ Vec rowwise_join2(Vec x, int n, int L, const Vec& h) {
     const int c = 2 * k;
     for (int r = 0; r < c; ++r) {
       gather(x.data(), k, n, r, s1.data());
-      gather(x.data() + static_cast<long>(k) * n, k, n, r, s2.data());
+      gather(x.data() + static_cast<std::ptrdiff_t>(k) * n, k, n, r, s2.data());
       pk::uplo(s1.data(), k, h.data(), m, s0.data());
       pk::uphi(s2.data(), k, g.data(), m, s3.data());
       pk::adddouble(s0.data(), s3.data(), c, s0.data());
       scatter(s0.data(), c, n, r, x.data());
     }
     for (int q = 0; q < c; ++q) {
-      double* col = x.data() + static_cast<long>(q) * n;
+      double* col = x.data() + static_cast<std::ptrdiff_t>(q) * n;
       pk::uplo(col, k, h.data(), m, s1.data());
       pk::uphi(col + k, k, g.data(), m, s2.data());
       pk::adddouble(s1.data(), s2.data(), c, col);
@@ -104,7 +105,7 @@ TEST(ImageRows, BlockTransposeMovesOnlyTheBlock) {
       Vec want = a;
       for (int c = 0; c < k; ++c)
         for (int r = 0; r < k; ++r)
-          want[r + static_cast<long>(c) * n] = a[c + static_cast<long>(r) * n];
+          want[r + static_cast<std::ptrdiff_t>(c) * n] = a[c + static_cast<std::ptrdiff_t>(r) * n];
       Vec got = a;
       tfmex::image::transpose_block(got.data(), k, n);
       EXPECT_EQ(got, want) << "n=" << n << " k=" << k;
@@ -126,7 +127,7 @@ TEST(ImageRows, JoinStripsMatchUpbothBitForBit) {
   for (int c : {8, 16, 32, 64, 256}) {
     const int n = c == 256 ? 256 : 2 * c;
     for (int m = 0; m <= 2 * tfmex::image::kStripReach + 1; ++m) {
-      ASSERT_TRUE(tfmex::image::join_rows_fit(c, m, 4L * c));
+      ASSERT_TRUE(tfmex::image::join_rows_fit(c, m, std::ptrdiff_t{4} * c));
       const Vec h = random_vector(m, ++seed), g = random_vector(m, ++seed);
       Vec a = random_vector(static_cast<std::size_t>(n) * n, ++seed);
       for (std::size_t t = 0; t < a.size(); t += 5) a[t] = -0.0;

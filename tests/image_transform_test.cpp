@@ -1,6 +1,7 @@
 // CircSplit2 and CircJoin2 through the embedded host: the worked example, the
 // quadrant layout, bit-for-bit agreement with a stage-by-stage transcription,
 // reconstruction, out-of-range levels, messages and their order.
+#include <cstddef>
 #include "stage_reference.h"
 #include "support.h"
 
@@ -12,11 +13,11 @@ using ref::Vec;
 // Image of n x n values, column-major: element (r, c) at r + c n.
 Vec get_row(const Vec& X, int n, int r, int count) {
   Vec v(count);
-  for (int c = 0; c < count; ++c) v[c] = X[r + static_cast<long>(c) * n];
+  for (int c = 0; c < count; ++c) v[c] = X[r + static_cast<std::ptrdiff_t>(c) * n];
   return v;
 }
 void set_row(Vec& X, int n, int r, const Vec& v) {
-  for (std::size_t c = 0; c < v.size(); ++c) X[r + static_cast<long>(c) * n] = v[c];
+  for (std::size_t c = 0; c < v.size(); ++c) X[r + static_cast<std::ptrdiff_t>(c) * n] = v[c];
 }
 
 // Analysis down to a 2^L block: down every column of the active block, then

@@ -2,6 +2,7 @@
 // the packet order against a filter-path transcription, bit for bit, the
 // adjoint relation, energy per column, reconstruction, depth checks, shapes
 // and messages.
+#include <cstddef>
 #include "stage_reference.h"
 #include "support.h"
 
@@ -115,7 +116,7 @@ TEST(PacketTable, OrthonormalFiltersKeepEnergyAndReconstruct) {
       for (int i = 0; i < n; ++i) EXPECT_NEAR(y[i], (D + 1) * x[i], 1e-12) << i;
       // A table that is zero outside column D gives back x.
       Vec only(T.values());
-      std::fill(only.begin(), only.begin() + static_cast<long>(D) * n, 0.0);
+      std::fill(only.begin(), only.begin() + static_cast<std::ptrdiff_t>(D) * n, 0.0);
       EXPECT_LT(max_abs_diff(run("PacketJoin", {Array::matrix(n, D + 1, only), h}).values(), x),
                 1e-12);
     }

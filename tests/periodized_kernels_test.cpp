@@ -1,5 +1,6 @@
 // The periodized filter kernels against a plain transcription of their
 // formulas (every index reduced modulo the block), bit for bit.
+#include <cstddef>
 #include <cstring>
 
 #include "kernels/periodized/periodized.h"
@@ -11,14 +12,14 @@ namespace {
 
 namespace pk = tfmex::periodized;
 
-int mod(long k, int n) { return static_cast<int>(((k % n) + n) % n); }
+int mod(std::ptrdiff_t k, int n) { return static_cast<int>(((k % n) + n) % n); }
 
 std::vector<double> ref_downlo(const std::vector<double>& x, const std::vector<double>& h) {
   const int n = static_cast<int>(x.size());
   std::vector<double> y(n / 2);
   for (int i = 0; i < n / 2; ++i) {
     double s = 0.0;
-    for (std::size_t j = 0; j < h.size(); ++j) s += h[j] * x[mod(2 * i + static_cast<long>(j), n)];
+    for (std::size_t j = 0; j < h.size(); ++j) s += h[j] * x[mod(2 * i + static_cast<std::ptrdiff_t>(j), n)];
     y[i] = s;
   }
   return y;
@@ -29,7 +30,7 @@ std::vector<double> ref_downhi(const std::vector<double>& x, const std::vector<d
   std::vector<double> y(n / 2);
   for (int i = 0; i < n / 2; ++i) {
     double s = 0.0;
-    for (std::size_t j = 0; j < g.size(); ++j) s += g[j] * x[mod(2 * i + 1 - static_cast<long>(j), n)];
+    for (std::size_t j = 0; j < g.size(); ++j) s += g[j] * x[mod(2 * i + 1 - static_cast<std::ptrdiff_t>(j), n)];
     y[i] = s;
   }
   return y;

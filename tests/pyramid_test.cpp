@@ -2,6 +2,7 @@
 // layout and scales, reconstruction, the defining properties, levels beyond
 // the signal, other degrees, argument handling and messages in their order,
 // and scratch memory that cannot be had.
+#include <cstdint>
 #include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -233,7 +234,7 @@ TEST(PyramidMessages, PredictInTheirOrder) {
   mallopt(M_MMAP_THRESHOLD, 64 * 1024);
   mallopt(M_TRIM_THRESHOLD, 64 * 1024);
   std::FILE* f = std::fopen("/proc/self/statm", "r");
-  unsigned long pages = 0;
+  std::uintptr_t pages = 0;
   if (f == nullptr || std::fscanf(f, "%lu", &pages) != 1) std::_Exit(100);
   std::fclose(f);
   const rlim_t limit = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + headroom;

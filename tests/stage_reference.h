@@ -5,6 +5,7 @@
 #ifndef TFMEX_TESTS_STAGE_REFERENCE_H
 #define TFMEX_TESTS_STAGE_REFERENCE_H
 
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -12,7 +13,7 @@ namespace tfmex::test::ref {
 
 using Vec = std::vector<double>;
 
-inline int mod(long k, int n) { return static_cast<int>(((k % n) + n) % n); }
+inline int mod(std::ptrdiff_t k, int n) { return static_cast<int>(((k % n) + n) % n); }
 
 inline Vec mirror(const Vec& h) {
   Vec g(h.size());
@@ -26,7 +27,7 @@ inline Vec lo(const Vec& v, const Vec& h) {
   Vec y(k / 2);
   for (int i = 0; i < k / 2; ++i) {
     double s = 0.0;
-    for (std::size_t j = 0; j < h.size(); ++j) s += h[j] * v[mod(2L * i + static_cast<long>(j), k)];
+    for (std::size_t j = 0; j < h.size(); ++j) s += h[j] * v[mod(std::ptrdiff_t{2} * i + static_cast<std::ptrdiff_t>(j), k)];
     y[i] = s;
   }
   return y;
@@ -40,7 +41,7 @@ inline Vec hi(const Vec& v, const Vec& h) {
   for (int i = 0; i < k / 2; ++i) {
     double s = 0.0;
     for (std::size_t j = 0; j < g.size(); ++j)
-      s += g[j] * v[mod(2L * i + 1 - static_cast<long>(j), k)];
+      s += g[j] * v[mod(std::ptrdiff_t{2} * i + 1 - static_cast<std::ptrdiff_t>(j), k)];
     y[i] = s;
   }
   return y;
@@ -86,11 +87,11 @@ inline Vec shift_left(const Vec& v) {
 
 // Rows first .. first + count - 1 of column `col` of a column-major table of n rows.
 inline Vec block(const Vec& table, int n, int col, int first, int count) {
-  return Vec(table.begin() + static_cast<long>(col) * n + first,
-             table.begin() + static_cast<long>(col) * n + first + count);
+  return Vec(table.begin() + static_cast<std::ptrdiff_t>(col) * n + first,
+             table.begin() + static_cast<std::ptrdiff_t>(col) * n + first + count);
 }
 inline void put(Vec& table, int n, int col, int first, const Vec& v) {
-  std::copy(v.begin(), v.end(), table.begin() + static_cast<long>(col) * n + first);
+  std::copy(v.begin(), v.end(), table.begin() + static_cast<std::ptrdiff_t>(col) * n + first);
 }
 
 inline bool bit_equal(const Vec& a, const Vec& b) {

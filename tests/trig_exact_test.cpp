@@ -3,6 +3,7 @@
 // path: random signals of every length up to 2^16, signals with signed zeros,
 // huge, tiny and subnormal values, infinities and NaNs, and workspaces that
 // are fresh or hold the tables of an earlier call.
+#include <cstdint>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -256,12 +257,12 @@ TEST(TrigExact, AlignedScratchStaysInsideItsWorkspace) {
       SCOPED_TRACE("n=" + std::to_string(n) + " offset=" + std::to_string(offset));
       std::vector<double> buffer(8 * n + 16, 7.0);
       auto* first = reinterpret_cast<double*>(
-          (reinterpret_cast<unsigned long>(buffer.data()) + 31) / 32 * 32);
+          (reinterpret_cast<std::uintptr_t>(buffer.data()) + 31) / 32 * 32);
       double* work = first + offset;
       std::fill(buffer.begin(), buffer.end(), 7.0);
       double* scratch = tk::trigc4_scratch(work, n);
       if (n >= 2) {
-        EXPECT_EQ(reinterpret_cast<unsigned long>(scratch) % 32, 0u);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(scratch) % 32, 0u);
       } else {
         EXPECT_EQ(scratch, work);
       }

@@ -1,6 +1,7 @@
 // The trigonometric kernels against their defining sums, evaluated directly
 // in long double; their inverses, energy, small closed forms and the tables
 // kept in the caller's workspace.
+#include <cstddef>
 #include <cfloat>
 
 #include "kernels/trig/trig.h"
@@ -17,14 +18,14 @@ LD cas(LD t) { return cosl(t) + sinl(t); }
 
 // s[k] = sum_m x[m] f(2 pi t / P), t = (a k + b)(c m + d) mod P, with f
 // tabulated over one period.
-std::vector<LD> direct(const std::vector<LD>& x, long P, LD (*f)(LD), long a, long b, long c,
-                       long d) {
+std::vector<LD> direct(const std::vector<LD>& x, std::ptrdiff_t P, LD (*f)(LD), std::ptrdiff_t a, std::ptrdiff_t b, std::ptrdiff_t c,
+                       std::ptrdiff_t d) {
   std::vector<LD> table(P), out(x.size());
-  for (long t = 0; t < P; ++t) table[t] = f(2 * kPiL * t / P);
+  for (std::ptrdiff_t t = 0; t < P; ++t) table[t] = f(2 * kPiL * t / P);
   for (std::size_t k = 0; k < x.size(); ++k) {
-    const long u = (a * static_cast<long>(k) + b) % P, step = u * c % P;
+    const std::ptrdiff_t u = (a * static_cast<std::ptrdiff_t>(k) + b) % P, step = u * c % P;
     LD s = 0.0L;
-    long t = u * d % P;
+    std::ptrdiff_t t = u * d % P;
     for (std::size_t m = 0; m < x.size(); ++m) {
       s += x[m] * table[t];
       t += step;
@@ -39,7 +40,7 @@ enum class Kind { Hartley, Dct, Idct, Dst, Idst, Dct4 };
 
 // The defining sums of every transform, with their weights 1/sqrt 2.
 std::vector<LD> reference(Kind kind, const std::vector<double>& v) {
-  const long n = static_cast<long>(v.size());
+  const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(v.size());
   std::vector<LD> x(v.begin(), v.end()), y;
   const LD r2 = sqrtl(2.0L);
   if (kind == Kind::Idct) x[0] /= r2;
@@ -60,12 +61,12 @@ std::vector<LD> reference(Kind kind, const std::vector<double>& v) {
 
 // F_k = sum_j f_j exp(isign 2 pi i j k / nn) on interleaved data.
 std::vector<LD> ref_dft(const std::vector<double>& data, int isign) {
-  const long nn = static_cast<long>(data.size() / 2);
+  const std::ptrdiff_t nn = static_cast<std::ptrdiff_t>(data.size() / 2);
   std::vector<LD> c(nn), s(nn), out(2 * nn);
-  for (long t = 0; t < nn; ++t) c[t] = cosl(2 * kPiL * t / nn), s[t] = isign * sinl(2 * kPiL * t / nn);
-  for (long k = 0; k < nn; ++k) {
+  for (std::ptrdiff_t t = 0; t < nn; ++t) c[t] = cosl(2 * kPiL * t / nn), s[t] = isign * sinl(2 * kPiL * t / nn);
+  for (std::ptrdiff_t k = 0; k < nn; ++k) {
     LD re = 0, im = 0;
-    for (long j = 0, t = 0; j < nn; ++j, t = t + k >= nn ? t + k - nn : t + k) {
+    for (std::ptrdiff_t j = 0, t = 0; j < nn; ++j, t = t + k >= nn ? t + k - nn : t + k) {
       re += data[2 * j] * c[t] - data[2 * j + 1] * s[t];
       im += data[2 * j] * s[t] + data[2 * j + 1] * c[t];
     }

@@ -6,6 +6,7 @@
 #ifndef TFMEX_TESTS_TRIG_REFERENCE_H
 #define TFMEX_TESTS_TRIG_REFERENCE_H
 
+#include <cstddef>
 #include <cmath>
 
 namespace tfmex::test::ref {
@@ -24,18 +25,18 @@ constexpr double kRoot2 = 1.414213562373095;      // split-radix factor and stag
 constexpr double kPi = 3.141592653589793;
 
 // Every stage leaves its values divided by sqrt 2 once; J stages give n^(-1/2).
-inline void divide_by_root2(double* x, long n) {
-  for (long i = 0; i < n; ++i) x[i] = x[i] / kRoot2;
+inline void divide_by_root2(double* x, std::ptrdiff_t n) {
+  for (std::ptrdiff_t i = 0; i < n; ++i) x[i] = x[i] / kRoot2;
 }
 
 // cos and sin of k theta and of 3k theta, k = 1 .. w, theta = 2 pi / n, with
 // the angle accumulated by repeated addition.
-inline void build_table(double* work, long n) {
-  const long w = n / 8 - 1;
+inline void build_table(double* work, std::ptrdiff_t n) {
+  const std::ptrdiff_t w = n / 8 - 1;
   work[0] = static_cast<double>(n);
   const double theta = kPi * 2.0 / static_cast<double>(n);
   double a = theta;
-  for (long k = 1; k <= w; ++k) {
+  for (std::ptrdiff_t k = 1; k <= w; ++k) {
     work[k] = std::cos(a);
     work[w + k] = std::sin(a);
     work[2 * w + k] = std::cos(3.0 * a);
@@ -46,9 +47,9 @@ inline void build_table(double* work, long n) {
 
 // One split-radix butterfly on the block of K values starting at b; the
 // twiddles of position i are the table entries at i * S.
-inline void block(double* x, long b, long K, long S, const double* work, long w) {
-  const long K4 = K / 4, K8 = K / 8;
-  const long i1 = b, i2 = b + K4, i3 = b + 2 * K4, i4 = b + 3 * K4;
+inline void block(double* x, std::ptrdiff_t b, std::ptrdiff_t K, std::ptrdiff_t S, const double* work, std::ptrdiff_t w) {
+  const std::ptrdiff_t K4 = K / 4, K8 = K / 8;
+  const std::ptrdiff_t i1 = b, i2 = b + K4, i3 = b + 2 * K4, i4 = b + 3 * K4;
   {
     const double a1 = x[i1], a2 = x[i2], a3 = x[i3], a4 = x[i4];
     x[i1] = a1 + a3;
@@ -64,11 +65,11 @@ inline void block(double* x, long b, long K, long S, const double* work, long w)
     x[i4 + K8] = (b2 - b4) * kRoot2;
   }
   if (K8 >= 2) {
-    for (long i = 1; i < K8; ++i) {
-      const long t = i * S;
+    for (std::ptrdiff_t i = 1; i < K8; ++i) {
+      const std::ptrdiff_t t = i * S;
       const double c1 = work[t], s1 = work[w + t], c3 = work[2 * w + t], s3 = work[3 * w + t];
-      const long P1 = i1 + i, P2 = i2 + i, P3 = i3 + i, P4 = i4 + i;
-      const long M1 = i1 + K - i, M2 = i2 - i, M3 = i3 - i, M4 = i4 - i;
+      const std::ptrdiff_t P1 = i1 + i, P2 = i2 + i, P3 = i3 + i, P4 = i4 + i;
+      const std::ptrdiff_t M1 = i1 + K - i, M2 = i2 - i, M3 = i3 - i, M4 = i4 - i;
       const double u1 = x[P1], u2 = x[P2], u3 = x[P3], u4 = x[P4];
       const double t1 = x[M1], t2 = x[M2], t3 = x[M3], t4 = x[M4];
       const double e = (u1 - u3) + (t2 - t4);
@@ -89,15 +90,15 @@ inline void block(double* x, long b, long K, long S, const double* work, long w)
 
 // Exchanges x[i] and x[r(i)] for every i below its J-bit reversal r(i); r is
 // stepped along as a reversed counter.
-inline void bit_reverse(double* x, long n) {
-  long r = 0;
-  for (long i = 0; i < n - 1; ++i) {
+inline void bit_reverse(double* x, std::ptrdiff_t n) {
+  std::ptrdiff_t r = 0;
+  for (std::ptrdiff_t i = 0; i < n - 1; ++i) {
     if (i < r) {
       const double t = x[i];
       x[i] = x[r];
       x[r] = t;
     }
-    long m = n >> 1;
+    std::ptrdiff_t m = n >> 1;
     while (r & m) {
       r ^= m;
       m >>= 1;
@@ -111,7 +112,7 @@ using namespace hartley_parts;
 
 
 inline void hartley(double* x, int J, double* work) {
-  const long n = 1L << J;
+  const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
   if (n == 2) {
     const double a = x[0], b = x[1];
@@ -129,19 +130,19 @@ inline void hartley(double* x, int J, double* work) {
     return;
   }
   if (!table_ready(work, static_cast<int>(n))) build_table(work, n);
-  const long w = n / 8 - 1;
+  const std::ptrdiff_t w = n / 8 - 1;
 
   // Split-radix stages: block bases is, is + id, ... then is = 2 id - K,
   // id = 4 id, until is passes n.
   for (int s = 0; s <= J - 2; ++s) {
-    const long K = n >> s, S = 1L << s;
-    for (long is = 0, id = 2 * K; is < n; is = 2 * id - K, id = 4 * id)
-      for (long b = is; b < n; b += id) block(x, b, K, S, work, w);
+    const std::ptrdiff_t K = n >> s, S = std::ptrdiff_t{1} << s;
+    for (std::ptrdiff_t is = 0, id = 2 * K; is < n; is = 2 * id - K, id = 4 * id)
+      for (std::ptrdiff_t b = is; b < n; b += id) block(x, b, K, S, work, w);
     divide_by_root2(x, n);
   }
   // Last stage: length-2 butterflies on the same pattern with K = 2.
-  for (long is = 0, id = 4; is < n; is = 2 * id - 2, id = 4 * id) {
-    for (long b = is; b < n; b += id) {
+  for (std::ptrdiff_t is = 0, id = 4; is < n; is = 2 * id - 2, id = 4 * id) {
+    for (std::ptrdiff_t b = is; b < n; b += id) {
       const double a = x[b], c = x[b + 1];
       x[b] = a + c;
       x[b + 1] = a - c;
@@ -160,12 +161,12 @@ namespace cosine_parts {
 // work[0] marks n already; the angle is accumulated by repeated addition.
 // hartley marks the workspace only from n = 8 on, so below that a mark can
 // only be something the caller left there, and the table is always built.
-inline void rotation_table(double* work, long n) {
+inline void rotation_table(double* work, std::ptrdiff_t n) {
   if (n >= 8 && table_ready(work, static_cast<int>(n))) return;
-  const long half = n / 2;
+  const std::ptrdiff_t half = n / 2;
   const double step = kPi / (2.0 * static_cast<double>(n));
   double phi = 0.0;
-  for (long j = 0; j < half; ++j) {
+  for (std::ptrdiff_t j = 0; j < half; ++j) {
     const double c = std::cos(phi), s = std::sin(phi);
     work[half + j] = (c - s) * kHalfRoot2;
     work[n + j] = (c + s) * kHalfRoot2;
@@ -174,24 +175,24 @@ inline void rotation_table(double* work, long n) {
 }
 
 // out[j] = alpha_j in[j] + beta_j in[n-j], out[n-j] = beta_j in[j] - alpha_j in[n-j].
-inline void rotate(const double* in, double* out, long n, const double* work) {
-  const long half = n / 2;
+inline void rotate(const double* in, double* out, std::ptrdiff_t n, const double* work) {
+  const std::ptrdiff_t half = n / 2;
   const double* alpha = work + half;
   const double* beta = work + n;
   out[0] = in[0];
   out[half] = in[half];
-  for (long j = 1; j < half; ++j) {
+  for (std::ptrdiff_t j = 1; j < half; ++j) {
     out[j] = alpha[j] * in[j] + beta[j] * in[n - j];
     out[n - j] = beta[j] * in[j] - alpha[j] * in[n - j];
   }
 }
 
-inline void negate_odd(double* x, long n) {
-  for (long i = 1; i < n; i += 2) x[i] = -x[i];
+inline void negate_odd(double* x, std::ptrdiff_t n) {
+  for (std::ptrdiff_t i = 1; i < n; i += 2) x[i] = -x[i];
 }
 
-inline void reverse(double* x, long n) {
-  for (long i = 0; i < n / 2; ++i) {
+inline void reverse(double* x, std::ptrdiff_t n) {
+  for (std::ptrdiff_t i = 0; i < n / 2; ++i) {
     const double t = x[i];
     x[i] = x[n - 1 - i];
     x[n - 1 - i] = t;
@@ -202,12 +203,12 @@ inline void reverse(double* x, long n) {
 using namespace cosine_parts;
 
 inline void dct(double* x, double* y, int J, double* work) {
-  const long n = 1L << J;
+  const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
   rotation_table(work, n);
-  const long half = n / 2;
+  const std::ptrdiff_t half = n / 2;
   // Even-indexed values rising, then odd-indexed values falling.
-  for (long i = 0; i < half; ++i) {
+  for (std::ptrdiff_t i = 0; i < half; ++i) {
     y[i] = x[2 * i];
     y[half + i] = x[n - 1 - 2 * i];
   }
@@ -216,20 +217,20 @@ inline void dct(double* x, double* y, int J, double* work) {
 }
 
 inline void idct(double* x, double* y, int J, double* work) {
-  const long n = 1L << J;
+  const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
   rotation_table(work, n);
   rotate(x, y, n, work);
   hartley(y, J, work);
-  const long half = n / 2;
-  for (long i = 0; i < half; ++i) {
+  const std::ptrdiff_t half = n / 2;
+  for (std::ptrdiff_t i = 0; i < half; ++i) {
     x[2 * i] = y[i];
     x[n - 1 - 2 * i] = y[half + i];
   }
 }
 
 inline void dst(double* x, double* y, int J, double* work) {
-  const long n = 1L << J;
+  const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) {
     dct(x, y, J, work);
     return;
@@ -240,7 +241,7 @@ inline void dst(double* x, double* y, int J, double* work) {
 }
 
 inline void idst(double* x, double* y, int J, double* work) {
-  const long n = 1L << J;
+  const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) {
     idct(x, y, J, work);
     return;
@@ -272,16 +273,16 @@ inline void swap(double& a, double& b) {
 using namespace fft_parts;
 
 inline void four1(double* data, int nn, int isign) {
-  const long n = 2L * nn;  // doubles
+  const std::ptrdiff_t n = std::ptrdiff_t{2} * nn;  // doubles
   // Bit reversal of the complex values, j the reversed counter of i (both in
   // doubles, so steps of 2).
-  long j = 0;
-  for (long i = 0; i < n; i += 2) {
+  std::ptrdiff_t j = 0;
+  for (std::ptrdiff_t i = 0; i < n; i += 2) {
     if (j > i) {
       swap(data[j], data[i]);
       swap(data[j + 1], data[i + 1]);
     }
-    long m = nn;
+    std::ptrdiff_t m = nn;
     while (m >= 2 && j >= m) {
       j -= m;
       m >>= 1;
@@ -289,16 +290,16 @@ inline void four1(double* data, int nn, int isign) {
     j += m;
   }
   // Butterfly passes; a block is mmax doubles, its two halves mmax/2 complex values.
-  for (long mmax = 2; n > mmax; mmax *= 2) {
-    const long istep = 2 * mmax;
+  for (std::ptrdiff_t mmax = 2; n > mmax; mmax *= 2) {
+    const std::ptrdiff_t istep = 2 * mmax;
     const double theta = isign * kTwoPi / static_cast<double>(mmax);
     const double half_sin = std::sin(0.5 * theta);
     const double wpr = -2.0 * half_sin * half_sin;
     const double wpi = std::sin(theta);
     double wr = 1.0, wi = 0.0;
-    for (long m = 0; m < mmax; m += 2) {
-      for (long i = m; i < n; i += istep) {
-        const long k = i + mmax;
+    for (std::ptrdiff_t m = 0; m < mmax; m += 2) {
+      for (std::ptrdiff_t i = m; i < n; i += istep) {
+        const std::ptrdiff_t k = i + mmax;
         const double tr = wr * data[k] - wi * data[k + 1];
         const double ti = wr * data[k + 1] + wi * data[k];
         data[k] = data[i] - tr;
@@ -321,8 +322,8 @@ inline void realft(double* data, int N, int /*isign: forward only*/) {
   const double c1 = 0.5, c2 = -0.5;
   // Split the spectrum of the even/odd pairs into that of the real sequence,
   // position p = 2i against its mirror q = N - 2i.
-  for (long i = 1; i < N / 4; ++i) {
-    const long p = 2 * i, q = static_cast<long>(N) - 2 * i;
+  for (std::ptrdiff_t i = 1; i < N / 4; ++i) {
+    const std::ptrdiff_t p = 2 * i, q = static_cast<std::ptrdiff_t>(N) - 2 * i;
     const double h1r = c1 * (data[p] + data[q]);
     const double h1i = c1 * (data[p + 1] - data[q + 1]);
     const double h2r = -c2 * (data[p + 1] + data[q + 1]);
@@ -339,14 +340,14 @@ inline void realft(double* data, int N, int /*isign: forward only*/) {
 }
 
 inline void trigc4(const double* x, double* out, double* work, int n) {
-  const long N = 8L * n;
-  for (long i = 0; i < N; ++i) work[i] = 0.0;
-  for (long i = 0; i < n; ++i) work[2 * i + 1] = x[i];
+  const std::ptrdiff_t N = std::ptrdiff_t{8} * n;
+  for (std::ptrdiff_t i = 0; i < N; ++i) work[i] = 0.0;
+  for (std::ptrdiff_t i = 0; i < n; ++i) work[2 * i + 1] = x[i];
   realft(work, static_cast<int>(N), 1);
   // F_{2j+1} = sum_i x[i] exp(2 pi i (2i+1)(2j+1) / 8n): its real part is the
   // cosine sum of the definition.
   const double scale = std::sqrt(2.0 / n);
-  for (long j = 0; j < n; ++j) out[j] = scale * work[4 * j + 2];
+  for (std::ptrdiff_t j = 0; j < n; ++j) out[j] = scale * work[4 * j + 2];
 }
 
 

@@ -1,3 +1,4 @@
+#include <cstddef>
 #include "bells.h"
 
 #if defined(__x86_64__)
@@ -25,11 +26,11 @@ constexpr double kPi = 3.141592653589793;
 TFMEX_AVX2 inline __m256d reversed(__m256d v) { return _mm256_permute4x64_pd(v, 0x1B); }
 
 // Loads a[j - 3 .. j] as the lanes (a[j], a[j-1], a[j-2], a[j-3]).
-TFMEX_AVX2 inline __m256d load_down(const double* a, long j) {
+TFMEX_AVX2 inline __m256d load_down(const double* a, std::ptrdiff_t j) {
   return reversed(_mm256_loadu_pd(a + j - 3));
 }
 
-TFMEX_AVX2 inline void store_down(double* a, long j, __m256d v) {
+TFMEX_AVX2 inline void store_down(double* a, std::ptrdiff_t j, __m256d v) {
   _mm256_storeu_pd(a + j - 3, reversed(v));
 }
 
@@ -37,7 +38,7 @@ TFMEX_AVX2 void fold_avx2(const double* cur, const double* left, const double* r
                           const double* bp, const double* bm, int m, int f, double* out) {
   for (int k = 0; k + 4 <= m; k += 4) {
     const __m256d p = _mm256_loadu_pd(bp + k), q = _mm256_loadu_pd(bm + k);
-    const long e = f - 1 - k;
+    const std::ptrdiff_t e = f - 1 - k;
     _mm256_storeu_pd(out + k, _mm256_add_pd(_mm256_mul_pd(p, _mm256_loadu_pd(cur + k)),
                                             _mm256_mul_pd(q, load_down(left, e))));
     store_down(out, e, _mm256_sub_pd(_mm256_mul_pd(p, load_down(cur, e)),
@@ -51,7 +52,7 @@ TFMEX_AVX2 void edgefold_avx2(int side, const double* src, double* buf, int f, i
   for (int k = 0; k + 4 <= m; k += 4) {
     const __m256d rest = _mm256_sub_pd(one, _mm256_loadu_pd(bp + k));
     const __m256d q = _mm256_loadu_pd(bm + k);
-    const long e = f - 1 - k;
+    const std::ptrdiff_t e = f - 1 - k;
     if (side == 1) {
       store_down(buf, e, _mm256_div_pd(_mm256_mul_pd(_mm256_loadu_pd(src + k), rest), q));
     } else {
@@ -66,7 +67,7 @@ TFMEX_AVX2 void unfold_avx2(const double* y, double* main, double* lspill, doubl
   const __m256d minus = _mm256_set1_pd(-1.0);
   for (int k = 0; k + 4 <= m; k += 4) {
     const __m256d p = _mm256_loadu_pd(bp + k), q = _mm256_loadu_pd(bm + k);
-    const long e = f - 1 - k;
+    const std::ptrdiff_t e = f - 1 - k;
     const __m256d head = _mm256_loadu_pd(y + k), tail = load_down(y, e);
     store_down(lspill, e, _mm256_mul_pd(head, q));
     _mm256_storeu_pd(rspill + k, _mm256_mul_pd(tail, _mm256_mul_pd(q, minus)));
@@ -79,7 +80,7 @@ TFMEX_AVX2 void edgeunfold_avx2(int side, double* acc, int f, int m, const doubl
   const __m256d one = _mm256_set1_pd(1.0);
   for (int k = 0; k + 4 <= m; k += 4) {
     const __m256d p = _mm256_loadu_pd(bp + k);
-    const long at = side == 1 ? k : f - 1 - k;
+    const std::ptrdiff_t at = side == 1 ? k : f - 1 - k;
     const __m256d v = side == 1 ? _mm256_loadu_pd(acc + at) : load_down(acc, at);
     const __m256d w = _mm256_add_pd(v, _mm256_div_pd(_mm256_mul_pd(v, _mm256_sub_pd(one, p)), p));
     if (side == 1) {

@@ -1,3 +1,5 @@
+#include <cstddef>
+#include <cstdint>
 #include "centred.h"
 
 namespace tfmex::centred {
@@ -5,8 +7,8 @@ namespace tfmex::centred {
 namespace {
 
 // Non-negative residue of p modulo len (len >= 1), for any p.
-int residue(long long p, int len) {
-  const long long r = p % len;
+int residue(std::int64_t p, int len) {
+  const std::int64_t r = p % len;
   return static_cast<int>(r < 0 ? r + len : r);
 }
 
@@ -16,7 +18,7 @@ int residue(long long p, int len) {
 double sum_forward(const double* f, int first, int step, int count, const double* x, int len,
                    int start) {
   double s = 0.0;
-  long q = first;
+  std::ptrdiff_t q = first;
   if (count <= len - start) {
     const double* xp = x + start;
     for (int j = 0; j < count; ++j, q += step) s += f[q] * xp[j];
@@ -34,7 +36,7 @@ double sum_forward(const double* f, int first, int step, int count, const double
 double sum_backward(const double* f, int first, int step, int count, const double* x, int len,
                     int start) {
   double s = 0.0;
-  long q = first;
+  std::ptrdiff_t q = first;
   if (count <= start + 1) {
     const double* xp = x + start;
     for (int j = 0; j < count; ++j, q += step) s += f[q] * xp[-j];
@@ -72,7 +74,7 @@ void mirrorsymmfilt(const double* f, double* out, int m) {
 void downlopbs(const double* x, int k, const double* h, int m, double* out) {
   if (k < 2) return;
   const int half = k / 2;
-  int start = residue(-static_cast<long long>(m / 2), k);  // (2i - H) mod k
+  int start = residue(-static_cast<std::int64_t>(m / 2), k);  // (2i - H) mod k
   for (int i = 0; i < half; ++i) {
     out[i] = sum_forward(h, 0, 1, m, x, k, start);
     start = step2(start, k);
@@ -82,7 +84,7 @@ void downlopbs(const double* x, int k, const double* h, int m, double* out) {
 void downhipbs(const double* x, int k, const double* g, int m, double* out) {
   if (k < 2) return;
   const int half = k / 2;
-  int start = residue((static_cast<long long>(m) + 1) / 2, k);  // (2i + B) mod k
+  int start = residue((static_cast<std::int64_t>(m) + 1) / 2, k);  // (2i + B) mod k
   for (int i = 0; i < half; ++i) {
     out[i] = sum_backward(g, 0, 1, m, x, k, start);
     start = step2(start, k);
@@ -98,8 +100,8 @@ void uplopbs(const double* a, int c, const double* f, int m, double* out) {
   int even_start = residue(P, c);       // (P + i) mod c
   int odd_start = residue(P + r, c);    // (P + r + i) mod c
   for (int i = 0; i < c; ++i) {
-    out[2 * static_cast<long>(i)] = sum_backward(f, r, 2, even_taps, a, c, even_start);
-    out[2 * static_cast<long>(i) + 1] = sum_backward(f, 1 - r, 2, odd_taps, a, c, odd_start);
+    out[2 * static_cast<std::ptrdiff_t>(i)] = sum_backward(f, r, 2, even_taps, a, c, even_start);
+    out[2 * static_cast<std::ptrdiff_t>(i) + 1] = sum_backward(f, 1 - r, 2, odd_taps, a, c, odd_start);
     even_start = step1(even_start, c);
     odd_start = step1(odd_start, c);
   }
@@ -110,16 +112,16 @@ void uphipbs(const double* b, int c, const double* f, int m, double* out) {
   const int H = m > 0 ? m / 2 : 0;
   // T = 2c - H is negative when the filter is long against the block; s and
   // Q are then still taken by floor division.
-  const long long T = 2 * static_cast<long long>(c) - H;
+  const std::int64_t T = 2 * static_cast<std::int64_t>(c) - H;
   const int s = static_cast<int>(T % 2 == 0 ? 0 : 1);
-  const long long Q = (T - s) / 2;
+  const std::int64_t Q = (T - s) / 2;
   const int odd_taps = taps_of_parity(m, s);       // f[s], f[s+2], ... for out[2i+1]
   const int even_taps = taps_of_parity(m, 1 - s);  // f[1-s], f[3-s], ... for out[2i]
   int odd_start = residue(Q + s, c);   // (Q + s + i) mod c
   int even_start = residue(Q, c);      // (Q + i) mod c
   for (int i = 0; i < c; ++i) {
-    out[2 * static_cast<long>(i)] = sum_forward(f, 1 - s, 2, even_taps, b, c, even_start);
-    out[2 * static_cast<long>(i) + 1] = sum_forward(f, s, 2, odd_taps, b, c, odd_start);
+    out[2 * static_cast<std::ptrdiff_t>(i)] = sum_forward(f, 1 - s, 2, even_taps, b, c, even_start);
+    out[2 * static_cast<std::ptrdiff_t>(i) + 1] = sum_forward(f, s, 2, odd_taps, b, c, odd_start);
     odd_start = step1(odd_start, c);
     even_start = step1(even_start, c);
   }

@@ -1,3 +1,5 @@
+#include <cstddef>
+#include <cstdint>
 #include "periodized.h"
 
 #include <atomic>
@@ -64,7 +66,7 @@ __attribute__((target("avx2"))) int downlo_avx2(const double* x, int n, const do
                                                   double* y, int i0, int i1) {
   const int me = (m + 1) & ~1;
   int i = i0;
-  for (; i + kBlock <= i1 && 2L * i + me + 30 <= n; i += kBlock) {
+  for (; i + kBlock <= i1 && std::ptrdiff_t{2} * i + me + 30 <= n; i += kBlock) {
     const double* xp = x + 2 * i;
     __m256d a0 = _mm256_setzero_pd(), a1 = a0, a2 = a0, a3 = a0;
     int j = 0;
@@ -105,7 +107,7 @@ __attribute__((target("avx2"))) int downlo_avx2(const double* x, int n, const do
 __attribute__((target("avx2"))) int downhi_avx2(const double* x, int n, const double* g, int m,
                                                   double* y, int i0, int i1) {
   int i = i0;
-  for (; i + kBlock <= i1 && 2L * i + 32 <= n; i += kBlock) {
+  for (; i + kBlock <= i1 && std::ptrdiff_t{2} * i + 32 <= n; i += kBlock) {
     __m256d a0 = _mm256_setzero_pd(), a1 = a0, a2 = a0, a3 = a0;
     int j = 0;
     for (; j + 1 < m; j += 2) {
@@ -194,8 +196,8 @@ inline void vstore(double* p, V v) { _mm512_storeu_pd(p, v); }
 inline V vadd(V a, V b) { return _mm512_add_pd(a, b); }
 inline V vmul(V a, V b) { return _mm512_mul_pd(a, b); }
 // Lane k of the result takes lane idx[k] of u (idx < 8) or of v (idx >= 8).
-inline V vpick(V u, V v, long long i0, long long i1, long long i2, long long i3, long long i4,
-               long long i5, long long i6, long long i7) {
+inline V vpick(V u, V v, std::int64_t i0, std::int64_t i1, std::int64_t i2, std::int64_t i3, std::int64_t i4,
+               std::int64_t i5, std::int64_t i6, std::int64_t i7) {
   return _mm512_permutex2var_pd(u, _mm512_set_epi64(i7, i6, i5, i4, i3, i2, i1, i0), v);
 }
 inline V veven(V u, V v) { return vpick(u, v, 0, 2, 4, 6, 8, 10, 12, 14); }
@@ -325,7 +327,7 @@ namespace {
 // One output of downlo, with the periodic reads only where its taps pass n.
 double downlo_at(const double* x, int n, const double* h, int m, int i) {
   double s = 0.0;
-  if (2L * i + m <= n) {
+  if (std::ptrdiff_t{2} * i + m <= n) {
     const double* xp = x + 2 * i;
     for (int j = 0; j < m; ++j) s += h[j] * xp[j];
   } else {
@@ -341,7 +343,7 @@ double downlo_at(const double* x, int n, const double* h, int m, int i) {
 // One output of downhi, with the periodic reads only where its taps pass 0.
 double downhi_at(const double* x, int n, const double* g, int m, int i) {
   double s = 0.0;
-  if (2L * i + 2 >= m) {
+  if (std::ptrdiff_t{2} * i + 2 >= m) {
     const double* xp = x + 2 * i + 1;
     for (int j = 0; j < m; ++j) s += g[j] * xp[-j];
   } else {

@@ -4,6 +4,8 @@
 // sign-alternated signal, with the coefficients reversed; the sign flips and
 // the reversal ride along in the reordering and the rotation, which move the
 // same values to the places the separate passes would have left them.
+#include <cstddef>
+#include <cstdint>
 #include <immintrin.h>
 
 #include <cmath>
@@ -22,12 +24,12 @@ constexpr double kPi = 3.141592653589793;
 // work[0] marks n already; the angle is accumulated by repeated addition.
 // hartley marks the workspace only from n = 8 on, so below that a mark can
 // only be something the caller left there, and the table is always built.
-void rotation_table(double* work, long n) {
+void rotation_table(double* work, std::ptrdiff_t n) {
   if (n >= 8 && table_ready(work, static_cast<int>(n))) return;
-  const long half = n / 2;
+  const std::ptrdiff_t half = n / 2;
   const double step = kPi / (2.0 * static_cast<double>(n));
   double phi = 0.0;
-  for (long j = 0; j < half; ++j) {
+  for (std::ptrdiff_t j = 0; j < half; ++j) {
     const double c = std::cos(phi), s = std::sin(phi);
     work[half + j] = (c - s) * kHalfRoot2;
     work[n + j] = (c + s) * kHalfRoot2;
@@ -38,9 +40,9 @@ void rotation_table(double* work, long n) {
 // Even-indexed values of x rising into y[0 .. n/2 - 1], odd-indexed ones
 // falling into y[n/2 .. n - 1], the odd ones with their signs flipped when
 // `negate` (the sine transform's sign alternation). From pair `from` on.
-void split_even_odd(const double* x, double* y, long n, bool negate, long from) {
-  const long half = n / 2;
-  for (long i = from; i < half; ++i) {
+void split_even_odd(const double* x, double* y, std::ptrdiff_t n, bool negate, std::ptrdiff_t from) {
+  const std::ptrdiff_t half = n / 2;
+  for (std::ptrdiff_t i = from; i < half; ++i) {
     const double odd = x[n - 1 - 2 * i];
     y[i] = x[2 * i];
     y[half + i] = negate ? -odd : odd;
@@ -48,9 +50,9 @@ void split_even_odd(const double* x, double* y, long n, bool negate, long from) 
 }
 
 // The inverse of split_even_odd.
-void join_even_odd(const double* y, double* x, long n, bool negate, long from) {
-  const long half = n / 2;
-  for (long i = from; i < half; ++i) {
+void join_even_odd(const double* y, double* x, std::ptrdiff_t n, bool negate, std::ptrdiff_t from) {
+  const std::ptrdiff_t half = n / 2;
+  for (std::ptrdiff_t i = from; i < half; ++i) {
     const double odd = y[half + i];
     x[2 * i] = y[i];
     x[n - 1 - 2 * i] = negate ? -odd : odd;
@@ -62,13 +64,13 @@ void join_even_odd(const double* y, double* x, long n, bool negate, long from) {
 // `rev_in` and src[k] otherwise, and out[k] goes to dst[n - 1 - k] when
 // `rev_out` and to dst[k] otherwise. Pairs from j = `from` on.
 template <bool rev_in, bool rev_out>
-void rotate_pairs(const double* src, double* dst, long n, const double* work, long from) {
-  const long half = n / 2;
+void rotate_pairs(const double* src, double* dst, std::ptrdiff_t n, const double* work, std::ptrdiff_t from) {
+  const std::ptrdiff_t half = n / 2;
   const double* alpha = work + half;
   const double* beta = work + n;
-  auto in = [&](long k) { return rev_in ? src[n - 1 - k] : src[k]; };
-  auto out = [&](long k) -> double& { return rev_out ? dst[n - 1 - k] : dst[k]; };
-  for (long j = from; j < half; ++j) {
+  auto in = [&](std::ptrdiff_t k) { return rev_in ? src[n - 1 - k] : src[k]; };
+  auto out = [&](std::ptrdiff_t k) -> double& { return rev_out ? dst[n - 1 - k] : dst[k]; };
+  for (std::ptrdiff_t j = from; j < half; ++j) {
     const double u = in(j), v = in(n - j);
     out(j) = alpha[j] * u + beta[j] * v;
     out(n - j) = beta[j] * u - alpha[j] * v;
@@ -94,15 +96,15 @@ TFMEX_AVX512 inline __m512d flip(__m512d v, __m512i sign) {
 }
 
 TFMEX_AVX512 __m512i sign_mask(bool negate) {
-  return _mm512_set1_epi64(negate ? static_cast<long long>(0x8000000000000000ULL) : 0);
+  return _mm512_set1_epi64(negate ? static_cast<std::int64_t>(0x8000000000000000ULL) : 0);
 }
 
-TFMEX_AVX512 void split_avx512(const double* x, double* y, long n, bool negate) {
-  const long half = n / 2;
+TFMEX_AVX512 void split_avx512(const double* x, double* y, std::ptrdiff_t n, bool negate) {
+  const std::ptrdiff_t half = n / 2;
   const __m512i even = _mm512_set_epi64(14, 12, 10, 8, 6, 4, 2, 0);
   const __m512i odd = _mm512_set_epi64(1, 3, 5, 7, 9, 11, 13, 15);
   const __m512i sign = sign_mask(negate);
-  long i = 0;
+  std::ptrdiff_t i = 0;
   for (; i + 8 <= half; i += 8) {
     const __m512d lo = _mm512_loadu_pd(x + 2 * i), hi = _mm512_loadu_pd(x + 2 * i + 8);
     _mm512_storeu_pd(y + i, _mm512_permutex2var_pd(lo, even, hi));
@@ -112,12 +114,12 @@ TFMEX_AVX512 void split_avx512(const double* x, double* y, long n, bool negate) 
   split_even_odd(x, y, n, negate, i);
 }
 
-TFMEX_AVX512 void join_avx512(const double* y, double* x, long n, bool negate) {
-  const long half = n / 2;
+TFMEX_AVX512 void join_avx512(const double* y, double* x, std::ptrdiff_t n, bool negate) {
+  const std::ptrdiff_t half = n / 2;
   const __m512i lo_idx = _mm512_set_epi64(12, 3, 13, 2, 14, 1, 15, 0);
   const __m512i hi_idx = _mm512_set_epi64(8, 7, 9, 6, 10, 5, 11, 4);
   const __m512i sign = sign_mask(negate);
-  long i = 0;
+  std::ptrdiff_t i = 0;
   for (; i + 8 <= half; i += 8) {
     // e lane l = y[i + l]; o lane l = y[n - 8 - i + l], so y[n - 1 - i - l] is o[7 - l].
     const __m512d e = _mm512_loadu_pd(y + i), o = flip(_mm512_loadu_pd(y + n - 8 - i), sign);
@@ -129,11 +131,11 @@ TFMEX_AVX512 void join_avx512(const double* y, double* x, long n, bool negate) {
 
 // rotate_pairs from j = 1, eight pairs at a time; returns the first j not done.
 template <bool rev_in, bool rev_out>
-TFMEX_AVX512 long rotate_avx512(const double* src, double* dst, long n, const double* work) {
-  const long half = n / 2;
+TFMEX_AVX512 std::ptrdiff_t rotate_avx512(const double* src, double* dst, std::ptrdiff_t n, const double* work) {
+  const std::ptrdiff_t half = n / 2;
   const double* alpha = work + half;
   const double* beta = work + n;
-  long j = 1;
+  std::ptrdiff_t j = 1;
   for (; j + 8 <= half; j += 8) {
     const __m512d a = _mm512_loadu_pd(alpha + j), b = _mm512_loadu_pd(beta + j);
     // u lane l = in[j + l], v lane l = in[n - j - l].
@@ -153,7 +155,7 @@ TFMEX_AVX512 long rotate_avx512(const double* src, double* dst, long n, const do
 }
 #endif
 
-bool wide(long n) {
+bool wide(std::ptrdiff_t n) {
 #if defined(__x86_64__)
   return n >= 16 && simd_level() == SimdLevel::avx512;
 #else
@@ -162,14 +164,14 @@ bool wide(long n) {
 #endif
 }
 
-void split(const double* x, double* y, long n, bool negate) {
+void split(const double* x, double* y, std::ptrdiff_t n, bool negate) {
 #if defined(__x86_64__)
   if (wide(n)) return split_avx512(x, y, n, negate);
 #endif
   split_even_odd(x, y, n, negate, 0);
 }
 
-void join(const double* y, double* x, long n, bool negate) {
+void join(const double* y, double* x, std::ptrdiff_t n, bool negate) {
 #if defined(__x86_64__)
   if (wide(n)) return join_avx512(y, x, n, negate);
 #endif
@@ -177,13 +179,13 @@ void join(const double* y, double* x, long n, bool negate) {
 }
 
 template <bool rev_in, bool rev_out>
-void rotate(const double* src, double* dst, long n, const double* work) {
-  const long half = n / 2;
-  auto in = [&](long k) { return rev_in ? src[n - 1 - k] : src[k]; };
-  auto out = [&](long k) -> double& { return rev_out ? dst[n - 1 - k] : dst[k]; };
+void rotate(const double* src, double* dst, std::ptrdiff_t n, const double* work) {
+  const std::ptrdiff_t half = n / 2;
+  auto in = [&](std::ptrdiff_t k) { return rev_in ? src[n - 1 - k] : src[k]; };
+  auto out = [&](std::ptrdiff_t k) -> double& { return rev_out ? dst[n - 1 - k] : dst[k]; };
   out(0) = in(0);
   out(half) = in(half);
-  long j = 1;
+  std::ptrdiff_t j = 1;
 #if defined(__x86_64__)
   if (wide(n)) j = rotate_avx512<rev_in, rev_out>(src, dst, n, work);
 #endif
@@ -196,7 +198,7 @@ void rotate(const double* src, double* dst, long n, const double* work) {
 // negation happens as split moves those values into y, and the reversal as
 // the rotation writes x.
 void dct(double* x, double* y, int J, double* work) {
-  const long n = 1L << J;
+  const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
   rotation_table(work, n);
   split(x, y, n, false);
@@ -205,7 +207,7 @@ void dct(double* x, double* y, int J, double* work) {
 }
 
 void dst(double* x, double* y, int J, double* work) {
-  const long n = 1L << J;
+  const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
   rotation_table(work, n);
   split(x, y, n, true);
@@ -216,7 +218,7 @@ void dst(double* x, double* y, int J, double* work) {
 // idst reverses x, runs idct and negates the odd-indexed values: the rotation
 // reads x from the far end, and join flips the signs as it writes them.
 void idct(double* x, double* y, int J, double* work) {
-  const long n = 1L << J;
+  const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
   rotation_table(work, n);
   rotate<false, false>(x, y, n, work);
@@ -225,7 +227,7 @@ void idct(double* x, double* y, int J, double* work) {
 }
 
 void idst(double* x, double* y, int J, double* work) {
-  const long n = 1L << J;
+  const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
   rotation_table(work, n);
   rotate<true, false>(x, y, n, work);

@@ -5,6 +5,7 @@
 //   wr <- wr + (wr wpr - wi wpi),  wi <- wi + (wi wpr + wr wpi),
 // with wpr = -2 sin^2(theta/2) and wpi = sin(theta), so that the sine is
 // evaluated twice per pass and never per butterfly.
+#include <cstddef>
 #include <immintrin.h>
 
 #include <cmath>
@@ -35,16 +36,16 @@ inline void swap(double& a, double& b) {
 }  // namespace
 
 void four1(double* data, int nn, int isign) {
-  const long n = 2L * nn;  // doubles
+  const std::ptrdiff_t n = std::ptrdiff_t{2} * nn;  // doubles
   // Bit reversal of the complex values, j the reversed counter of i (both in
   // doubles, so steps of 2).
-  long j = 0;
-  for (long i = 0; i < n; i += 2) {
+  std::ptrdiff_t j = 0;
+  for (std::ptrdiff_t i = 0; i < n; i += 2) {
     if (j > i) {
       swap(data[j], data[i]);
       swap(data[j + 1], data[i + 1]);
     }
-    long m = nn;
+    std::ptrdiff_t m = nn;
     while (m >= 2 && j >= m) {
       j -= m;
       m >>= 1;
@@ -52,16 +53,16 @@ void four1(double* data, int nn, int isign) {
     j += m;
   }
   // Butterfly passes; a block is mmax doubles, its two halves mmax/2 complex values.
-  for (long mmax = 2; n > mmax; mmax *= 2) {
-    const long istep = 2 * mmax;
+  for (std::ptrdiff_t mmax = 2; n > mmax; mmax *= 2) {
+    const std::ptrdiff_t istep = 2 * mmax;
     const double theta = isign * kTwoPi / static_cast<double>(mmax);
     const double half_sin = std::sin(0.5 * theta);
     const double wpr = -2.0 * half_sin * half_sin;
     const double wpi = std::sin(theta);
     double wr = 1.0, wi = 0.0;
-    for (long m = 0; m < mmax; m += 2) {
-      for (long i = m; i < n; i += istep) {
-        const long k = i + mmax;
+    for (std::ptrdiff_t m = 0; m < mmax; m += 2) {
+      for (std::ptrdiff_t i = m; i < n; i += istep) {
+        const std::ptrdiff_t k = i + mmax;
         const double tr = wr * data[k] - wi * data[k + 1];
         const double ti = wr * data[k + 1] + wi * data[k];
         data[k] = data[i] - tr;
@@ -84,8 +85,8 @@ void realft(double* data, int N, int /*isign: forward only*/) {
   const double c1 = 0.5, c2 = -0.5;
   // Split the spectrum of the even/odd pairs into that of the real sequence,
   // position p = 2i against its mirror q = N - 2i.
-  for (long i = 1; i < N / 4; ++i) {
-    const long p = 2 * i, q = static_cast<long>(N) - 2 * i;
+  for (std::ptrdiff_t i = 1; i < N / 4; ++i) {
+    const std::ptrdiff_t p = 2 * i, q = static_cast<std::ptrdiff_t>(N) - 2 * i;
     const double h1r = c1 * (data[p] + data[q]);
     const double h1i = c1 * (data[p + 1] - data[q + 1]);
     const double h2r = -c2 * (data[p + 1] + data[q + 1]);
@@ -137,7 +138,7 @@ struct Pass {
 };
 
 // The recurrence constants of the four1 pass whose block is mmax doubles.
-Pass pass_constants(long mmax) {
+Pass pass_constants(std::ptrdiff_t mmax) {
   const double theta = 1 * kTwoPi / static_cast<double>(mmax);
   const double half_sin = std::sin(0.5 * theta);
   return {-2.0 * half_sin * half_sin, std::sin(theta)};
@@ -148,7 +149,7 @@ struct Split {
   double wr, wi, wpr, wpi;
 };
 
-Split split_constants(long n) {
+Split split_constants(std::ptrdiff_t n) {
   const double theta = kPi / static_cast<double>(4 * n);
   const double half_sin = std::sin(0.5 * theta);
   const double wpr = -2.0 * half_sin * half_sin;
@@ -160,16 +161,16 @@ Split split_constants(long n) {
 // 4 .. n), pass after pass. Each recurrence is a serial chain; the longest
 // (span n) runs alongside all the others, one after another, so that the
 // processor overlaps the two chains.
-void pass_twiddles(double* tw, long n) {
+void pass_twiddles(double* tw, std::ptrdiff_t n) {
   if (n < 4) return;
   const Pass a = pass_constants(2 * n);
   double ar = 1.0, ai = 0.0;
   double* const ao = tw + (n - 4);
-  long span = 4, m2 = 0;  // the other chain: complex span, position
+  std::ptrdiff_t span = 4, m2 = 0;  // the other chain: complex span, position
   Pass b = pass_constants(2 * span);
   double br = 1.0, bi = 0.0;
   double* bo = tw;
-  for (long m = 0; m < n; ++m) {
+  for (std::ptrdiff_t m = 0; m < n; ++m) {
     if (m & 1) {
       ao[m - 1] = ar;
       ao[m] = ai;
@@ -195,9 +196,9 @@ void pass_twiddles(double* tw, long n) {
 
 // One radix-2 pass on packed blocks of B complex values at c: partners u and
 // u + B/2 with twiddle tw[u] (pairs), t = w f_b, f_b = f_a - t, f_a = f_a + t.
-void combine_scalar(double* c, long B, const double* tw) {
-  const long h = B / 2;
-  for (long u = 0; u < h; ++u) {
+void combine_scalar(double* c, std::ptrdiff_t B, const double* tw) {
+  const std::ptrdiff_t h = B / 2;
+  for (std::ptrdiff_t u = 0; u < h; ++u) {
     double* a = c + 2 * u;
     double* b = c + 2 * (u + h);
     const double wr = tw[2 * u], wi = tw[2 * u + 1];
@@ -214,9 +215,9 @@ void combine_scalar(double* c, long B, const double* tw) {
 // Two complex values per vector: (wr, wr, ...) * (br, bi, ...) against
 // (wi, wi, ...) * (bi, br, ...), subtracted in the real lanes and added in the
 // imaginary ones: the same products and sums as the scalar butterfly.
-__attribute__((target("avx2"))) void combine_avx2(double* c, long B, const double* tw) {
-  const long h = B / 2;
-  for (long u = 0; u < h; u += 2) {
+__attribute__((target("avx2"))) void combine_avx2(double* c, std::ptrdiff_t B, const double* tw) {
+  const std::ptrdiff_t h = B / 2;
+  for (std::ptrdiff_t u = 0; u < h; u += 2) {
     double* a = c + 2 * u;
     double* b = c + 2 * (u + h);
     const __m256d w = _mm256_loadu_pd(tw + 2 * u);
@@ -234,7 +235,7 @@ __attribute__((target("avx2"))) void combine_avx2(double* c, long B, const doubl
 
 // The passes of span 2 .. B/2 (packed) on the block of B packed values at c;
 // tw points at the twiddles of the packed span 2 pass, the others follow.
-void passes(double* c, long B, const double* tw, bool simd) {
+void passes(double* c, std::ptrdiff_t B, const double* tw, bool simd) {
   if (B <= 2) return;
   passes(c, B / 2, tw, simd);
   passes(c + B, B / 2, tw, simd);
@@ -253,7 +254,7 @@ void passes(double* c, long B, const double* tw, bool simd) {
 // from x. After the first pass the odd position 4r + 1 holds (+0, x - 0.0)
 // and 4r + 3 holds (+0, +0); the second pass combines them with its twiddle of
 // position 1.
-void first_passes(const double* x, double* c, long n) {
+void first_passes(const double* x, double* c, std::ptrdiff_t n) {
   const Pass p2 = pass_constants(4);
   double w1r = 1.0, w1i = 0.0;
   advance(w1r, w1i, p2.wpr, p2.wpi);
@@ -263,7 +264,7 @@ void first_passes(const double* x, double* c, long n) {
   const double re_a = zero + tr, re_b = zero - tr;
   // Position r takes x at the reversal of r; the positions are visited in any
   // order, each once.
-  auto put = [&](long r, long rev) {
+  auto put = [&](std::ptrdiff_t r, std::ptrdiff_t rev) {
     const double a = x[rev] - 0.0;
     c[4 * r] = re_a;
     c[4 * r + 1] = a + ti;
@@ -271,12 +272,12 @@ void first_passes(const double* x, double* c, long n) {
     c[4 * r + 3] = a - ti;
   };
   int J = 0;
-  while ((1L << J) < n) ++J;
+  while ((std::ptrdiff_t{1} << J) < n) ++J;
   if (J < 6) {
-    long rev = 0;
-    for (long r = 0; r < n; ++r) {
+    std::ptrdiff_t rev = 0;
+    for (std::ptrdiff_t r = 0; r < n; ++r) {
       put(r, rev);
-      long m = n >> 1;
+      std::ptrdiff_t m = n >> 1;
       while (m > 0 && (rev & m)) {
         rev ^= m;
         m >>= 1;
@@ -288,10 +289,10 @@ void first_passes(const double* x, double* c, long n) {
   // From 64 values on, in 8 x 8 tiles of r and its reversal, which keep the
   // reads of x in 8 cache lines a tile instead of one line a value.
   const int mid = J - 6, high = J - 3;
-  for (long m = 0; m < (1L << mid); ++m) {
-    const long rm = static_cast<long>(detail::reverse_bits(static_cast<unsigned>(m), mid));
-    for (long a = 0; a < 8; ++a)
-      for (long b = 0; b < 8; ++b)
+  for (std::ptrdiff_t m = 0; m < (std::ptrdiff_t{1} << mid); ++m) {
+    const std::ptrdiff_t rm = static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
+    for (std::ptrdiff_t a = 0; a < 8; ++a)
+      for (std::ptrdiff_t b = 0; b < 8; ++b)
         put((a << high) | (m << 3) | b,
             (detail::kReverse3[b] << high) | (rm << 3) | detail::kReverse3[a]);
   }
@@ -299,10 +300,10 @@ void first_passes(const double* x, double* c, long n) {
 
 // The realft split at i = 2j + 1 against its mirror 4n - i (packed 2n - 1 - j),
 // real part only: out[j] = sqrt(2/n) Re F_{2j+1}.
-void split_out(const double* c, const double* split, double* out, long n) {
+void split_out(const double* c, const double* split, double* out, std::ptrdiff_t n) {
   const double c1 = 0.5, c2 = -0.5;
   const double scale = std::sqrt(2.0 / n);
-  for (long j = 0; j < n; ++j) {
+  for (std::ptrdiff_t j = 0; j < n; ++j) {
     const double* p = c + 2 * j;
     const double* q = c + 2 * (2 * n - 1 - j);
     const double wr = split[2 * j], wi = split[2 * j + 1];
@@ -315,13 +316,13 @@ void split_out(const double* c, const double* split, double* out, long n) {
 
 // Offsets in the tables of trigc4_tables: the pass twiddles, then the odd
 // twiddles of the last pass, then those of the split.
-long last_at(long n) { return n >= 2 ? 2 * n - 4 : 0; }
-long split_at(long n) { return last_at(n) + (n >= 2 ? 2 * n : 0); }
+std::ptrdiff_t last_at(std::ptrdiff_t n) { return n >= 2 ? 2 * n - 4 : 0; }
+std::ptrdiff_t split_at(std::ptrdiff_t n) { return last_at(n) + (n >= 2 ? 2 * n : 0); }
 
 }  // namespace
 
 void trigc4(const double* x, double* out, double* work, int n_) {
-  const long n = n_;
+  const std::ptrdiff_t n = n_;
   double* const c = work;                // 2n packed complex values
   double* const tw = work + 4 * n;       // spans 2 .. n/2 packed: 2n - 4 doubles
   double* const split = tw + (n >= 2 ? 2 * n - 4 : 0);  // realft twiddles at odd i: 2n doubles
@@ -339,7 +340,7 @@ void trigc4(const double* x, double* out, double* work, int n_) {
     const Pass p = pass_constants(4 * n);
     double wr = 1.0, wi = 0.0;
     Split sp = split_constants(n);
-    for (long m = 0; m < 2 * n; ++m) {
+    for (std::ptrdiff_t m = 0; m < 2 * n; ++m) {
       if (m & 1) {
         double* a = c + (m - 1);
         double* b = a + 2 * n;
@@ -366,7 +367,7 @@ void trigc4(const double* x, double* out, double* work, int n_) {
 }
 
 void trigc4_tables(double* tables, int n_) {
-  const long n = n_;
+  const std::ptrdiff_t n = n_;
   pass_twiddles(tables, n);
   double* const last = tables + last_at(n);
   double* const split = tables + split_at(n);
@@ -380,7 +381,7 @@ void trigc4_tables(double* tables, int n_) {
   const Pass p = pass_constants(4 * n);
   double wr = 1.0, wi = 0.0;
   Split sp = split_constants(n);
-  for (long m = 0; m < 2 * n; ++m) {
+  for (std::ptrdiff_t m = 0; m < 2 * n; ++m) {
     if (m & 1) {
       last[m - 1] = wr;
       last[m] = wi;
@@ -394,7 +395,7 @@ void trigc4_tables(double* tables, int n_) {
 }
 
 void trigc4_tabled(const double* x, double* out, double* work, const double* tables, int n_) {
-  const long n = n_;
+  const std::ptrdiff_t n = n_;
   double* const c = work;
   const bool simd = simd_active();
   first_passes(x, c, n);

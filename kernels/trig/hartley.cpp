@@ -13,6 +13,7 @@
 // divided a second time right away. Each division is still a separate IEEE
 // division of the same value, so the results are those of dividing all n
 // values after every stage.
+#include <cstddef>
 #include <immintrin.h>
 
 #include <cmath>
@@ -45,12 +46,12 @@ inline double quarter(double v) {
 
 // cos and sin of k theta and of 3k theta, k = 1 .. w, theta = 2 pi / n, with
 // the angle accumulated by repeated addition.
-void build_table(double* work, long n) {
-  const long w = n / 8 - 1;
+void build_table(double* work, std::ptrdiff_t n) {
+  const std::ptrdiff_t w = n / 8 - 1;
   work[0] = static_cast<double>(n);
   const double theta = kPi * 2.0 / static_cast<double>(n);
   double a = theta;
-  for (long k = 1; k <= w; ++k) {
+  for (std::ptrdiff_t k = 1; k <= w; ++k) {
     work[k] = std::cos(a);
     work[w + k] = std::sin(a);
     work[2 * w + k] = std::cos(3.0 * a);
@@ -70,7 +71,7 @@ struct Columns {
 // The rotating butterfly of position i (1 <= i < K/8) of the block at x with
 // quarter length K4, twiddles taken at table index t.
 template <bool divide = true>
-inline void butterfly(double* x, long K, long K4, long i, long t, const Columns& tab) {
+inline void butterfly(double* x, std::ptrdiff_t K, std::ptrdiff_t K4, std::ptrdiff_t i, std::ptrdiff_t t, const Columns& tab) {
   double* const x1 = x;
   double* const x2 = x + K4;
   double* const x3 = x + 2 * K4;
@@ -95,8 +96,8 @@ inline void butterfly(double* x, long K, long K4, long i, long t, const Columns&
 // The first two steps of a block of K >= 4 values at x: its positions 0 and
 // K/8 of each quarter.
 template <bool divide>
-inline void block_heads(double* x, long K) {
-  const long K4 = K / 4, K8 = K / 8;
+inline void block_heads(double* x, std::ptrdiff_t K) {
+  const std::ptrdiff_t K4 = K / 4, K8 = K / 8;
   double* const x1 = x;
   double* const x2 = x + K4;
   double* const x3 = x + 2 * K4;
@@ -123,7 +124,7 @@ inline void block_heads(double* x, long K) {
 TFMEX_AVX2 inline __m256d reversed(__m256d v) { return _mm256_permute4x64_pd(v, 0x1B); }
 
 // Positions i = from, from + 4, ... < to, four at a time; lane l handles i + l.
-TFMEX_AVX2 void butterflies_avx2(double* x, long K, long K4, long S, long from, long to,
+TFMEX_AVX2 void butterflies_avx2(double* x, std::ptrdiff_t K, std::ptrdiff_t K4, std::ptrdiff_t S, std::ptrdiff_t from, std::ptrdiff_t to,
                                  const Columns& tab) {
   double* const x1 = x;
   double* const x2 = x + K4;
@@ -131,7 +132,7 @@ TFMEX_AVX2 void butterflies_avx2(double* x, long K, long K4, long S, long from, 
   double* const x4 = x + 3 * K4;
   const __m256d r2 = _mm256_set1_pd(kRoot2);
   const __m256i lane = _mm256_set_epi64x(3 * S, 2 * S, S, 0);
-  for (long i = from; i < to; i += 4) {
+  for (std::ptrdiff_t i = from; i < to; i += 4) {
     __m256d c1, s1, c3, s3;
     if (S == 1) {
       c1 = _mm256_loadu_pd(tab.c1 + i);
@@ -194,7 +195,7 @@ TFMEX_AVX512 inline __m512d twice8(__m512d r2, __m512d v) {
 // `divide` the outputs are divided once (first half) or twice (quarters), else
 // left undivided.
 template <bool divide>
-TFMEX_AVX512 void butterflies_avx512(double* x, long K, long K4, long K8, long S,
+TFMEX_AVX512 void butterflies_avx512(double* x, std::ptrdiff_t K, std::ptrdiff_t K4, std::ptrdiff_t K8, std::ptrdiff_t S,
                                      const Columns& tab) {
   double* const x1 = x;
   double* const x2 = x + K4;
@@ -202,7 +203,7 @@ TFMEX_AVX512 void butterflies_avx512(double* x, long K, long K4, long K8, long S
   double* const x4 = x + 3 * K4;
   const __m512d r2 = _mm512_set1_pd(kRoot2);
   const __m512i lane = _mm512_set_epi64(7 * S, 6 * S, 5 * S, 4 * S, 3 * S, 2 * S, S, 0);
-  for (long i = 0; i < K8; i += 8) {
+  for (std::ptrdiff_t i = 0; i < K8; i += 8) {
     // Rising stores skip lane 0 of the first group, falling ones its mirror.
     const __mmask8 up = i == 0 ? 0xFE : 0xFF, down = i == 0 ? 0x7F : 0xFF;
     __m512d c1, s1, c3, s3;
@@ -245,18 +246,18 @@ TFMEX_AVX512 void butterflies_avx512(double* x, long K, long K4, long K8, long S
 }
 
 // Divides the m values at x (m a multiple of 8) by the stage divisor.
-TFMEX_AVX512 void divide_avx512(double* x, long m) {
+TFMEX_AVX512 void divide_avx512(double* x, std::ptrdiff_t m) {
   const __m512d r2 = _mm512_set1_pd(kRoot2);
-  for (long i = 0; i < m; i += 8) _mm512_storeu_pd(x + i, _mm512_div_pd(_mm512_loadu_pd(x + i), r2));
+  for (std::ptrdiff_t i = 0; i < m; i += 8) _mm512_storeu_pd(x + i, _mm512_div_pd(_mm512_loadu_pd(x + i), r2));
 }
 #endif
 
 // The operations of one block of K >= 4 values at x without the divisions:
 // the first two steps, and the rotating butterflies unless `heads_only`.
-void block_undivided(double* x, long K, long S, const Columns& tab, bool heads_only) {
+void block_undivided(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab, bool heads_only) {
   block_heads<false>(x, K);
   if (heads_only) return;
-  for (long i = 1; i < K / 8; ++i) butterfly<false>(x, K, K / 4, i, i * S, tab);
+  for (std::ptrdiff_t i = 1; i < K / 8; ++i) butterfly<false>(x, K, K / 4, i, i * S, tab);
 }
 
 #if defined(__x86_64__)
@@ -266,12 +267,12 @@ void block_undivided(double* x, long K, long S, const Columns& tab, bool heads_o
 // lengths up to kPackedMax8 (counted in K/8) they are copied once per call,
 // contiguously, into a buffer on the stack: the columns of the level with
 // K/8 = m at 4 (m - 8), each m long.
-constexpr long kPackedMax8 = 512;
+constexpr std::ptrdiff_t kPackedMax8 = 512;
 
 struct Packed {
   double values[4 * 2 * kPackedMax8];
 
-  Columns level(long K8) const {
+  Columns level(std::ptrdiff_t K8) const {
     const double* p = values + 4 * (K8 - 8);
     return {p, p + K8, p + 2 * K8, p + 3 * K8};
   }
@@ -279,11 +280,11 @@ struct Packed {
 
 // Copies the twiddles of every level with 8 <= K/8 <= kPackedMax8 below the
 // top one (n = 8 K8 S, S >= 2).
-void pack(Packed& packed, long n, const Columns& tab) {
-  for (long K8 = 8; K8 <= kPackedMax8 && 16 * K8 <= n; K8 *= 2) {
-    const long S = n / (8 * K8);
+void pack(Packed& packed, std::ptrdiff_t n, const Columns& tab) {
+  for (std::ptrdiff_t K8 = 8; K8 <= kPackedMax8 && 16 * K8 <= n; K8 *= 2) {
+    const std::ptrdiff_t S = n / (8 * K8);
     double* p = packed.values + 4 * (K8 - 8);
-    for (long i = 0; i < K8; ++i) {
+    for (std::ptrdiff_t i = 0; i < K8; ++i) {
       p[i] = tab.c1[i * S];
       p[K8 + i] = tab.s1[i * S];
       p[2 * K8 + i] = tab.c3[i * S];
@@ -294,7 +295,7 @@ void pack(Packed& packed, long n, const Columns& tab) {
 
 // Blocks up to this length are finished stage by stage: each stage's block
 // operations undivided, then one vector division of all their values.
-constexpr long kLeaf = 128;
+constexpr std::ptrdiff_t kLeaf = 128;
 
 // The C values at x (8 <= C <= kLeaf) form one block at the stage of table
 // stride S; runs it and every later stage of its values. Within the block the
@@ -302,22 +303,22 @@ constexpr long kLeaf = 128;
 // are visited in the same pattern with C for n. Each value meets the same
 // operations as in the depth-first order, and is divided once per stage.
 // Blocks of 64 values and more take their butterflies eight at a time.
-TFMEX_AVX512 void leaf_avx512(double* x, long C, long S, const Columns& tab,
+TFMEX_AVX512 void leaf_avx512(double* x, std::ptrdiff_t C, std::ptrdiff_t S, const Columns& tab,
                               const Packed& packed) {
-  for (long K = C; K >= 4; K /= 2, S *= 2) {
-    const long K8 = K / 8;
+  for (std::ptrdiff_t K = C; K >= 4; K /= 2, S *= 2) {
+    const std::ptrdiff_t K8 = K / 8;
     const bool wide = K8 >= 8;
     const Columns twiddles = S >= 2 && wide ? packed.level(K8) : tab;
-    for (long is = 0, id = 2 * K; is < C; is = 2 * id - K, id *= 4) {
-      for (long b = is; b < C; b += id) {
+    for (std::ptrdiff_t is = 0, id = 2 * K; is < C; is = 2 * id - K, id *= 4) {
+      for (std::ptrdiff_t b = is; b < C; b += id) {
         block_undivided(x + b, K, S, tab, wide);
         if (wide) butterflies_avx512<false>(x + b, K, K / 4, K8, S >= 2 ? 1 : S, twiddles);
       }
     }
     divide_avx512(x, C);
   }
-  for (long is = 0, id = 4; is < C; is = 2 * id - 2, id *= 4) {
-    for (long b = is; b < C; b += id) {
+  for (std::ptrdiff_t is = 0, id = 4; is < C; is = 2 * id - 2, id *= 4) {
+    for (std::ptrdiff_t b = is; b < C; b += id) {
       const double a = x[b], c = x[b + 1];
       x[b] = a + c;
       x[b + 1] = a - c;
@@ -329,10 +330,10 @@ TFMEX_AVX512 void leaf_avx512(double* x, long C, long S, const Columns& tab,
 
 // The block of K >= 4 values at x, table stride S; its outputs divided once
 // (first half) or twice (quarters).
-void block(double* x, long K, long S, const Columns& tab, bool simd) {
-  const long K4 = K / 4, K8 = K / 8;
+void block(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab, bool simd) {
+  const std::ptrdiff_t K4 = K / 4, K8 = K / 8;
   block_heads<true>(x, K);
-  long i = 1;
+  std::ptrdiff_t i = 1;
 #if defined(__x86_64__)
   if (simd && K8 >= 8) {
     for (; i < 4; ++i) butterfly(x, K, K4, i, i * S, tab);
@@ -349,13 +350,13 @@ void block(double* x, long K, long S, const Columns& tab, bool simd) {
 // The depth-first stages of the block of K >= 8 values at x on the AVX-512
 // path: large blocks with their divisions fused into the writes, small ones
 // stage by stage (leaf_avx512).
-TFMEX_AVX512 void stages_avx512(double* x, long K, long S, const Columns& tab,
+TFMEX_AVX512 void stages_avx512(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab,
                                 const Packed& packed) {
   if (K <= kLeaf) {
     leaf_avx512(x, K, S, tab, packed);
     return;
   }
-  const long K4 = K / 4, K8 = K / 8;
+  const std::ptrdiff_t K4 = K / 4, K8 = K / 8;
   double* const x1 = x;
   double* const x2 = x + K4;
   double* const x3 = x + 2 * K4;
@@ -385,7 +386,7 @@ TFMEX_AVX512 void stages_avx512(double* x, long K, long S, const Columns& tab,
 #endif
 
 // Stage s on the K = n / 2^s values at x, and every later stage of them.
-void stages(double* x, long K, long S, const Columns& tab, bool simd) {
+void stages(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab, bool simd) {
   if (K == 1) return;
   if (K == 2) {
     const double a = x[0], c = x[1];
@@ -402,7 +403,7 @@ void stages(double* x, long K, long S, const Columns& tab, bool simd) {
 #if defined(__x86_64__)
 // Kept out of line so that the other paths do not reserve the packed twiddles'
 // stack space.
-__attribute__((noinline)) void transform_avx512(double* x, long n, const Columns& tab) {
+__attribute__((noinline)) void transform_avx512(double* x, std::ptrdiff_t n, const Columns& tab) {
   Packed packed;
   pack(packed, n, tab);
   stages_avx512(x, n, 1, tab, packed);
@@ -420,7 +421,7 @@ bool table_ready(const double* work, int n) {
 namespace detail {
 
 void hartley_unordered(double* x, int J, double* work) {
-  const long n = 1L << J;
+  const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
   if (n == 2) {
     const double a = x[0], b = x[1];
@@ -440,7 +441,7 @@ void hartley_unordered(double* x, int J, double* work) {
     return;
   }
   if (!table_ready(work, static_cast<int>(n))) build_table(work, n);
-  const long w = n / 8 - 1;
+  const std::ptrdiff_t w = n / 8 - 1;
   const Columns tab{work, work + w, work + 2 * w, work + 3 * w};
   const SimdLevel level = simd_level();
 #if defined(__x86_64__)
@@ -456,16 +457,16 @@ void hartley_unordered(double* x, int J, double* work) {
 // split as (high 3 bits, middle, low 3 bits) and 8 x 8 tiles are exchanged
 // with their mirror tiles, so each tile touches 8 cache lines.
 void bit_reverse(double* x, int J) {
-  const long n = 1L << J;
+  const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (J < 6) {
-    long r = 0;
-    for (long i = 0; i < n - 1; ++i) {
+    std::ptrdiff_t r = 0;
+    for (std::ptrdiff_t i = 0; i < n - 1; ++i) {
       if (i < r) {
         const double t = x[i];
         x[i] = x[r];
         x[r] = t;
       }
-      long m = n >> 1;
+      std::ptrdiff_t m = n >> 1;
       while (r & m) {
         r ^= m;
         m >>= 1;
@@ -475,14 +476,14 @@ void bit_reverse(double* x, int J) {
     return;
   }
   const int mid = J - 6, high = J - 3;
-  const long tiles = 1L << mid;
-  for (long m = 0; m < tiles; ++m) {
-    const long rm = static_cast<long>(reverse_bits(static_cast<unsigned>(m), mid));
+  const std::ptrdiff_t tiles = std::ptrdiff_t{1} << mid;
+  for (std::ptrdiff_t m = 0; m < tiles; ++m) {
+    const std::ptrdiff_t rm = static_cast<std::ptrdiff_t>(reverse_bits(static_cast<unsigned>(m), mid));
     if (rm < m) continue;
-    for (long a = 0; a < 8; ++a) {
-      for (long c = 0; c < 8; ++c) {
-        const long i = (a << high) | (m << 3) | c;
-        const long r = (kReverse3[c] << high) | (rm << 3) | kReverse3[a];
+    for (std::ptrdiff_t a = 0; a < 8; ++a) {
+      for (std::ptrdiff_t c = 0; c < 8; ++c) {
+        const std::ptrdiff_t i = (a << high) | (m << 3) | c;
+        const std::ptrdiff_t r = (kReverse3[c] << high) | (rm << 3) | kReverse3[a];
         if (rm > m || r > i) {
           const double t = x[i];
           x[i] = x[r];

@@ -3,6 +3,8 @@
 #ifndef TFMEX_KERNELS_TRIG_INTERNAL_H
 #define TFMEX_KERNELS_TRIG_INTERNAL_H
 
+#include <cstddef>
+
 namespace tfmex::trig::detail {
 
 // The Hartley transform of n = 2^J values, J >= 0, without its final
@@ -23,7 +25,7 @@ inline unsigned reverse_bits(unsigned v, int bits) {
 // of J >= 6 bits as (high 3 bits, middle J - 6 bits, low 3 bits): the 64
 // indices with one middle part, and their reversals, then lie in 8 runs of 8
 // consecutive indices each, so a tile of them touches only 8 cache lines.
-constexpr long kReverse3[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+constexpr std::ptrdiff_t kReverse3[8] = {0, 4, 2, 6, 1, 5, 3, 7};
 
 }  // namespace tfmex::trig::detail
 

@@ -15,6 +15,8 @@
 #ifndef TFMEX_KERNELS_TRIG_H
 #define TFMEX_KERNELS_TRIG_H
 
+#include <cstdint>
+
 namespace tfmex::trig {
 
 // True when work[0], truncated toward zero, equals n: the tables of length n
@@ -90,7 +92,7 @@ void trigc4_tabled(const double* x, double* out, double* work, const double* tab
 // fits from there; for n = 1 it is work itself.
 inline double* trigc4_scratch(double* work, int n) {
   if (n < 2) return work;
-  const unsigned long misalign = reinterpret_cast<unsigned long>(work) % 32;
+  const std::uintptr_t misalign = reinterpret_cast<std::uintptr_t>(work) % 32;
   return misalign % 8 != 0 || misalign == 0 ? work : work + (32 - misalign) / 8;
 }
 
