@@ -3,10 +3,13 @@
 Three kinds of work split into independent calls:
 
 - ``columns(name, x, *args)``: a plug-in that transforms every column of a
-  matrix (CircSplit, CircJoin, DualSplit, DualJoin, TrigC2, TrigC3, TrigS2,
-  TrigS3, TrigC4) over a 2-D array of n x k, chunked by columns (the rows
-  are gathered into one chunk). A one-row array is a single signal and is
-  transformed as one block.
+  matrix (CircSplit, CircJoin, DualSplit, DualJoin) over a 2-D array of
+  n x k, chunked by columns (the rows are gathered into one chunk). A
+  one-row array is a single signal and is transformed as one block.
+- ``signals(name, batch, *args)``: a plug-in that takes one signal (TrigC2,
+  TrigC3, TrigS2, TrigS3, TrigC4, HalveCoarse, HalveDetail, GrowCoarse,
+  GrowDetail; of a matrix they use the first column) on every row of a
+  k x n array, chunked by rows; returns the k results as rows.
 - ``images(name, stack, *args)``: CircSplit2 or CircJoin2 on every image
   ``stack[i]`` of a 3-D array of k x n x n, chunked along the first axis.
 - ``tables(name, batch, *args)``: the table plug-ins over a batch.
@@ -16,7 +19,7 @@ Three kinds of work split into independent calls:
   return the k signals as rows, k x n.
 
 ``apply(name, data, *args)`` picks the kind from the plug-in's name. The
-plug-in is first called once on zeros of one item's shape, so a refused call
+plug-in is first called once on zeros of one item's shape and dtype, so a refused call
 raises its ValueError at once, before any graph runs, and the output shape
 is known. Every block gives the same doubles as the serial loop over its
 items (each item is one ordinary call of the plug-in). Workers import tfmex
@@ -27,14 +30,15 @@ import dask.array as da
 
 import tfmex
 
-COLUMN_PLUGINS = ("CircSplit", "CircJoin", "DualSplit", "DualJoin",
-                  "TrigC2", "TrigC3", "TrigS2", "TrigS3", "TrigC4")
+COLUMN_PLUGINS = ("CircSplit", "CircJoin", "DualSplit", "DualJoin")
+SIGNAL_PLUGINS = ("TrigC2", "TrigC3", "TrigS2", "TrigS3", "TrigC4",
+                  "HalveCoarse", "HalveDetail", "GrowCoarse", "GrowDetail")
 IMAGE_PLUGINS = ("CircSplit2", "CircJoin2")
 TABLE_SPLITS = ("PacketSplit", "ShiftSplit", "BellSplit")
 TABLE_JOINS = ("PacketJoin", "ShiftJoin", "BellJoin")
 
-__all__ = ["apply", "columns", "images", "tables",
-           "COLUMN_PLUGINS", "IMAGE_PLUGINS", "TABLE_SPLITS", "TABLE_JOINS"]
+__all__ = ["apply", "columns", "signals", "images", "tables",
+           "COLUMN_PLUGINS", "SIGNAL_PLUGINS", "IMAGE_PLUGINS", "TABLE_SPLITS", "TABLE_JOINS"]
 
 
 def _plugin(name, kinds):
@@ -58,6 +62,11 @@ def _split_block(block, plugin, args):
     return np.stack([f(signal, *args) for signal in block])
 
 
+def _row_block(block, plugin, args):
+    f = getattr(tfmex, plugin)
+    return np.stack([f(signal, *args)[0] for signal in block])
+
+
 def _join_block(block, plugin, args):
     f = getattr(tfmex, plugin)
     return np.stack([f(table, *args)[0] for table in block])
@@ -78,13 +87,25 @@ def columns(name, x, *args):
         raise ValueError(f"{name}: columns() takes a 2-D array, not shape {x.shape}")
     if x.shape[0] == 1:
         x = x.rechunk((1, -1))  # one row is one signal: never split it
-        out = f(np.zeros(x.shape), *args).shape
+        out = f(np.zeros(x.shape, x.dtype), *args).shape
         chunks = ((out[0],), (out[1],))
     else:
         x = x.rechunk({0: -1})
-        out = f(np.zeros((x.shape[0], 1)), *args).shape
+        out = f(np.zeros((x.shape[0], 1), x.dtype), *args).shape
         chunks = ((out[0],), x.chunks[1])
     return _map(_column_block, x, name, args, chunks)
+
+
+def signals(name, batch, *args):
+    """One-signal plug-in `name` on every row of the 2-D dask array batch."""
+    f = _plugin(name, SIGNAL_PLUGINS)
+    batch = da.asarray(batch)
+    if batch.ndim != 2:
+        raise ValueError(f"{name}: signals() takes k signals as a k x n array, "
+                         f"not shape {batch.shape}")
+    batch = batch.rechunk({1: -1})
+    out = f(np.zeros(batch.shape[1], batch.dtype), *args).shape
+    return _map(_row_block, batch, name, args, (batch.chunks[0], (out[1],)))
 
 
 def images(name, stack, *args):
@@ -94,7 +115,7 @@ def images(name, stack, *args):
     if stack.ndim != 3:
         raise ValueError(f"{name}: images() takes a 3-D array, not shape {stack.shape}")
     stack = stack.rechunk({1: -1, 2: -1})
-    out = f(np.zeros(stack.shape[1:]), *args).shape
+    out = f(np.zeros(stack.shape[1:], stack.dtype), *args).shape
     return _map(_image_block, stack, name, args, (stack.chunks[0], (out[0],), (out[1],)))
 
 
@@ -109,7 +130,7 @@ def tables(name, batch, *args):
             raise ValueError(f"{name}: tables() takes k signals as a k x n array, "
                              f"not shape {batch.shape}")
         batch = batch.rechunk({1: -1})
-        out = f(np.zeros(batch.shape[1]), *args).shape
+        out = f(np.zeros(batch.shape[1], batch.dtype), *args).shape
         return _map(_split_block, batch, name, args,
                     (batch.chunks[0], (out[0],), (out[1],)), new_axis=2)
     f = _plugin(name, TABLE_JOINS)
@@ -118,7 +139,7 @@ def tables(name, batch, *args):
         raise ValueError(f"{name}: tables() takes stacked tables, k x n x c, "
                          f"not shape {batch.shape}")
     batch = batch.rechunk({1: -1, 2: -1})
-    out = f(np.zeros(batch.shape[1:]), *args).shape
+    out = f(np.zeros(batch.shape[1:], batch.dtype), *args).shape
     return _map(_join_block, batch, name, args, (batch.chunks[0], (out[1],)), drop_axis=2)
 
 
@@ -126,8 +147,11 @@ def apply(name, data, *args):
     """Plug-in `name` across `data`, split as its kind allows (see the module)."""
     if name in COLUMN_PLUGINS:
         return columns(name, data, *args)
+    if name in SIGNAL_PLUGINS:
+        return signals(name, data, *args)
     if name in IMAGE_PLUGINS:
         return images(name, data, *args)
     if name in TABLE_SPLITS or name in TABLE_JOINS:
         return tables(name, data, *args)
-    raise ValueError(f"{name} has no dask form: it is not a column, image or table plug-in")
+    raise ValueError(f"{name} has no dask form: it is not a column, signal, image or "
+                     "table plug-in")
