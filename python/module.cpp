@@ -5,9 +5,9 @@
 // into rows). A float64 array is copied into a host matrix in column-major
 // order, whatever its memory order; an array of any other class becomes a
 // host array of that class, so that the plug-in itself refuses it (or ignores
-// it where it reads no such argument), as it does in GNU Octave. The plug-in
-// runs without the GIL; its output becomes a new Fortran-ordered numpy array
-// that owns the host's matrix.
+// it where it reads no such argument), as it does in GNU Octave. The copies
+// and the plug-in run without the GIL; the output becomes a new
+// Fortran-ordered numpy array that owns the host's matrix.
 #include <dlfcn.h>
 
 #include <cstring>
@@ -85,29 +85,51 @@ ClassId stand_in_class(const py::dtype& dt, const std::string& plugin) {
   }
 }
 
-// The host array for one argument.
-Array to_host(const py::array& a, const std::string& plugin) {
+// One argument as read from its numpy array with the GIL held: enough to
+// build its host array without touching Python.
+struct Argument {
+  std::size_t rows = 0, cols = 0;
+  bool is_double = false;
+  ClassId cls = ClassId::Double;  // of the stand-in, when not is_double
+  bool complex = false;
+  const char* base = nullptr;     // first element and byte strides of a double array
+  py::ssize_t s0 = 0, s1 = 0;
+};
+
+Argument describe(const py::array& a, const std::string& plugin) {
   if (a.ndim() != 2) throw py::value_error(plugin + ": internal: argument is not 2-D");
-  const auto rows = static_cast<std::size_t>(a.shape(0));
-  const auto cols = static_cast<std::size_t>(a.shape(1));
+  Argument arg;
+  arg.rows = static_cast<std::size_t>(a.shape(0));
+  arg.cols = static_cast<std::size_t>(a.shape(1));
   const py::dtype dt = a.dtype();
-  if (dt.kind() != 'f' || dt.itemsize() != 8 || !dt.attr("isnative").cast<bool>())
-    // Another class: the plug-in refuses it before it reads any value, so the
-    // stand-in holds zeros.
-    return Array::of_class(stand_in_class(dt, plugin), rows, cols, dt.kind() == 'c');
-  Array m = Array::matrix(rows, cols);
-  if (rows == 0 || cols == 0) return m;
-  const auto* base = static_cast<const char*>(a.data());
-  const auto s0 = a.strides(0), s1 = a.strides(1);
+  arg.is_double = dt.kind() == 'f' && dt.itemsize() == 8 && dt.attr("isnative").cast<bool>();
+  if (!arg.is_double) {
+    arg.cls = stand_in_class(dt, plugin);
+    arg.complex = dt.kind() == 'c';
+    return arg;
+  }
+  arg.base = static_cast<const char*>(a.data());
+  arg.s0 = a.strides(0);
+  arg.s1 = a.strides(1);
+  return arg;
+}
+
+// The host array for one argument: a double array copied into column-major
+// order; another class as a zero-filled stand-in, which the plug-in refuses
+// before it reads any value.
+Array to_host(const Argument& arg) {
+  if (!arg.is_double) return Array::of_class(arg.cls, arg.rows, arg.cols, arg.complex);
+  Array m = Array::matrix(arg.rows, arg.cols);
+  if (arg.rows == 0 || arg.cols == 0) return m;
   double* out = m.data();
-  for (std::size_t c = 0; c < cols; ++c) {
-    const char* col = base + static_cast<py::ssize_t>(c) * s1;
-    double* dst = out + c * rows;
-    if (s0 == sizeof(double)) {
-      std::memcpy(dst, col, rows * sizeof(double));
+  for (std::size_t c = 0; c < arg.cols; ++c) {
+    const char* col = arg.base + static_cast<py::ssize_t>(c) * arg.s1;
+    double* dst = out + c * arg.rows;
+    if (arg.s0 == sizeof(double)) {
+      std::memcpy(dst, col, arg.rows * sizeof(double));
     } else {
-      for (std::size_t r = 0; r < rows; ++r)
-        std::memcpy(dst + r, col + static_cast<py::ssize_t>(r) * s0, sizeof(double));
+      for (std::size_t r = 0; r < arg.rows; ++r)
+        std::memcpy(dst + r, col + static_cast<py::ssize_t>(r) * arg.s0, sizeof(double));
     }
   }
   return m;
@@ -132,18 +154,26 @@ bool is_class_message(const std::string& message) {
 
 py::array call(const std::string& name, const py::list& args, const std::string& mex_dir) {
   const Plugin plugin = find_plugin(name, mex_dir);
-  std::vector<Array> inputs;
-  inputs.reserve(args.size());
-  for (const py::handle& h : args) inputs.push_back(to_host(py::reinterpret_borrow<py::array>(h), name));
-  std::vector<const Array*> in;
-  for (const Array& a : inputs) in.push_back(&a);
+  // The arrays stay referenced here, so their buffers outlive the call.
+  std::vector<py::array> held;
+  std::vector<Argument> described;
+  for (const py::handle& h : args) {
+    held.push_back(py::reinterpret_borrow<py::array>(h));
+    described.push_back(describe(held.back(), name));
+  }
 
   tfmex::host::CallReport report;
   {
-    // The plug-ins keep no state and the host keeps each call's accounts per
-    // thread; a raised message is caught inside call(), so nothing crosses
-    // back into Python without the GIL.
+    // Copying the arguments and the call run without the GIL. The plug-ins
+    // keep no state and the host keeps each call's accounts per thread; a
+    // raised message is caught inside call(), so no exception but a failed
+    // allocation crosses this block, and that one reacquires the GIL first.
     py::gil_scoped_release unlocked;
+    std::vector<Array> inputs;
+    inputs.reserve(described.size());
+    for (const Argument& arg : described) inputs.push_back(to_host(arg));
+    std::vector<const Array*> in;
+    for (const Array& a : inputs) in.push_back(&a);
     report = plugin.call(in);
   }
   if (!report.guards_intact || !report.inputs_unchanged || report.bad_destroy ||

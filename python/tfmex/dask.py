@@ -27,6 +27,7 @@ themselves: they need it on their PYTHONPATH, as the caller has it.
 """
 import numpy as np
 import dask.array as da
+from dask.base import tokenize
 
 import tfmex
 
@@ -76,7 +77,7 @@ def _map(fn, x, plugin, args, chunks, drop_axis=None, new_axis=None):
     return da.map_blocks(fn, x, plugin=plugin, args=tuple(args), chunks=chunks,
                          dtype=np.float64, meta=np.empty((0,) * len(chunks)),
                          drop_axis=drop_axis, new_axis=new_axis,
-                         name="tfmex-" + plugin.lower() + "-" + da.core.tokenize(x, args))
+                         name="tfmex-" + plugin.lower() + "-" + tokenize(x, args))
 
 
 def columns(name, x, *args):
