@@ -158,6 +158,7 @@ py::array call(const std::string& name, const py::list& args, const std::string&
   std::vector<py::array> held;
   std::vector<Argument> described;
   for (const py::handle& h : args) {
+    if (!py::isinstance<py::array>(h)) throw py::type_error(name + ": internal: not an array");
     held.push_back(py::reinterpret_borrow<py::array>(h));
     described.push_back(describe(held.back(), name));
   }
@@ -180,6 +181,8 @@ py::array call(const std::string& name, const py::list& args, const std::string&
       report.output_missing)
     throw std::runtime_error(name + " broke the host's rules: " + report.problems());
   if (!report.ok) {
+    // The host's own message when an array cannot be allocated.
+    if (report.message == "Out of memory.") throw std::bad_alloc();
     if (is_class_message(report.message)) throw py::type_error(report.message);
     throw py::value_error(report.message);
   }

@@ -3,6 +3,8 @@ Octave's shapes, refusals as ValueError/TypeError with the plug-in's message,
 inputs left alone, and the GIL released while a transform runs."""
 import glob
 import os
+import subprocess
+import sys
 import threading
 import time
 
@@ -184,3 +186,21 @@ def test_threads_give_the_same_bits_as_serial_calls():
     for t in threads:
         t.join()
     assert bad == []
+
+
+def test_a_result_too_big_for_memory_is_a_memory_error():
+    # ShiftSplit of 2^24 values to full depth wants 25 x 128 MB: under a
+    # 1.5 GB address-space limit the host's allocation fails inside the call.
+    probe = (
+        "import resource, numpy as np, tfmex\n"
+        "resource.setrlimit(resource.RLIMIT_AS, (1536 << 20, 1536 << 20))\n"
+        "x = np.zeros(1 << 24)\n"
+        "try:\n"
+        "    tfmex.ShiftSplit(x, 0, [0.5, 0.5])\n"
+        "except MemoryError:\n"
+        "    print('MemoryError')\n"
+        "print(abs(tfmex.TrigC2([1, 1])[0, 0] - 2 ** 0.5) < 1e-12)\n"  # and still works
+    )
+    env = dict(os.environ, OPENBLAS_NUM_THREADS="1")
+    out = subprocess.run([sys.executable, "-c", probe], env=env, capture_output=True, text=True)
+    assert out.stdout.split() == ["MemoryError", "True"], out.stderr
