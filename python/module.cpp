@@ -182,7 +182,10 @@ py::array call(const std::string& name, const py::list& args, const std::string&
     throw std::runtime_error(name + " broke the host's rules: " + report.problems());
   if (!report.ok) {
     // The host's own message when an array cannot be allocated.
-    if (report.message == "Out of memory.") throw std::bad_alloc();
+    if (report.message == "Out of memory.") {
+      PyErr_SetString(PyExc_MemoryError, (name + ": " + report.message).c_str());
+      throw py::error_already_set();
+    }
     if (is_class_message(report.message)) throw py::type_error(report.message);
     throw py::value_error(report.message);
   }
