@@ -1,0 +1,62 @@
+"""The installed copy and the wheel work on their own: `cmake --install`
+into a fresh prefix, then the package imported from there (and from the
+unpacked wheel) in a new interpreter, away from the build, with no
+TFMEX_MEX_DIR: it must load its own plug-ins and give the build's bytes."""
+import os
+import subprocess
+import sys
+import zipfile
+
+import numpy as np
+
+import tfmex
+
+BUILD = os.environ["TFMEX_BUILD_DIR"]
+SOURCE = os.environ["TFMEX_SOURCE_DIR"]
+SITE = os.environ["TFMEX_PYTHON_INSTALL_DIR"]
+
+PROBE = """
+import os, sys, numpy as np, tfmex
+x = np.arange(64.0).reshape(16, 4) ** 1.5
+sys.stdout.write(repr((tfmex.__file__, tfmex.mex_dir())) + "\\n")
+sys.stdout.buffer.write(tfmex.CircSplit(x, 1, [0.6, 0.8, 0.1]).tobytes(order="F"))
+"""
+
+
+def run_from(path, cwd):
+    env = {k: v for k, v in os.environ.items() if k != "TFMEX_MEX_DIR"}
+    env["PYTHONPATH"] = path
+    out = subprocess.run([sys.executable, "-c", PROBE], env=env, cwd=cwd, capture_output=True,
+                         check=True).stdout
+    where, data = out.split(b"\n", 1)
+    return eval(where.decode()), data
+
+
+def test_installed_package_and_wheel_use_their_own_plugins(tmp_path):
+    prefix = tmp_path / "prefix"
+    subprocess.run([os.environ.get("CMAKE_COMMAND", "cmake"), "--install", BUILD, "--prefix",
+                    str(prefix)], check=True, capture_output=True)
+    site = prefix / SITE
+    mex = sorted(os.listdir(site / "tfmex" / "mex"))
+    assert len([m for m in mex if m.endswith(".mex")]) == 26
+    assert len([m for m in mex if m.endswith(".m")]) == 26
+
+    x = np.arange(64.0).reshape(16, 4) ** 1.5
+    want = tfmex.CircSplit(x, 1, [0.6, 0.8, 0.1]).tobytes(order="F")
+    (module, mex_dir), got = run_from(str(site), str(tmp_path))
+    assert module.startswith(str(site)) and mex_dir == str(site / "tfmex" / "mex")
+    assert got == want
+
+    out = subprocess.run([sys.executable, os.path.join(SOURCE, "python", "make_wheel.py"),
+                          str(site), os.environ["TFMEX_VERSION"], str(tmp_path)],
+                         check=True, capture_output=True, text=True).stdout.strip()
+    unpacked = tmp_path / "wheel"
+    with zipfile.ZipFile(out) as z:
+        names = z.namelist()
+        assert any(n.endswith(".dist-info/RECORD") for n in names)
+        z.extractall(unpacked)
+        for info in z.infolist():  # zipfile drops the modes: restore them
+            os.chmod(unpacked / info.filename, info.external_attr >> 16)
+    (module, mex_dir), got = run_from(str(unpacked), str(tmp_path))
+    assert module.startswith(str(unpacked)) and mex_dir.startswith(str(unpacked))
+    assert got == want
