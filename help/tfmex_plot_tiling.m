@@ -86,7 +86,7 @@ function fig = tfmex_plot_tiling(basis, coef, kind, name)
   % The blocks' outlines as one line, NaN between rectangles.
   X = [blocks(:, [1 2 2 1 1]), nan(size(blocks, 1), 1)]';
   Y = [blocks(:, [3 3 4 4 3]), nan(size(blocks, 1), 1)]';
-  plot(ax, X(:), Y(:), 'color', [0.85 0.33 0.1], 'linewidth', 1);
+  plot(ax, X(:), Y(:), 'color', [0.93 0.55 0.3], 'linewidth', 0.5);
   hold(ax, 'off');
   caxis(ax, [0 1]);
   axis(ax, [0 n 0 1]);

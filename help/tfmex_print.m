@@ -21,7 +21,8 @@ function tfmex_print(fig, file)
     case '.png'
       device = '-dpng';
       if exist('OCTAVE_VERSION', 'builtin') && strcmp(get(fig, '__graphics_toolkit__'), 'gnuplot')
-        device = '-dpngcairo';
+        device = '-dpngcairo';   % gnuplot's own PNG: no Ghostscript needed
+        warning('off', 'print:nogs', 'local');
       end
     case '.svg'
       device = '-dsvg';
