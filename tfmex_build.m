@@ -3,9 +3,9 @@ function names = tfmex_build(outdir)
 %   tfmex_build(OUTDIR) compiles each plug-in source MEXSource/<Name>.cpp of
 %   this source tree, together with the gateway and kernel sources, into a
 %   plug-in <Name> in the folder OUTDIR, and copies its help file
-%   help/<Name>.m and help/Contents.m beside it. OUTDIR is created when it
-%   does not exist; without it the plug-ins go to the folder 'mex' in the
-%   current folder.
+%   help/<Name>.m beside it, with help/Contents.m and the toolbox functions
+%   help/tfmex_*.m. OUTDIR is created when it does not exist; without it the
+%   plug-ins go to the folder 'mex' in the current folder.
 %
 %   NAMES = tfmex_build(...) returns the names of the plug-ins built.
 %
@@ -96,6 +96,11 @@ function names = tfmex_build(outdir)
     names{k} = name;
   end
   copyfile(fullfile(root, 'help', 'Contents.m'), fullfile(outdir, 'Contents.m'));
+  % The toolbox functions, written in the host language, beside the plug-ins.
+  toolbox = dir(fullfile(root, 'help', 'tfmex_*.m'));
+  for k = 1:numel(toolbox)
+    copyfile(fullfile(root, 'help', toolbox(k).name), fullfile(outdir, toolbox(k).name));
+  end
   fprintf('tfmex_build: %d plug-ins in %s\n', numel(names), outdir);
 end
 

@@ -43,3 +43,8 @@
 % Cosine packets.
 %   BellSplit       - Cosine packet table with sine bells.
 %   BellJoin        - Sum of the syntheses of a cosine packet table.
+%
+% Toolbox functions (M-files).
+%   tfmex_checkfilter - Check a filter before a plug-in takes it.
+%   tfmex_filter      - Orthonormal low-pass filter for the periodized plug-ins.
+%   tfmex_dualfilter  - Symmetric biorthogonal filter pair for DualSplit.

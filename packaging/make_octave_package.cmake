@@ -4,7 +4,8 @@
 #   -DVERSION=<x.y.z>          -DOUTPUT=<tarball path>
 #   -DPLUGINS=<a;b;...>        the plug-ins whose sources exist
 #
-# Layout: DESCRIPTION, COPYING, INDEX, inst/ (help files and Contents.m),
+# Layout: DESCRIPTION, COPYING, INDEX, inst/ (help files, Contents.m and the
+# toolbox functions help/tfmex_*.m),
 # src/ (Makefile and the sources of the gateway, the kernels and the plug-ins).
 cmake_minimum_required(VERSION 3.25)
 
@@ -33,6 +34,14 @@ foreach(plugin IN LISTS PLUGINS)
   endif()
   configure_file(${SOURCE_DIR}/help/${plugin}.m ${root}/inst/${plugin}.m COPYONLY)
 endforeach()
+# The toolbox functions, written in the host language, go in as they are.
+file(GLOB toolbox RELATIVE ${SOURCE_DIR}/help ${SOURCE_DIR}/help/tfmex_*.m)
+set(toolbox_names "")
+foreach(file IN LISTS toolbox)
+  configure_file(${SOURCE_DIR}/help/${file} ${root}/inst/${file} COPYONLY)
+  string(REGEX REPLACE "\\.m$" "" function_name ${file})
+  list(APPEND toolbox_names ${function_name})
+endforeach()
 
 # src/: the same tree as the repository, so that every #include "host/..."
 # and "kernels/..." resolves from src/ as it does from the top.
@@ -48,13 +57,14 @@ foreach(rel IN LISTS sources)
   configure_file(${SOURCE_DIR}/${rel} ${root}/src/${rel} COPYONLY)
 endforeach()
 
-# INDEX: the families of Contents.m, with the plug-ins of this package.
+# INDEX: the families of Contents.m, with the plug-ins and toolbox functions
+# of this package.
 file(STRINGS ${SOURCE_DIR}/help/Contents.m lines)
 set(index "tfmex >> Compiled wavelet and time-frequency transforms\n")
 set(family "")
 foreach(line IN LISTS lines)
-  if(line MATCHES "^%   ([A-Za-z0-9]+) +- ")
-    if(CMAKE_MATCH_1 IN_LIST PLUGINS)
+  if(line MATCHES "^%   ([A-Za-z0-9_]+) +- ")
+    if(CMAKE_MATCH_1 IN_LIST PLUGINS OR CMAKE_MATCH_1 IN_LIST toolbox_names)
       if(NOT family STREQUAL "")
         string(APPEND index "${family}\n")
         set(family "")

@@ -1,7 +1,8 @@
 function check_build_script()
   % tfmex_build compiles every plug-in with the host's mex command into a
   % folder of the caller's choice (created on demand), with help files
-  % beside them; the plug-ins of every family work from there.
+  % and the toolbox functions beside them; the plug-ins of every family
+  % work from there.
   root = getenv('TFMEX_SOURCE_DIR');
   expected = strsplit(getenv('TFMEX_PLUGINS'), ',');
   work = tempname();
@@ -29,7 +30,10 @@ function check_build_script()
   if ~isequal(sort(called), sort(expected))
     error('called %s; built %s', strjoin(sort(called), ' '), strjoin(sort(expected), ' '));
   end
+  toolbox = toolbox_checks(folder);
   rmpath(folder);
+  printf('tfmex_build: %d plug-ins and %d toolbox functions built and found\n', ...
+         numel(names), numel(toolbox));
 end
 
 function remove_tree(folder)

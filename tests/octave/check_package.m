@@ -1,7 +1,8 @@
 function check_package()
   % Installs the Octave package offline into a temporary prefix, with a
   % temporary package list so the user's own lists stay untouched, loads
-  % it, and calls the plug-ins of every family in it; then removes it.
+  % it, calls the plug-ins of every family in it and finds its toolbox
+  % functions; then removes it.
   tarball = getenv('TFMEX_PACKAGE');
   expected = strsplit(getenv('TFMEX_PLUGINS'), ',');
   if isempty(tarball) || ~exist(tarball, 'file')
@@ -36,12 +37,14 @@ function check_package()
   if ~isequal(sort(called), sort(expected))
     error('called %s; the package has %s', strjoin(sort(called), ' '), strjoin(sort(expected), ' '));
   end
+  toolbox = toolbox_checks(folder);
   pkg('unload', 'tfmex');
   pkg('uninstall', 'tfmex');
   if exist(folder, 'dir')
     error('pkg uninstall left %s behind', folder);
   end
-  printf('package: %d plug-ins installed, called and removed\n', numel(expected));
+  printf('package: %d plug-ins and %d toolbox functions installed, called and removed\n', ...
+         numel(expected), numel(toolbox));
 end
 
 function remove_tree(folder)

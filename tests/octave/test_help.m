@@ -1,27 +1,28 @@
 function test_help()
   % Help files: one per plug-in in help/, in one format, shown by `help` for
   % every built plug-in, with examples that run and say what they return,
-  % and a Contents.m that lists them all with their summaries.
+  % and a Contents.m that lists them all with their summaries. The toolbox
+  % functions help/tfmex_*.m follow the same format in their first comment
+  % block, are copied beside the plug-ins, and their examples run there.
   global TFMEX_BIN_DIR
   here = fileparts(mfilename('fullpath'));
   src = fullfile(fileparts(fileparts(here)), 'help');
   mexdir = fullfile(fileparts(TFMEX_BIN_DIR), 'mex');
 
   files = dir(fullfile(src, '*.m'));
-  names = setdiff({files.name}, {'Contents.m'});
-  names = cellfun(@(f) f(1:end-2), names, 'UniformOutput', false);
+  all_names = setdiff({files.name}, {'Contents.m'});
+  all_names = cellfun(@(f) f(1:end-2), all_names, 'UniformOutput', false);
+  toolbox = all_names(strncmp(all_names, 'tfmex_', 6));
+  names = setdiff(all_names, toolbox);
   if numel(names) ~= 26
     error('help/ holds %d plug-in help files, expected 26', numel(names));
   end
 
   % Format of each file, independent of what is built.
   summaries = struct();
-  for k = 1:numel(names)
-    name = names{k};
-    lines = read_lines(fullfile(src, [name '.m']));
-    if ~all(strncmp(lines, '%', 1))
-      error('%s.m: only comment lines belong in a help file', name);
-    end
+  for k = 1:numel(all_names)
+    name = all_names{k};
+    lines = help_lines(fullfile(src, [name '.m']), any(strcmp(toolbox, name)));
     h1 = regexp(lines{1}, ['^% ' upper(name) '  (\S.*\.)$'], 'tokens', 'once');
     if isempty(h1)
       error('%s.m: H1 line "%s" is not "%% %s  Summary."', name, lines{1}, upper(name));
@@ -35,7 +36,7 @@ function test_help()
       error('%s.m: last line "%s" is not a "See also" line', name, lines{end});
     end
     partners = strsplit(also{1}, ', ');
-    unknown = setdiff(partners, names);
+    unknown = setdiff(partners, all_names);
     if ~isempty(unknown) || any(strcmp(partners, name))
       error('%s.m: "See also" names %s', name, strjoin([unknown, {name}], ', '));
     end
@@ -44,7 +45,7 @@ function test_help()
     end
   end
 
-  % Contents.m lists every plug-in once, with its H1 summary.
+  % Contents.m lists every plug-in and toolbox function once, with its H1 summary.
   listed = {};
   for line = read_lines(fullfile(src, 'Contents.m'))
     entry = regexp(line{1}, '^%   (\w+) +- (.*)$', 'tokens', 'once');
@@ -56,8 +57,8 @@ function test_help()
     end
     listed{end+1} = entry{1}; %#ok<AGROW>
   end
-  if ~isequal(sort(listed), sort(names))
-    error('Contents.m lists %s; help/ has %s', strjoin(sort(listed), ' '), strjoin(sort(names), ' '));
+  if ~isequal(sort(listed), sort(all_names))
+    error('Contents.m lists %s; help/ has %s', strjoin(sort(listed), ' '), strjoin(sort(all_names), ' '));
   end
 
   % Every built plug-in: help beside it, `help` prints its H1 line, the call
@@ -84,6 +85,44 @@ function test_help()
     end
     run_example(name, read_lines(fullfile(src, [name '.m'])));
   end
+
+  % Every toolbox function: beside the plug-ins, the same file, `help`
+  % shows its H1 line, and its example runs from there.
+  for k = 1:numel(toolbox)
+    name = toolbox{k};
+    if ~strcmp(which(name), fullfile(mexdir, [name '.m']))
+      error('%s resolves to "%s", not to a copy beside the plug-ins', name, which(name));
+    end
+    if ~strcmp(fileread(which(name)), fileread(fullfile(src, [name '.m'])))
+      error('%s.m beside the plug-ins differs from help/%s.m', name, name);
+    end
+    text = evalc(['help ' name]);
+    shown = strtrim(strsplit(text, "\n"));
+    if ~any(strcmp(shown, [upper(name) '  ' summaries.(name)]))
+      error('help %s does not show its H1 line; it shows:\n%s', name, text);
+    end
+    run_example(name, help_lines(fullfile(src, [name '.m']), true));
+  end
+end
+
+function lines = help_lines(file, is_function)
+  % The help text: the whole of a plug-in's help file (comments only), or
+  % the first comment block after the function line of a toolbox function.
+  lines = read_lines(file);
+  if ~is_function
+    if ~all(strncmp(lines, '%', 1))
+      error('%s: only comment lines belong in a help file', file);
+    end
+    return;
+  end
+  if isempty(regexp(lines{1}, '^function ', 'once'))
+    error('%s: the first line is not a function line', file);
+  end
+  last = find(~strncmp(lines(2:end), '%', 1), 1);
+  if isempty(last)
+    last = numel(lines);
+  end
+  lines = lines(2:last);
 end
 
 function lines = read_lines(file)
