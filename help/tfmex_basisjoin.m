@@ -20,7 +20,7 @@ function x = tfmex_basisjoin(basis, coef, h, D)
 %     h = [1 1] / sqrt(2);
 %     x = randn(1, 64);
 %     [basis, coef] = tfmex_bestbasis(PacketSplit(x, 3, h));
-%     y = tfmex_basisjoin(basis, coef, h);   % y = x up to rounding
+%     y = tfmex_basisjoin(basis, coef, h);   % y = x
 %
 %   See also tfmex_bestbasis, PacketJoin, BellJoin.
   if nargin < 3

@@ -31,12 +31,12 @@ function out = tfmex_batch(fun, args, varargin)
 %     noisy = arrayfun(@(s) tfmex_gaussian(256, s), 1:8, 'UniformOutput', false);
 %     den = @(x) tfmex_denoise(x, h, 'method', 'ti');
 %     out = tfmex_batch(den, noisy, 'workers', 2);
-%     isequal(out, cellfun(den, noisy, 'UniformOutput', false))   % 1
+%     same = isequal(out, cellfun(den, noisy, 'UniformOutput', false))   % 1
 %
 %   Across machines (servers started with pserver on m1 and m2):
 %     out = tfmex_batch(den, noisy, 'hosts', {'m1', 'm2'});
 %
-%   See also parcellfun, netcellfun, pserver, pconnect, tfmex_denoise.
+%   See also tfmex_denoise, tfmex_demo.
   if nargin < 2 || ~isa(fun, 'function_handle') || ~iscell(args)
     error('tfmex_batch: call as tfmex_batch(FUN, ARGS) with a function handle and a cell array');
   end

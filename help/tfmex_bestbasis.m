@@ -25,13 +25,15 @@ function [basis, coef, cost] = tfmex_bestbasis(table, costname, param)
 %   COEF   the n coefficients of the basis, block after block (a column).
 %   COST   the cost of the basis.
 %
-%   tfmex_basisjoin(BASIS, COEF, ...) rebuilds the signal from them.
+%   tfmex_basisjoin(BASIS, COEF, ...) rebuilds the signal from them. In the
+%   example, x is one cosine packet of block 1 of column 3: the basis is
+%   column 3, and one coefficient holds all the energy.
 %
 %   Example:
-%     n = 256; x = cos(pi * ((0:n-1) + 0.5) * 40.5 / 64);
-%     T = BellSplit(x, 2, 0);
-%     [basis, coef] = tfmex_bestbasis(T);   % basis = [2 0; 2 1; 2 2; 2 3]
-%     y = tfmex_basisjoin(basis, coef, 'bell', 2);   % y = x up to rounding
+%     T = zeros(256, 3); T(64 + 41, 3) = 1;
+%     x = BellJoin(T);
+%     [basis, coef] = tfmex_bestbasis(BellSplit(x, 2, 0));   % basis = [2 0; 2 1; 2 2; 2 3]
+%     y = tfmex_basisjoin(basis, coef, 'bell', 2);   % y = x
 %
 %   See also tfmex_basisjoin, tfmex_plot_tiling, PacketSplit, BellSplit.
   if nargin < 1

@@ -32,7 +32,7 @@ function results = tfmex_demo(varargin)
 %
 %   Example:
 %     r = tfmex_demo('out', '', 'quiet', true);
-%     r.snr(1, :)   % chirp: 7.95 9.21 10.54 9.50 10.80 11.92 (rounded)
+%     chirp = r.snr(1, :)   % [7.9474 9.2109 10.5418 9.5027 10.7955 11.9198]
 %
 %   See also tfmex_denoise, tfmex_bestbasis, tfmex_plot_tiling, tfmex_gaussian.
   opt = struct('out', 'tfmex-demo-output', 'snr', 7, 'seed', 2048, 'quiet', false);

@@ -34,11 +34,10 @@ function [y, sigma, lambda] = tfmex_denoise(x, h, varargin)
 %   Example:
 %     n = 1024; t = (0:n-1)' / n;
 %     clean = sin(4 * pi * t) + (t > 0.3);
-%     h = [0.4829629131445341 0.8365163037378079 ...
-%          0.2241438680420134 -0.1294095225512604];   % Daubechies 4
 %     noisy = clean + 0.2 * tfmex_gaussian(n, 1);
+%     h = tfmex_filter('daubechies', 4);
 %     y = tfmex_denoise(noisy, h, 'method', 'ti');
-%     norm(y - clean) < norm(noisy - clean)   % 1
+%     better = norm(y - clean) < norm(noisy - clean) / 2   % 1
 %
 %   See also tfmex_checkfilter, CircSplit, CircSplit2, ShiftSplit.
   if nargin < 2

@@ -1,6 +1,7 @@
-function tfmex_print(fig, file)
+function file = tfmex_print(fig, file)
 % TFMEX_PRINT  Write a figure to a PNG or SVG file, with or without a display.
-%   tfmex_print(FIG, FILE) writes the figure FIG to FILE; the format follows
+%   FILE = tfmex_print(FIG, FILE) writes the figure FIG to FILE at its size
+%   on screen (72 pixels to the inch) and returns FILE; the format follows
 %   the extension, '.png' or '.svg'. It works in octave-cli without a
 %   display (figures made with figure('visible', 'off')): under the gnuplot
 %   toolkit PNG files come from gnuplot's cairo terminal, which needs no
@@ -12,7 +13,7 @@ function tfmex_print(fig, file)
 %     tfmex_print(f, fullfile(tempdir, 'sine.png'));
 %     close(f);
 %
-%   See also tfmex_plot_tiling, tfmex_plot_table, tfmex_plot_levels, print.
+%   See also tfmex_plot_tiling, tfmex_plot_table, tfmex_plot_levels.
   if nargin ~= 2 || ~ischar(file)
     error('tfmex_print: call as tfmex_print(FIG, FILE)');
   end
