@@ -14,9 +14,9 @@ function results = tfmex_demo(varargin)
 %       the signal rebuilt from the basis alone (tfmex_basisjoin) with its
 %       error, and how many coefficients hold 99% of the energy, against
 %       the plain wavelet transform (CircSplit, Daubechies 8, every level).
-%   It writes PNG pictures of each into the folder 'tfmex-demo-output':
-%   clean, noisy and denoised signals, the tiling of each best basis, the
-%   translation-invariant table, the wavelet coefficients by level.
+%   It writes 20 PNG pictures into the folder 'tfmex-demo-output', five per
+%   signal: clean, noisy and denoised signals, the tiling of each best basis,
+%   the translation-invariant table, the wavelet coefficients by level.
 %
 %   R = tfmex_demo(...) also returns the numbers: R.snr (4 x 6, plain Haar,
 %   D4, D8, then translation-invariant), R.packet and R.cosine (4 x 3:
@@ -169,7 +169,8 @@ function results = tfmex_demo(varargin)
                                       names{s}, fnames{end}));
       save_picture(fig, opt.out, ['levels-' names{s} '.png']);
     end
-    say('\nPictures (%d PNG files) written to %s\n', 24, opt.out);
+    % Per signal: denoising, two tilings, the table and the levels.
+    say('\nPictures (%d PNG files) written to %s\n', 5 * numel(names), opt.out);
   end
   if nargout == 0
     clear results;
