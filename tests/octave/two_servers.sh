@@ -35,24 +35,31 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if ! ip netns add "$client" 2>/dev/null; then
-  echo "two_servers: cannot create network namespaces here" >&2
+# The private network: a bridge in the client's namespace, one veth pair to
+# each server's. A machine that cannot build it cannot host the servers.
+network() {
+  ip netns add "$client" || return 1
+  ip -n "$client" link set lo up || return 1
+  ip -n "$client" link add br0 type bridge || return 1
+  ip -n "$client" addr add 10.77.0.1/24 dev br0 || return 1
+  ip -n "$client" link set br0 up || return 1
+  for k in 1 2; do
+    ns=${servers[k-1]}
+    ip netns add "$ns" || return 1
+    ip -n "$client" link add v$k type veth peer name eth0 netns "$ns" || return 1
+    ip -n "$client" link set v$k master br0 up || return 1
+    ip -n "$ns" link set lo up || return 1
+    ip -n "$ns" addr add 10.77.0.$((k + 1))/24 dev eth0 || return 1
+    ip -n "$ns" link set eth0 up || return 1
+  done
+}
+if ! network 2>/dev/null; then
+  echo "two_servers: cannot build a private network of namespaces here" >&2
   exit 77
 fi
-ip -n "$client" link set lo up
-ip -n "$client" link add br0 type bridge
-ip -n "$client" addr add 10.77.0.1/24 dev br0
-ip -n "$client" link set br0 up
+# The server refuses to run as root; it puts itself in the background.
 for k in 1 2; do
-  ns=${servers[k-1]}
-  ip netns add "$ns"
-  ip -n "$client" link add v$k type veth peer name eth0 netns "$ns"
-  ip -n "$client" link set v$k master br0 up
-  ip -n "$ns" link set lo up
-  ip -n "$ns" addr add 10.77.0.$((k + 1))/24 dev eth0
-  ip -n "$ns" link set eth0 up
-  # The server refuses to run as root; it puts itself in the background.
-  ip netns exec "$ns" unshare --uts --mount sh -c \
+  ip netns exec "${servers[k-1]}" unshare --uts --mount sh -c \
     "mount --bind $hosts /etc/hosts && hostname ${tag}-s$k && cd /tmp &&
      exec runuser -u nobody -- $pserver --octave-binary=$octave --no-auth" >/dev/null
 done
