@@ -33,32 +33,42 @@ function test_demo()
     end
   end
 
-  % The two demos' tables, row by row. The C++ demo writes its pictures
-  % into a temporary folder.
-  out = tempname();
-  [status, cpp] = system(sprintf('"%s" --out "%s"', fullfile(TFMEX_BIN_DIR, 'tfmex-demo'), out));
-  confirm_recursive_rmdir(false, 'local');
-  if exist(out, 'dir')
-    rmdir(out, 's');
-  end
-  if status ~= 0
-    error('tfmex-demo failed:\n%s', cpp);
-  end
-  oct = evalc('r = tfmex_demo(''out'', '''');');
-  want = table_rows(cpp);
-  got = table_rows(oct);
-  if numel(want) ~= 8
-    error('expected 8 table rows from tfmex-demo, found %d:\n%s', numel(want), cpp);
-  end
-  for k = 1:numel(want)
-    if ~isequal(got{k}, want{k})
-      error('row %d: Octave prints\n%s\nthe demo program\n%s', k, strjoin(got{k}, ' '), strjoin(want{k}, ' '));
+  % The two demos' tables, row by row, with the default noise and another
+  % seed and ratio. The C++ demo writes its pictures into a temporary folder.
+  for run = {{7, 2048}, {3, 7}}
+    [snr, seed] = run{1}{:};
+    out = tempname();
+    [status, cpp] = system(sprintf('"%s" --out "%s" --snr %g --seed %d', ...
+                                   fullfile(TFMEX_BIN_DIR, 'tfmex-demo'), out, snr, seed));
+    confirm_recursive_rmdir(false, 'local');
+    if exist(out, 'dir')
+      rmdir(out, 's');
+    end
+    if status ~= 0
+      error('tfmex-demo failed:\n%s', cpp);
+    end
+    oct = evalc('r = tfmex_demo(''out'', '''', ''snr'', snr, ''seed'', seed);');
+    want = table_rows(cpp);
+    got = table_rows(oct);
+    if numel(want) ~= 8 || numel(got) ~= 8
+      error('expected 8 table rows, found %d from tfmex-demo, %d from tfmex_demo:\n%s', ...
+            numel(want), numel(got), cpp);
+    end
+    if ~strcmp(line_with(oct, 'Four signals'), line_with(cpp, 'Four signals'))
+      error('the noise is described as "%s", by the demo program as "%s"', ...
+            line_with(oct, 'Four signals'), line_with(cpp, 'Four signals'));
+    end
+    for k = 1:numel(want)
+      if ~isequal(got{k}, want{k})
+        error('seed %d, %g dB, row %d: Octave prints\n%s\nthe demo program\n%s', seed, snr, k, ...
+              strjoin(got{k}, ' '), strjoin(want{k}, ' '));
+      end
     end
   end
   % The returned numbers are those printed; every gain is positive and every
   % rebuild exact to rounding.
   expect_near(round(100 * r.snr), str2double(cat(1, want{1:4})(:, 2:7)) * 100, 1e-9, 'returned SNRs');
-  if any(r.snr(:) <= 7) || any([r.packet(:, 2); r.cosine(:, 2)] > 1e-12)
+  if any(r.snr(:) <= snr) || any([r.packet(:, 2); r.cosine(:, 2)] > 1e-12)
     error('a denoising gain is not positive or a rebuild is not exact');
   end
 
@@ -97,4 +107,9 @@ function rows = table_rows(text)
       rows{end+1} = words; %#ok<AGROW>
     end
   end
+end
+
+function line = line_with(text, start)
+  lines = strsplit(text, "\n");
+  line = lines{find(strncmp(lines, start, numel(start)), 1)};
 end
