@@ -67,7 +67,7 @@ function fig = tfmex_plot_levels(w, L, name)
 
   fig = figure('visible', 'off', 'position', [100 100 900, 120 + 45 * rows]);
   ax = axes('parent', fig);
-  plot(ax, X, Y, 'color', [0.12 0.28 0.55]);
+  plot(ax, X, Y, 'color', [0.08 0.2 0.45], 'linewidth', 1.5);
   hold(ax, 'on');
   plot(ax, repmat([0; n; NaN], 1, rows), [1:rows; 1:rows; nan(1, rows)], ...
        'color', [0.75 0.75 0.75]);
