@@ -48,3 +48,13 @@
 %   tfmex_checkfilter - Check a filter before a plug-in takes it.
 %   tfmex_filter      - Orthonormal low-pass filter for the periodized plug-ins.
 %   tfmex_dualfilter  - Symmetric biorthogonal filter pair for DualSplit.
+%   tfmex_denoise     - Wavelet shrinkage of a noisy signal or square image.
+%   tfmex_bestbasis   - Best basis of a wavelet packet or cosine packet table.
+%   tfmex_basisjoin   - Rebuild a signal from the coefficients of one basis.
+%   tfmex_plot_tiling - Draw the time-frequency tiling of a basis.
+%   tfmex_plot_table  - Draw a translation-invariant or packet table as a heat map.
+%   tfmex_plot_levels - Draw the coefficients of CircSplit level by level.
+%   tfmex_print       - Write a figure to a PNG or SVG file, with or without a display.
+%   tfmex_gaussian    - Reproducible standard normal values, the same on every machine.
+%   tfmex_batch       - Apply a function to many inputs, spread over processes or machines.
+%   tfmex_demo        - What the plug-ins are for, in numbers and pictures.

@@ -1,0 +1,125 @@
+function [basis, coef, cost] = tfmex_bestbasis(table, costname, param)
+% TFMEX_BESTBASIS  Best basis of a wavelet packet or cosine packet table.
+%   [BASIS, COEF, COST] = tfmex_bestbasis(T) chooses, among all bases the
+%   table T holds, the one of least entropy: a block is kept when it costs
+%   no more than the best bases of its two halves one column to the right,
+%   searched from the last column back to the first.
+%   tfmex_bestbasis(T, 'lp', P) uses the cost sum |c|^P (0 < P, default 1);
+%   tfmex_bestbasis(T, 'threshold', S) the count of coefficients with
+%   |c| > S (default 0); tfmex_bestbasis(T, 'entropy') is the default,
+%   -sum v ln v over v = c^2 / E > 0, E the energy of the table's first
+%   column.
+%
+%   T  an n x (D+1) table from PacketSplit(X, D, H) or BellSplit(X, D, 0):
+%      column d+1 holds 2^d blocks of n/2^d rows. In either table the two
+%      blocks 2k and 2k+1 of column d+2 fill the rows of block k of column
+%      d+1 (for PacketSplit they are its two packets, for BellSplit its two
+%      halves in time).
+%
+%   BASIS  a K x 2 matrix, one row [d k] per block of the basis: column
+%          d+1 of T, block k (0-based: rows k*n/2^d+1 .. (k+1)*n/2^d). The
+%          rows run in the order of the table's rows, so the blocks cover
+%          1..n once, in order. For a packet table block k of column d+1
+%          is the k-th of 2^d frequency bands; for a cosine packet table,
+%          the k-th of 2^d time segments.
+%   COEF   the n coefficients of the basis, block after block (a column).
+%   COST   the cost of the basis.
+%
+%   tfmex_basisjoin(BASIS, COEF, ...) rebuilds the signal from them. In the
+%   example, x is one cosine packet of block 1 of column 3: the basis is
+%   column 3, and one coefficient holds all the energy.
+%
+%   Example:
+%     T = zeros(256, 3); T(64 + 41, 3) = 1;
+%     x = BellJoin(T);
+%     [basis, coef] = tfmex_bestbasis(BellSplit(x, 2, 0));   % basis = [2 0; 2 1; 2 2; 2 3]
+%     y = tfmex_basisjoin(basis, coef, 'bell', 2);   % y = x
+%
+%   See also tfmex_basisjoin, tfmex_plot_tiling, PacketSplit, BellSplit.
+  if nargin < 1
+    error('tfmex_bestbasis: T is required');
+  end
+  if nargin < 2
+    costname = 'entropy';
+  end
+  [n, cols] = size(table);
+  J = round(log2(n));
+  if ~(isnumeric(table) && isreal(table) && ndims(table) == 2 && n >= 1 && 2^J == n && ...
+       cols >= 1 && cols <= J + 1)
+    error('tfmex_bestbasis: T must be a real n x (D+1) table, n = 2^J, 0 <= D <= J');
+  end
+  table = double(table);
+  D = cols - 1;
+  if ~ischar(costname)
+    error('tfmex_bestbasis: the cost must be ''entropy'', ''lp'' or ''threshold''');
+  end
+  switch lower(costname)
+    case 'entropy'
+      c1 = table(:, 1);
+      total = sum(c1 .* c1);
+      if total == 0
+        total = 1;
+      end
+      block_cost = @(B) entropy(B, total);
+    case 'lp'
+      if nargin < 3, param = 1; end
+      if ~(isscalar(param) && isreal(param) && param > 0)
+        error('tfmex_bestbasis: the exponent P must be a number > 0');
+      end
+      block_cost = @(B) sum(abs(B) .^ param, 1);
+    case 'threshold'
+      if nargin < 3, param = 0; end
+      if ~(isscalar(param) && isreal(param) && param >= 0)
+        error('tfmex_bestbasis: the threshold S must be a number >= 0');
+      end
+      block_cost = @(B) sum(abs(B) > param, 1);
+    otherwise
+      error('tfmex_bestbasis: the cost must be ''entropy'', ''lp'' or ''threshold''');
+  end
+
+  % best{d+1}(k+1): least cost of a basis of block k of column d+1;
+  % keep{d+1}(k+1): is that basis the block itself?
+  best = cell(1, D + 1);
+  keep = cell(1, D + 1);
+  for d = D:-1:0
+    own = block_cost(reshape(table(:, d+1), n / 2^d, 2^d));
+    if d == D
+      keep{d+1} = true(1, 2^d);
+      best{d+1} = own;
+    else
+      split = best{d+2}(1:2:end) + best{d+2}(2:2:end);
+      keep{d+1} = own <= split;
+      best{d+1} = split;
+      best{d+1}(keep{d+1}) = own(keep{d+1});
+    end
+  end
+  cost = best{1}(1);
+
+  % Walk down from the root, depth first, low half before high half.
+  basis = zeros(0, 2);
+  stack = [0 0];
+  while ~isempty(stack)
+    node = stack(end, :);
+    stack(end, :) = [];
+    if keep{node(1)+1}(node(2)+1)
+      basis(end+1, :) = node; %#ok<AGROW>
+    else
+      stack = [stack; node(1)+1, 2*node(2)+1; node(1)+1, 2*node(2)]; %#ok<AGROW>
+    end
+  end
+  coef = zeros(n, 1);
+  at = 0;
+  for b = 1:size(basis, 1)
+    len = n / 2^basis(b, 1);
+    coef(at+1:at+len) = table(basis(b, 2)*len+1:(basis(b, 2)+1)*len, basis(b, 1)+1);
+    at = at + len;
+  end
+end
+
+function c = entropy(B, total)
+  % -sum v ln v over the blocks' v = c^2 / total > 0, one cost per column.
+  v = B .* B / total;
+  t = v .* log(v);
+  t(v == 0) = 0;
+  c = -sum(t, 1);
+end

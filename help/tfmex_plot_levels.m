@@ -1,0 +1,83 @@
+function fig = tfmex_plot_levels(w, L, name)
+% TFMEX_PLOT_LEVELS  Draw the coefficients of CircSplit level by level.
+%   FIG = tfmex_plot_levels(W, L) draws the transform W = CircSplit(X, L, H)
+%   of one signal: one row per level, the coarse coefficients at the top,
+%   then the details of levels L .. J-1, the finest at the bottom. Each
+%   coefficient is a spike at the middle of the samples it describes
+%   (coefficient i of level j at (i + 1/2) * n / 2^j), so a feature of X
+%   shows as a column of spikes down the levels. All detail rows share one
+%   scale; the coarse row has its own.
+%   FIG = tfmex_plot_levels(W, L, TITLE) puts TITLE above the picture.
+%
+%   W  the n = 2^J coefficients of one signal (row or column).
+%   L  the coarse level given to CircSplit, 0 <= L < J.
+%
+%   The figure is made invisible; write it with tfmex_print.
+%
+%   Example:
+%     h = [1 1] / sqrt(2);
+%     x = sin(2 * pi * (0:511) / 512) + ((0:511) >= 200);
+%     fig = tfmex_plot_levels(CircSplit(x, 3, h), 3, 'a jump in a sine');
+%     tfmex_print(fig, fullfile(tempdir, 'levels.png'));
+%     close(fig);
+%
+%   See also CircSplit, tfmex_plot_table, tfmex_print.
+  if nargin < 2
+    error('tfmex_plot_levels: W and L are required');
+  end
+  if nargin < 3
+    name = '';
+  end
+  n = numel(w);
+  J = round(log2(n));
+  if ~(isnumeric(w) && isreal(w) && isvector(w) && n >= 2 && 2^J == n)
+    error('tfmex_plot_levels: W must be one signal of n = 2^J >= 2 coefficients');
+  end
+  if ~(isscalar(L) && isreal(L) && L == round(L) && L >= 0 && L < J)
+    error('tfmex_plot_levels: L must be an integer, 0 <= L < %d', J);
+  end
+  w = double(w(:));
+  details = w(2^L+1:n);
+  scale = max(abs(details));
+  if scale == 0
+    scale = 1;
+  end
+  coarse_scale = max(abs(w(1:2^L)));
+  if coarse_scale == 0
+    coarse_scale = 1;
+  end
+
+  % Row r (1 at the top) holds the coarse values, rows 2.. the details of
+  % levels L .. J-1; spikes reach 0.45 of a row above or below its axis.
+  rows = J - L + 1;
+  X = [];
+  Y = [];
+  for r = 1:rows
+    if r == 1
+      j = L;
+      c = w(1:2^L) / coarse_scale;
+    else
+      j = L + r - 2;
+      c = w(2^j+1:2^(j+1)) / scale;
+    end
+    t = ((0:2^j-1)' + 0.5) * n / 2^j;
+    X = [X; reshape([t, t, nan(size(t))]', [], 1)]; %#ok<AGROW>
+    Y = [Y; reshape([r + 0 * t, r - 0.45 * c, nan(size(t))]', [], 1)]; %#ok<AGROW>
+  end
+
+  fig = figure('visible', 'off', 'position', [100 100 900, 120 + 45 * rows]);
+  ax = axes('parent', fig);
+  plot(ax, X, Y, 'color', [0.08 0.2 0.45], 'linewidth', 1.5);
+  hold(ax, 'on');
+  plot(ax, repmat([0; n; NaN], 1, rows), [1:rows; 1:rows; nan(1, rows)], ...
+       'color', [0.75 0.75 0.75]);
+  hold(ax, 'off');
+  labels = [{sprintf('coarse %d', L)}, ...
+            arrayfun(@(j) sprintf('level %d', j), L:J-1, 'UniformOutput', false)];
+  set(ax, 'ydir', 'reverse', 'ytick', 1:rows, 'yticklabel', labels, ...
+      'xlim', [0 n], 'ylim', [0.4 rows + 0.6], 'box', 'on');
+  xlabel(ax, 'time (samples)');
+  if ~isempty(name)
+    title(ax, name);
+  end
+end
