@@ -97,8 +97,12 @@ void release(mxArray* scratch, mxArray* filter = nullptr);
 
 #endif
 
-// Marks the two exported entry points of a plug-in.
+// Marks the two exported entry points of a plug-in: the only symbols it exports.
+#ifdef _WIN32
+#define TFMEX_EXPORT extern "C" __declspec(dllexport)
+#else
 #define TFMEX_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 // Every plug-in reports the interface generation it is written for.
 #define TFMEX_PLUGIN_VERSION \

@@ -3,9 +3,11 @@
 // the signal, other degrees, argument handling and messages in their order,
 // and scratch memory that cannot be had.
 #include <cstdint>
+#ifdef __linux__
 #include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 #include <cmath>
 #include <cstdio>
@@ -226,6 +228,8 @@ TEST(PyramidMessages, PredictInTheirOrder) {
   }
 }
 
+#ifdef __linux__
+// (Linux only: the limit is set with setrlimit, the use read from /proc.)
 // Runs `body` in a child process whose address space is limited to what it
 // uses now plus `headroom` bytes, with large blocks mapped and unmapped
 // directly so that freed memory is given back. The child exits with 0 when
@@ -285,6 +289,7 @@ TEST(PyramidScratch, RefusedScratchIsReportedAndFreed) {
     });
   }
 }
+#endif  // __linux__
 
 }  // namespace
 }  // namespace tfmex::test
