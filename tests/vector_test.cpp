@@ -45,6 +45,9 @@ TEST(VectorPathChild, DISABLED_FollowsTheEnvironment) {
 
 TEST(VectorPath, EnvironmentCapsAProcessFromItsStart) {
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  // An emulated test program (a cross build) may not be able to start itself.
+  const std::string probe = "'" + self + "' --gtest_list_tests --gtest_filter=- >/dev/null 2>&1";
+  if (std::system(probe.c_str()) != 0) GTEST_SKIP() << "cannot start " << self;
   const KernelPath widest = vec::widest_path();
   const struct {
     const char* setting;  // nullptr: TFMEX_SIMD unset
@@ -61,10 +64,7 @@ TEST(VectorPath, EnvironmentCapsAProcessFromItsStart) {
                             "' --gtest_also_run_disabled_tests"
                             " --gtest_filter=VectorPathChild.* >/dev/null 2>&1";
     const int st = std::system(cmd.c_str());
-    ASSERT_TRUE(WIFEXITED(st));
-    // The test program cannot start itself (an emulated one, say).
-    if (WEXITSTATUS(st) == 126 || WEXITSTATUS(st) == 127) GTEST_SKIP() << "cannot run " << self;
-    EXPECT_EQ(WEXITSTATUS(st), 0) << cmd;
+    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << cmd;
   }
 }
 
