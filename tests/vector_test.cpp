@@ -1,12 +1,11 @@
 // The vector layer: path names, the cap tests and benchmarks set, and the cap
 // TFMEX_SIMD gives a process that starts with it.
+#include <cstdlib>
+#include <string>
+
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
-
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 
 #include "host/embedded/platform.h"
 #include "kernel_paths.h"
@@ -45,8 +44,11 @@ TEST(VectorPathChild, DISABLED_FollowsTheEnvironment) {
   EXPECT_STREQ(vec::path_name(vec::path()), want);
 }
 
+// The test program starts itself with each setting (through the emulator
+// that runs it, in a cross build).
 TEST(VectorPath, EnvironmentCapsAProcessFromItsStart) {
   const std::string self = host::os::program_path();
+  if (self.empty()) GTEST_SKIP() << "this system does not tell a program its own path";
   const KernelPath widest = vec::widest_path();
   const struct {
     const char* setting;  // nullptr: TFMEX_SIMD unset
@@ -77,10 +79,7 @@ TEST(VectorPath, EnvironmentCapsAProcessFromItsStart) {
                             "' --gtest_also_run_disabled_tests"
                             " --gtest_filter=VectorPathChild.* >/dev/null 2>&1";
     const int st = std::system(cmd.c_str());
-    ASSERT_TRUE(WIFEXITED(st));
-    // The test program cannot start itself (an emulated one, say).
-    if (WEXITSTATUS(st) == 126 || WEXITSTATUS(st) == 127) GTEST_SKIP() << "cannot run " << self;
-    EXPECT_EQ(WEXITSTATUS(st), 0) << cmd;
+    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << cmd;
   }
 #endif
 }
