@@ -39,7 +39,13 @@ function names = tfmex_build(outdir)
   % fused multiply-add contraction, no value-changing optimisations.
   % Octave's mkoctfile takes them from CXXFLAGS (on its command line it would
   % read the word after an -f option as that option's value).
+  % MATLAB's mex defines MATLAB_MEX_FILE; for Octave's mkoctfile,
+  % TFMEX_HOST_MEX does the same: the gateways then include the host's own
+  % mex.h, so every call binds to the names this host exports.
   include = {['-I' root]};
+  if octave
+    include{end+1} = '-DTFMEX_HOST_MEX';
+  end
   strict = '-ffp-contract=off -fno-fast-math -std=c++17';
   if octave
     flags = {};

@@ -7,11 +7,9 @@
 #ifndef TFMEX_MEXSOURCE_BLOCK_TRANSPOSE_H
 #define TFMEX_MEXSOURCE_BLOCK_TRANSPOSE_H
 
-#if defined(__x86_64__) || defined(__i386__)
 #include <cstddef>
-#include <immintrin.h>
-#define TFMEX_TRANSPOSE_X86 1
-#endif
+
+#include "kernels/vector/vector.h"
 
 namespace tfmex::image {
 
@@ -43,7 +41,7 @@ inline void transpose_portable(double* a, int k, std::ptrdiff_t n) {
   }
 }
 
-#ifdef TFMEX_TRANSPOSE_X86
+#ifdef TFMEX_X86
 
 // The 4 x 4 tile whose columns start at p, p + n, p + 2n, p + 3n, transposed
 // into v0 .. v3.
@@ -69,7 +67,7 @@ inline void transpose_portable(double* a, int k, std::ptrdiff_t n) {
 
 // 4 x 4 tile at p swapped with the transpose of the one at q (p == q: the
 // tile is transposed in place).
-__attribute__((target("avx2"))) inline void swap4_avx2(double* p, double* q, std::ptrdiff_t n) {
+TFMEX_AVX2 inline void swap4_avx2(double* p, double* q, std::ptrdiff_t n) {
   __m256d a0, a1, a2, a3, b0, b1, b2, b3;
   TFMEX_LOAD_T4(p, n, a0, a1, a2, a3)
   TFMEX_LOAD_T4(q, n, b0, b1, b2, b3)
@@ -81,7 +79,7 @@ __attribute__((target("avx2"))) inline void swap4_avx2(double* p, double* q, std
 #undef TFMEX_STORE4
 
 // k >= 4 (a power of two).
-__attribute__((target("avx2"))) inline void transpose_avx2(double* a, int k, std::ptrdiff_t n) {
+TFMEX_AVX2 inline void transpose_avx2(double* a, int k, std::ptrdiff_t n) {
   const int tile = k < kTile ? k : kTile;
   for (int j = 0; j < k; j += tile)
     for (int i = j; i < k; i += tile)
@@ -90,16 +88,11 @@ __attribute__((target("avx2"))) inline void transpose_avx2(double* a, int k, std
           swap4_avx2(a + ii + jj * n, a + jj + ii * n, n);
 }
 
-inline bool transpose_has_avx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
-
 #endif
 
 inline void transpose_block(double* a, int k, std::ptrdiff_t n) {
-#ifdef TFMEX_TRANSPOSE_X86
-  if (k >= 4 && transpose_has_avx2()) {
+#ifdef TFMEX_X86
+  if (k >= 4 && tfmex::vector::path() != tfmex::vector::Path::portable) {
     transpose_avx2(a, k, n);
     return;
   }

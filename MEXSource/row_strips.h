@@ -8,11 +8,9 @@
 #ifndef TFMEX_MEXSOURCE_ROW_STRIPS_H
 #define TFMEX_MEXSOURCE_ROW_STRIPS_H
 
-#if defined(__x86_64__) || defined(__i386__)
 #include <cstddef>
-#include <immintrin.h>
-#define TFMEX_STRIPS_X86 1
-#endif
+
+#include "kernels/vector/vector.h"
 
 namespace tfmex::image {
 
@@ -20,8 +18,7 @@ namespace tfmex::image {
 // transposes.
 constexpr int kStripReach = 16;
 
-#ifdef TFMEX_STRIPS_X86
-#define TFMEX_STRIPS_AVX512 __attribute__((target("avx512f")))
+#ifdef TFMEX_X86
 
 namespace strips {
 
@@ -37,13 +34,13 @@ struct Strip {
   int m;
 };
 
-TFMEX_STRIPS_AVX512 inline const double* detail_col(const Strip& s, int c) {
+TFMEX_AVX512 inline const double* detail_col(const Strip& s, int c) {
   return c < s.mf ? s.F + std::ptrdiff_t{8} * c : s.a + (s.k + c) * s.n;
 }
 
 // Output pair i of every row, any i: coarse index i - j and detail index
 // i + j reduced modulo k.
-TFMEX_STRIPS_AVX512 inline void join_one(const Strip& s, int i) {
+TFMEX_AVX512 inline void join_one(const Strip& s, int i) {
   const int ce = (s.m + 1) / 2, co = s.m / 2, k = s.k;
   __m512d le = _mm512_setzero_pd(), lo = le, he = le, ho = le;
   int c = i;
@@ -74,7 +71,7 @@ constexpr int kAhead = 8;
 
 // Output pairs i0 <= i < i1 where nothing wraps and every detail column is
 // read from the block (i >= ce - 1, i >= mf, i + ce - 1 < k, i < k).
-TFMEX_STRIPS_AVX512 inline void join_run(const Strip& s, int i0, int i1) {
+TFMEX_AVX512 inline void join_run(const Strip& s, int i0, int i1) {
   const int ce = (s.m + 1) / 2, co = s.m / 2;
   const double* d = s.a + s.k * s.n;
   for (int i = i0; i < i1; ++i) {
@@ -109,8 +106,8 @@ TFMEX_STRIPS_AVX512 inline void join_run(const Strip& s, int i0, int i1) {
 // (wrapping) after the middle outputs have overwritten them. Every other
 // detail column k + c is read only by outputs i <= c, before output
 // (k + c)/2 > i replaces it.
-TFMEX_STRIPS_AVX512 inline void join_strip(double* a, int k, std::ptrdiff_t n, const double* h,
-                                           const double* g, int m, double* B) {
+TFMEX_AVX512 inline void join_strip(double* a, int k, std::ptrdiff_t n, const double* h,
+                                    const double* g, int m, double* B) {
   const int co = m / 2, ce = (m + 1) / 2;
   const int mf = co < k ? co : k;
   alignas(64) double F[8 * kStripReach];
@@ -130,21 +127,20 @@ TFMEX_STRIPS_AVX512 inline void join_strip(double* a, int k, std::ptrdiff_t n, c
 }  // namespace strips
 
 // Whether join_rows can do a block of side c (a power of two) with filters of
-// m taps on this processor, with `work` doubles of workspace.
+// m taps on the AVX-512 path, with `work` doubles of workspace.
 inline bool join_rows_fit(int c, int m, std::ptrdiff_t work) {
-  static const bool has = __builtin_cpu_supports("avx512f");
-  return has && c >= 8 && m / 2 <= kStripReach && std::ptrdiff_t{4} * c <= work;
+  return tfmex::vector::path() == tfmex::vector::Path::avx512 && c >= 8 && m / 2 <= kStripReach &&
+         std::ptrdiff_t{4} * c <= work;
 }
 
 // Synthesis of every row of the c x c block at a (columns n apart): a row's
 // first c/2 values (coarse) and last c/2 (detail) become upboth's c values.
 // Only where join_rows_fit; work holds 4c doubles.
-TFMEX_STRIPS_AVX512 inline void join_rows(double* a, int c, std::ptrdiff_t n, const double* h,
-                                          const double* g, int m, double* work) {
+TFMEX_AVX512 inline void join_rows(double* a, int c, std::ptrdiff_t n, const double* h,
+                                   const double* g, int m, double* work) {
   for (int r0 = 0; r0 < c; r0 += 8) strips::join_strip(a + r0, c / 2, n, h, g, m, work);
 }
 
-#undef TFMEX_STRIPS_AVX512
 #else
 inline bool join_rows_fit(int, int, std::ptrdiff_t) { return false; }
 inline void join_rows(double*, int, std::ptrdiff_t, const double*, const double*, int, double*) {}

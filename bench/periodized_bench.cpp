@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "kernels/periodized/periodized.h"
+#include "kernels/vector/vector.h"
 
 namespace {
 
@@ -30,7 +31,8 @@ void set_counters(benchmark::State& state, int n, int m) {
 
 void BM_downlo_downhi(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0)), m = static_cast<int>(state.range(1));
-  pk::detail::force_portable(state.range(2) != 0);
+  const auto before = tfmex::vector::limit_path(state.range(2) != 0 ? tfmex::vector::Path::portable
+                                                                    : tfmex::vector::Path::avx512);
   const auto x = noise(n), h = noise(m);
   std::vector<double> a(n / 2), d(n / 2);
   for (auto _ : state) {
@@ -39,7 +41,7 @@ void BM_downlo_downhi(benchmark::State& state) {
     benchmark::DoNotOptimize(a.data());
     benchmark::DoNotOptimize(d.data());
   }
-  pk::detail::force_portable(false);
+  tfmex::vector::limit_path(before);
   set_counters(state, n, m);
 }
 BENCHMARK(BM_downlo_downhi)->ArgsProduct({{1 << 10, 1 << 14, 1 << 17, 1 << 20}, {2, 4, 8, 20}, {0, 1}});
@@ -47,7 +49,8 @@ BENCHMARK(BM_downlo_downhi)->ArgsProduct({{1 << 10, 1 << 14, 1 << 17, 1 << 20}, 
 // Both halves at once (the multilevel analysis path), on the widest path.
 void BM_downboth(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0)), m = static_cast<int>(state.range(1));
-  pk::detail::force_portable(state.range(2) != 0);
+  const auto before = tfmex::vector::limit_path(state.range(2) != 0 ? tfmex::vector::Path::portable
+                                                                    : tfmex::vector::Path::avx512);
   const auto x = noise(n), h = noise(m), g = noise(m);
   std::vector<double> a(n / 2), d(n / 2);
   for (auto _ : state) {
@@ -55,14 +58,15 @@ void BM_downboth(benchmark::State& state) {
     benchmark::DoNotOptimize(a.data());
     benchmark::DoNotOptimize(d.data());
   }
-  pk::detail::force_portable(false);
+  tfmex::vector::limit_path(before);
   set_counters(state, n, m);
 }
 BENCHMARK(BM_downboth)->ArgsProduct({{1 << 10, 1 << 14, 1 << 17, 1 << 20}, {2, 4, 8, 20}, {0}});
 
 void BM_uplo_uphi(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0)), m = static_cast<int>(state.range(1));
-  pk::detail::force_portable(state.range(2) != 0);
+  const auto before = tfmex::vector::limit_path(state.range(2) != 0 ? tfmex::vector::Path::portable
+                                                                    : tfmex::vector::Path::avx512);
   const auto a = noise(n / 2), h = noise(m);
   std::vector<double> y1(n), y2(n);
   for (auto _ : state) {
@@ -71,7 +75,7 @@ void BM_uplo_uphi(benchmark::State& state) {
     benchmark::DoNotOptimize(y1.data());
     benchmark::DoNotOptimize(y2.data());
   }
-  pk::detail::force_portable(false);
+  tfmex::vector::limit_path(before);
   set_counters(state, n, m);
 }
 BENCHMARK(BM_uplo_uphi)->ArgsProduct({{1 << 10, 1 << 14, 1 << 17, 1 << 20}, {2, 4, 8, 20}, {0, 1}});

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "kernels/periodized/periodized.h"
-#include "kernels/trig/simd.h"
 #include "kernels/trig/trig.h"
+#include "kernels/vector/vector.h"
 
 namespace {
 
@@ -83,21 +83,21 @@ void BM_hartley_kept_table(benchmark::State& state) {
 // The same two kernels with the vector loops switched off, and Hartley held to
 // its AVX2 loops (identical results).
 void BM_hartley_portable(benchmark::State& state) {
-  const bool before = tk::set_simd(false);
+  const auto before = tfmex::vector::limit_path(tfmex::vector::Path::portable);
   BM_hartley_kept_table(state);
-  tk::set_simd(before);
+  tfmex::vector::limit_path(before);
 }
 
 void BM_hartley_avx2(benchmark::State& state) {
-  const tk::SimdLevel before = tk::set_simd_level(tk::SimdLevel::avx2);
+  const auto before = tfmex::vector::limit_path(tfmex::vector::Path::avx2);
   BM_hartley_kept_table(state);
-  tk::set_simd_level(before);
+  tfmex::vector::limit_path(before);
 }
 
 void BM_TrigC4_portable(benchmark::State& state) {
-  const bool before = tk::set_simd(false);
+  const auto before = tfmex::vector::limit_path(tfmex::vector::Path::portable);
   BM_TrigC4_trigc4(state);
-  tk::set_simd(before);
+  tfmex::vector::limit_path(before);
 }
 
 #define TRIG_SIZES ->Arg(1 << 10)->Arg(1 << 14)->Arg(1 << 17)->Arg(1 << 20)

@@ -10,7 +10,17 @@
 
 #include <cstddef>
 
+// Compiled by a host's own build command (MATLAB's mex defines
+// MATLAB_MEX_FILE; tfmex_build.m and the Octave package's Makefile define
+// TFMEX_HOST_MEX for Octave's mkoctfile), the gateways take that host's mex.h
+// from its include path, so every call binds to the names that host exports
+// (a host's header may map a name to a versioned entry point). Otherwise
+// (CMake, the embedded host) they take this repository's host/mex.h.
+#if defined(MATLAB_MEX_FILE) || defined(TFMEX_HOST_MEX)
+#include <mex.h>
+#else
 #include "mex.h"
+#endif
 
 // Messages shared by every plug-in, built from the plug-in's name at compile time.
 #define TFMEX_TYPE_MSG(plugin) plugin " requires real double arguments"
@@ -97,8 +107,12 @@ void release(mxArray* scratch, mxArray* filter = nullptr);
 
 #endif
 
-// Marks the two exported entry points of a plug-in.
+// Marks the two exported entry points of a plug-in: the only symbols it exports.
+#ifdef _WIN32
+#define TFMEX_EXPORT extern "C" __declspec(dllexport)
+#else
 #define TFMEX_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 // Every plug-in reports the interface generation it is written for.
 #define TFMEX_PLUGIN_VERSION \

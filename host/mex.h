@@ -6,6 +6,10 @@
  * operations declared here; the plug-in leaves them undefined and the loading
  * process resolves them. Sizes are size_t, as in the hosts' large-array
  * convention; every array the plug-ins create is a real double matrix.
+ *
+ * The CMake build and the embedded host use this header; a host's own build
+ * command (tfmex_build.m, the Octave package) compiles the gateways against
+ * that host's mex.h instead (see gateway.h).
  */
 #ifndef TFMEX_HOST_MEX_H
 #define TFMEX_HOST_MEX_H

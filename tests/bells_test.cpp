@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "kernels/bells/bells.h"
-#include "kernels/trig/simd.h"
 #include "kernels/trig/trig.h"
+#include "kernel_paths.h"
 #include "support.h"
 
 namespace tfmex::test {
@@ -102,13 +102,13 @@ bool same_bits(const Vec& a, const Vec& b) {
 TEST(Bells, EndRoutinesGiveTheDoublesOfTheirFormulasOnBothPaths) {
   // Every place of the block, the copied middle and the two ends, for widths
   // on either side of the four-place vector steps up to f/2 (where the ends
-  // meet), with the vector loops on and off.
-  for (const bool simd : {false, true}) {
-    const bool before = tfmex::trig::set_simd(simd);
+  // meet), on every path the processor has.
+  for (const auto path : tfmex::test::every_path()) {
+    const tfmex::test::PathGuard guard(path);
     for (int f : {1, 2, 8, 16, 64, 256}) {
       for (int m : {0, 1, 3, 4, 5, 7, 8, 13, 32, 37, 128}) {
         if (m > f / 2) continue;
-        SCOPED_TRACE(testing::Message() << "simd " << simd << " f " << f << " m " << m);
+        SCOPED_TRACE(testing::Message() << tfmex::vector::path_name(path) << " f " << f << " m " << m);
         const Bell b(m);
         const double *bp = b.bp.data(), *bm = b.bm.data();
         Vec x = random_vector(f, 20 + f), l = random_vector(f, 21 + m), r = random_vector(f, 22);
@@ -142,7 +142,6 @@ TEST(Bells, EndRoutinesGiveTheDoublesOfTheirFormulasOnBothPaths) {
         EXPECT_TRUE(same_bits(acc, want_acc));
       }
     }
-    tfmex::trig::set_simd(before);
   }
 }
 

@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "kernels/trig/simd.h"
 #include "kernels/trig/trig.h"
+#include "kernel_paths.h"
 #include "support.h"
 
 namespace tfmex::test {
@@ -201,15 +201,15 @@ bool same_bits(const Vec& a, const Vec& b) {
 
 TEST(CosinePackets, SameDoublesAsThePlainSteps) {
   // Random signals and tables at every depth, zeros of both signs among
-  // them; the cosine transform of the reference taken on both of its paths.
-  for (const bool simd : {false, true}) {
-    const bool before = tfmex::trig::set_simd(simd);
+  // them; the cosine transform of the reference taken on every path.
+  for (const auto path : tfmex::test::every_path()) {
+    const tfmex::test::PathGuard guard(path);
     for (int n = 1; n <= 4096; n *= 2) {
       const int J = log2i(n);
       Vec x = random_vector(n, 900 + n);
       for (int k = 0; k < n; k += 7) x[k] = k % 2 ? -0.0 : 0.0;
       for (int D = 0; D <= J; ++D) {
-        SCOPED_TRACE(testing::Message() << "simd " << simd << " n " << n << " D " << D);
+        SCOPED_TRACE(testing::Message() << tfmex::vector::path_name(path) << " n " << n << " D " << D);
         const Array T = run("BellSplit", {Array::row(x), Array::scalar(D), Array::scalar(0)});
         EXPECT_TRUE(same_bits(T.values(), plain_table(x, D)));
         Vec t = random_vector(static_cast<std::size_t>(n) * (D + 1), 1000 + n + D);
@@ -224,7 +224,6 @@ TEST(CosinePackets, SameDoublesAsThePlainSteps) {
       const Vec t(n, -0.0);
       EXPECT_TRUE(same_bits(run("BellJoin", {Array::matrix(n, 1, t)}).values(), plain_join(t, n, 0)));
     }
-    tfmex::trig::set_simd(before);
   }
 }
 

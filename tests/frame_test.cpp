@@ -1,13 +1,53 @@
 // Rules every plug-in shares: its exported symbols, its version, and the
 // gateway checks (argument counts, classes, sizes, scalars) as a host sees them.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdio>
 #include <set>
 
+#include "host/embedded/platform.h"
 #include "support.h"
 
 namespace tfmex::test {
 namespace {
 
+#ifdef _WIN32
+// A DLL's exports (--defined-only), or what it imports from the embedded
+// host's DLL (--undefined-only), read from the tables of the loaded image.
+std::set<std::string> dynamic_symbols(const std::string& file, const char* which) {
+  std::set<std::string> names;
+  void* h = host::os::open_library(file, nullptr);
+  if (h == nullptr) return names;
+  const auto* base = static_cast<const unsigned char*>(h);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY* dirs = nt->OptionalHeader.DataDirectory;
+  if (std::string(which) == "--defined-only") {
+    const auto& dir = dirs[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    if (dir.Size != 0) {
+      const auto* ex = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+      const auto* rvas = reinterpret_cast<const DWORD*>(base + ex->AddressOfNames);
+      for (DWORD i = 0; i < ex->NumberOfNames; ++i)
+        names.insert(reinterpret_cast<const char*>(base + rvas[i]));
+    }
+  } else {
+    const auto& dir = dirs[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+         dir.Size != 0 && d->Name != 0; ++d) {
+      if (_stricmp(reinterpret_cast<const char*>(base + d->Name), "tfmexhost.dll") != 0) continue;
+      const DWORD thunks = d->OriginalFirstThunk != 0 ? d->OriginalFirstThunk : d->FirstThunk;
+      for (auto* t = reinterpret_cast<const IMAGE_THUNK_DATA64*>(base + thunks); t->u1.AddressOfData != 0; ++t) {
+        if (IMAGE_SNAP_BY_ORDINAL64(t->u1.Ordinal)) continue;
+        names.insert(reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + t->u1.AddressOfData)->Name);
+      }
+    }
+  }
+  host::os::close_library(h);
+  return names;
+}
+#else
 std::set<std::string> dynamic_symbols(const std::string& file, const char* which) {
   std::set<std::string> names;
   const std::string cmd = std::string("nm -D ") + which + " '" + file + "' 2>/dev/null";
@@ -25,6 +65,7 @@ std::set<std::string> dynamic_symbols(const std::string& file, const char* which
   pclose(p);
   return names;
 }
+#endif
 
 TEST(Frame, EveryPluginExportsExactlyItsTwoEntryPoints) {
   const auto plugins = built_plugins();
@@ -37,7 +78,8 @@ TEST(Frame, EveryPluginExportsExactlyItsTwoEntryPoints) {
     EXPECT_EQ(dynamic_symbols(file, "--defined-only"),
               (std::set<std::string>{"mexFunction", "mexVersion"}))
         << name;
-    // The host operations stay undefined, to be resolved by whichever host loads the file.
+    // The host operations stay undefined, to be resolved by whichever host
+    // loads the file (on Windows: imported from the embedded host's DLL).
     const auto undefined = dynamic_symbols(file, "--undefined-only");
     for (const char* op : {"mxGetM", "mxGetPr", "mxCreateDoubleMatrix", "mexErrMsgTxt"})
       EXPECT_TRUE(undefined.count(op)) << name << " does not import " << op;

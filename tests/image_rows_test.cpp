@@ -7,6 +7,7 @@
 
 #include "MEXSource/block_transpose.h"
 #include "MEXSource/row_strips.h"
+#include "kernel_paths.h"
 #include "kernels/periodized/periodized.h"
 #include "support.h"
 
@@ -97,7 +98,7 @@ TEST(ImageRows, SplitAndJoinMatchTheRowwiseLayoutBitForBit) {
 }
 
 TEST(ImageRows, BlockTransposeMovesOnlyTheBlock) {
-  // Both the vector and the portable paths, blocks of every dyadic side
+  // Every path the processor has, blocks of every dyadic side
   // inside larger arrays: the block is transposed, everything else untouched.
   for (int n : {1, 4, 8, 32, 128}) {
     for (int k = 1; k <= n; k *= 2) {
@@ -106,12 +107,12 @@ TEST(ImageRows, BlockTransposeMovesOnlyTheBlock) {
       for (int c = 0; c < k; ++c)
         for (int r = 0; r < k; ++r)
           want[r + static_cast<std::ptrdiff_t>(c) * n] = a[c + static_cast<std::ptrdiff_t>(r) * n];
-      Vec got = a;
-      tfmex::image::transpose_block(got.data(), k, n);
-      EXPECT_EQ(got, want) << "n=" << n << " k=" << k;
-      got = a;
-      tfmex::image::transpose_portable(got.data(), k, n);
-      EXPECT_EQ(got, want) << "portable n=" << n << " k=" << k;
+      for (const KernelPath path : every_path()) {
+        const PathGuard guard(path);
+        Vec got = a;
+        tfmex::image::transpose_block(got.data(), k, n);
+        EXPECT_EQ(got, want) << tfmex::vector::path_name(path) << " n=" << n << " k=" << k;
+      }
     }
   }
 }
@@ -122,7 +123,8 @@ TEST(ImageRows, BlockTransposeMovesOnlyTheBlock) {
 // low-pass one, inputs carry -0.0, and filters reach from no tap to the
 // longest the strips take, several times round the small blocks.
 TEST(ImageRows, JoinStripsMatchUpbothBitForBit) {
-  if (!tfmex::image::join_rows_fit(8, 0, 1 << 20)) GTEST_SKIP() << "no AVX-512 on this processor";
+  if (tfmex::vector::widest_path() != KernelPath::avx512) GTEST_SKIP() << "no AVX-512 here";
+  const PathGuard widest(KernelPath::avx512);
   unsigned seed = 900;
   for (int c : {8, 16, 32, 64, 256}) {
     const int n = c == 256 ? 256 : 2 * c;
@@ -134,6 +136,7 @@ TEST(ImageRows, JoinStripsMatchUpbothBitForBit) {
       Vec work(4 * static_cast<std::size_t>(c) + 1, 7.0);
       Vec got = a, want = a, row(c), out(c);
       tfmex::image::join_rows(got.data(), c, n, h.data(), g.data(), m, work.data());
+      const PathGuard portable(KernelPath::portable);  // the reference on the portable path
       for (int r = 0; r < c; ++r) {
         gather(want.data(), c, n, r, row.data());
         pk::upboth(row.data(), row.data() + c / 2, c / 2, h.data(), g.data(), m, out.data());

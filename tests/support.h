@@ -15,6 +15,11 @@
 
 #include "host/embedded/host.h"
 
+// pi in long double: a GNU extension that other C libraries lack.
+#ifndef M_PIl
+#define M_PIl 3.141592653589793238462643383279502884L
+#endif
+
 namespace tfmex::test {
 
 using host::Array;

@@ -10,8 +10,8 @@
 #include <limits>
 #include <random>
 
-#include "kernels/trig/simd.h"
 #include "kernels/trig/trig.h"
+#include "kernel_paths.h"
 #include "support.h"
 #include "trig_reference.h"
 
@@ -86,20 +86,11 @@ constexpr int kKinds = 5;
 // path, each where the processor has it, restoring the setting afterwards.
 template <class F>
 void on_both_paths(F body) {
-  const tk::SimdLevel before = tk::set_simd_level(tk::SimdLevel::portable);
-  const struct {
-    tk::SimdLevel level;
-    const char* name;
-  } paths[] = {{tk::SimdLevel::portable, "portable path"},
-               {tk::SimdLevel::avx2, "AVX2 path"},
-               {tk::SimdLevel::avx512, "AVX-512 path"}};
-  for (const auto& p : paths) {
-    tk::set_simd_level(p.level);
-    if (tk::simd_level() != p.level) continue;  // not on this processor
-    SCOPED_TRACE(p.name);
+  for (const auto path : tfmex::test::every_path()) {
+    tfmex::test::PathGuard guard(path);
+    SCOPED_TRACE(std::string(tfmex::vector::path_name(path)) + " path");
     body();
   }
-  tk::set_simd_level(before);
 }
 
 TEST(TrigExact, HartleyMatchesStageByStageTransform) {

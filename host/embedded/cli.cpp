@@ -9,7 +9,7 @@
 // with one row a line. `call` prints the result (or writes it to FILE), or
 // prints the plug-in's message and exits with status 1.
 #include <dirent.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +21,7 @@
 
 #include "host.h"
 #include "matrix_text.h"
+#include "platform.h"
 
 using tfmex::host::Array;
 using tfmex::host::Plugin;
@@ -41,21 +42,23 @@ int usage() {
 
 // The plug-ins sit in ../mex beside the bin folder of this program, unless
 // TFMEX_MEX_DIR or --mex-dir says otherwise.
+bool exists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
 std::string mex_dir_near_program() {
-  char buf[4096];
-  const ssize_t len = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (len > 0) {
-    buf[len] = '\0';
-    std::string dir(buf);
-    dir = dir.substr(0, dir.rfind('/'));
-    const std::string candidate = dir + "/../mex";
-    if (access(candidate.c_str(), F_OK) == 0) return candidate;
+  const std::string program = tfmex::host::os::program_path();
+  const std::size_t sep = tfmex::host::os::last_separator(program);
+  if (sep != std::string::npos) {
+    const std::string candidate = program.substr(0, sep) + "/../mex";
+    if (exists(candidate)) return candidate;
   }
   return Plugin::default_mex_dir();
 }
 
 Array argument(const std::string& text) {
-  const bool is_file = !text.empty() && text[0] != '[' && access(text.c_str(), F_OK) == 0;
+  const bool is_file = !text.empty() && text[0] != '[' && exists(text);
   return is_file ? tfmex::host::read_matrix_file(text) : tfmex::host::parse_matrix(text);
 }
 

@@ -1,11 +1,11 @@
 #include "host.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include "platform.h"
 
 using tfmex::host::ClassId;
 
@@ -247,23 +247,21 @@ std::string Plugin::default_mex_dir() {
 
 Plugin Plugin::load(const std::string& name, const std::string& mex_dir) {
   Plugin p;
-  const bool is_path = name.find('/') != std::string::npos;
+  const std::size_t sep = os::last_separator(name);
+  const bool is_path = sep != std::string::npos;
   const std::string path = is_path ? name : mex_dir + "/" + name + ".mex";
   p.name_ = name;
   if (is_path) {
-    auto slash = name.rfind('/');
-    p.name_ = name.substr(slash + 1);
+    p.name_ = name.substr(sep + 1);
     auto dot = p.name_.rfind('.');
     if (dot != std::string::npos) p.name_.erase(dot);
   }
-  void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (h == nullptr) {
-    const char* why = dlerror();
-    throw LoadError("cannot load " + path + ": " + (why ? why : "unknown error"));
-  }
-  p.handle_ = std::shared_ptr<void>(h, [](void* x) { dlclose(x); });
-  p.entry_ = reinterpret_cast<Entry>(dlsym(h, "mexFunction"));
-  p.version_ = reinterpret_cast<VersionFn>(dlsym(h, "mexVersion"));
+  std::string why;
+  void* h = os::open_library(path, &why);
+  if (h == nullptr) throw LoadError("cannot load " + path + ": " + why);
+  p.handle_ = std::shared_ptr<void>(h, [](void* x) { os::close_library(x); });
+  p.entry_ = reinterpret_cast<Entry>(os::find_symbol(h, "mexFunction"));
+  p.version_ = reinterpret_cast<VersionFn>(os::find_symbol(h, "mexVersion"));
   if (p.entry_ == nullptr) throw LoadError(path + " does not export mexFunction");
   return p;
 }

@@ -1,14 +1,10 @@
-#include <cstddef>
 #include "bells.h"
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
-
 #include <cmath>
+#include <cstddef>
 
 #include "kernels/periodized/periodized.h"
-#include "kernels/trig/simd.h"
+#include "kernels/vector/vector.h"
 
 namespace tfmex::bells {
 
@@ -20,9 +16,7 @@ constexpr double kPi = 3.141592653589793;
 // The ends mirrored about the block (f-1-k) are loaded and stored in reverse
 // lane order, so every lane meets the products, sums and quotients of the
 // scalar loop for its own k, in the same order: the doubles are the same.
-#if defined(__x86_64__)
-#define TFMEX_AVX2 __attribute__((target("avx2")))
-
+#ifdef TFMEX_X86
 TFMEX_AVX2 inline __m256d reversed(__m256d v) { return _mm256_permute4x64_pd(v, 0x1B); }
 
 // Loads a[j - 3 .. j] as the lanes (a[j], a[j-1], a[j-2], a[j-3]).
@@ -91,14 +85,13 @@ TFMEX_AVX2 void edgeunfold_avx2(int side, double* acc, int f, int m, const doubl
   }
 }
 
-#undef TFMEX_AVX2
 #endif
 
 // The first place the scalar loops of the end routines start from: past the
 // places the vector loops have done.
 int vector_done(int m) {
-#if defined(__x86_64__)
-  if (m >= 4 && trig::simd_active()) return m & ~3;
+#ifdef TFMEX_X86
+  if (m >= 4 && vector::path() != vector::Path::portable) return m & ~3;
 #endif
   (void)m;
   return 0;
@@ -121,7 +114,7 @@ void fold(const double* cur, const double* left, const double* right, const doub
   const int ends = m > 0 ? m : 0;
   periodized::copydouble(cur + ends, out + ends, f - 2 * ends);
   const int k0 = vector_done(m);
-#if defined(__x86_64__)
+#ifdef TFMEX_X86
   if (k0 > 0) fold_avx2(cur, left, right, bp, bm, m, f, out);
 #endif
   for (int k = k0; k < m; ++k) {
@@ -133,7 +126,7 @@ void fold(const double* cur, const double* left, const double* right, const doub
 void edgefold(int side, const double* src, double* buf, int f, int m, const double* bp,
               const double* bm) {
   const int k0 = vector_done(m);
-#if defined(__x86_64__)
+#ifdef TFMEX_X86
   if (k0 > 0) edgefold_avx2(side, src, buf, f, m, bp, bm);
 #endif
   if (side == 1) {
@@ -148,7 +141,7 @@ void unfold(const double* y, double* main, double* lspill, double* rspill, int f
   const int ends = m > 0 ? m : 0;  // as in fold: the loop writes the two ends
   periodized::copydouble(y + ends, main + ends, f - 2 * ends);
   const int k0 = vector_done(m);
-#if defined(__x86_64__)
+#ifdef TFMEX_X86
   if (k0 > 0) unfold_avx2(y, main, lspill, rspill, f, m, bp, bm);
 #endif
   for (int k = k0; k < m; ++k) {
@@ -161,7 +154,7 @@ void unfold(const double* y, double* main, double* lspill, double* rspill, int f
 
 void edgeunfold(int side, double* acc, int f, int m, const double* bp) {
   const int k0 = vector_done(m);
-#if defined(__x86_64__)
+#ifdef TFMEX_X86
   if (k0 > 0) edgeunfold_avx2(side, acc, f, m, bp);
 #endif
   for (int k = k0; k < m; ++k) {

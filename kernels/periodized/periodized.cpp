@@ -1,14 +1,12 @@
-#include <cstddef>
-#include <cstdint>
+// The filter-bank routines of periodized.h: portable loops and their AVX2 and
+// AVX-512 builds (wide_kernels.inc), chosen by tfmex::vector::path().
 #include "periodized.h"
 
-#include <atomic>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define TFMEX_X86 1
-#endif
+#include "kernels/vector/vector.h"
 
 namespace tfmex::periodized {
 
@@ -19,28 +17,8 @@ namespace tfmex::periodized {
 // AVX2 lanes are four doubles wide, AVX-512 lanes eight.
 namespace {
 
-using detail::Path;
-
-std::atomic<int> g_path_limit{static_cast<int>(Path::avx512)};
-
-Path cpu_path() {
-#ifdef TFMEX_X86
-  static const Path p = __builtin_cpu_supports("avx512f") ? Path::avx512
-                        : __builtin_cpu_supports("avx2")  ? Path::avx2
-                                                          : Path::portable;
-  return p;
-#else
-  return Path::portable;
-#endif
-}
-
-Path path() {
-  const int limit = g_path_limit.load(std::memory_order_relaxed);
-  const int cpu = static_cast<int>(cpu_path());
-  return static_cast<Path>(cpu < limit ? cpu : limit);
-}
-
-bool use_avx2() { return path() != Path::portable; }
+using vector::Path;
+using vector::path;
 
 // Outputs of the fused analysis whose inputs are de-interleaved in one go,
 // and the longest reach (m - 1)/2 the fused path takes; longer filters take
@@ -62,7 +40,7 @@ constexpr int kBlock = 16;
 // x[0 .. n-1]; returns the first output not done. Four outputs at tap j read
 // x[2i+j], x[2i+j+2], x[2i+j+4], x[2i+j+6]: two loads of eight consecutive
 // values give taps j (even places) and j+1 (odd places).
-__attribute__((target("avx2"))) int downlo_avx2(const double* x, int n, const double* h, int m,
+TFMEX_AVX2 int downlo_avx2(const double* x, int n, const double* h, int m,
                                                   double* y, int i0, int i1) {
   const int me = (m + 1) & ~1;
   int i = i0;
@@ -104,7 +82,7 @@ __attribute__((target("avx2"))) int downlo_avx2(const double* x, int n, const do
 // downhi on outputs i0, i0+16, ... (i0 >= (m-1)/2, so no read falls below
 // x[0]) while a whole block's reads stay below n. Taps j and j+1 of four
 // outputs are the odd and even places of the eight values from x[2i-j].
-__attribute__((target("avx2"))) int downhi_avx2(const double* x, int n, const double* g, int m,
+TFMEX_AVX2 int downhi_avx2(const double* x, int n, const double* g, int m,
                                                   double* y, int i0, int i1) {
   int i = i0;
   for (; i + kBlock <= i1 && std::ptrdiff_t{2} * i + 32 <= n; i += kBlock) {
@@ -254,14 +232,6 @@ int vector_part(int i0, Wide8 wide8, Wide4 wide4) {
 #endif
 
 }  // namespace
-
-namespace detail {
-Path widest_path() { return cpu_path(); }
-void limit_path(Path p) { g_path_limit.store(static_cast<int>(p), std::memory_order_relaxed); }
-Path current_path() { return path(); }
-void force_portable(bool on) { limit_path(on ? Path::portable : Path::avx512); }
-bool vector_path() { return use_avx2(); }
-}  // namespace detail
 
 void mirrorfilt(const double* h, double* g, int m) {
   for (int j = 0; j < m; ++j) g[j] = (j % 2 == 0) ? h[j] : -h[j];

@@ -43,20 +43,8 @@ void adddouble(const double* a, const double* b, int n, double* out);
 // dst[k] += src[k].
 void copyadd(const double* src, double* dst, int n);
 
-// The filter routines take the widest vector path the processor has (AVX-512,
-// then AVX2) and a portable one otherwise; every path gives the same doubles.
-// limit_path caps the path for this copy of the routines (for tests and
-// benchmarks); force_portable(true) is limit_path(portable) and
-// force_portable(false) lifts the cap. vector_path() tells whether a vector
-// path is taken now.
-namespace detail {
-enum class Path { portable = 0, avx2 = 1, avx512 = 2 };
-Path widest_path();
-void limit_path(Path p);
-Path current_path();
-void force_portable(bool on);
-bool vector_path();
-}  // namespace detail
+// The filter routines take the vector path tfmex::vector::path() names
+// (kernels/vector); every path gives the same doubles.
 
 }  // namespace tfmex::periodized
 

@@ -6,11 +6,10 @@
 // same values to the places the separate passes would have left them.
 #include <cstddef>
 #include <cstdint>
-#include <immintrin.h>
 
 #include <cmath>
 
-#include "simd.h"
+#include "kernels/vector/vector.h"
 #include "trig.h"
 
 namespace tfmex::trig {
@@ -77,9 +76,7 @@ void rotate_pairs(const double* src, double* dst, std::ptrdiff_t n, const double
   }
 }
 
-#if defined(__x86_64__)
-#define TFMEX_AVX512 __attribute__((target("avx512f")))
-
+#ifdef TFMEX_X86
 // The same passes eight values at a time (n >= 16); they only move values
 // and flip signs, except rotate_avx512, whose lanes do the operations of the
 // scalar loop.
@@ -153,26 +150,20 @@ TFMEX_AVX512 std::ptrdiff_t rotate_avx512(const double* src, double* dst, std::p
   }
   return j;
 }
-#endif
 
-bool wide(std::ptrdiff_t n) {
-#if defined(__x86_64__)
-  return n >= 16 && simd_level() == SimdLevel::avx512;
-#else
-  (void)n;
-  return false;
+// Whether the passes on n values take their AVX-512 loops.
+bool wide(std::ptrdiff_t n) { return n >= 16 && vector::path() == vector::Path::avx512; }
 #endif
-}
 
 void split(const double* x, double* y, std::ptrdiff_t n, bool negate) {
-#if defined(__x86_64__)
+#ifdef TFMEX_X86
   if (wide(n)) return split_avx512(x, y, n, negate);
 #endif
   split_even_odd(x, y, n, negate, 0);
 }
 
 void join(const double* y, double* x, std::ptrdiff_t n, bool negate) {
-#if defined(__x86_64__)
+#ifdef TFMEX_X86
   if (wide(n)) return join_avx512(y, x, n, negate);
 #endif
   join_even_odd(y, x, n, negate, 0);
@@ -186,7 +177,7 @@ void rotate(const double* src, double* dst, std::ptrdiff_t n, const double* work
   out(0) = in(0);
   out(half) = in(half);
   std::ptrdiff_t j = 1;
-#if defined(__x86_64__)
+#ifdef TFMEX_X86
   if (wide(n)) j = rotate_avx512<rev_in, rev_out>(src, dst, n, work);
 #endif
   rotate_pairs<rev_in, rev_out>(src, dst, n, work, j);

@@ -6,12 +6,11 @@
 // with wpr = -2 sin^2(theta/2) and wpi = sin(theta), so that the sine is
 // evaluated twice per pass and never per butterfly.
 #include <cstddef>
-#include <immintrin.h>
 
 #include <cmath>
 
 #include "internal.h"
-#include "simd.h"
+#include "kernels/vector/vector.h"
 #include "trig.h"
 
 namespace tfmex::trig {
@@ -211,11 +210,11 @@ void combine_scalar(double* c, std::ptrdiff_t B, const double* tw) {
   }
 }
 
-#if defined(__x86_64__)
+#ifdef TFMEX_X86
 // Two complex values per vector: (wr, wr, ...) * (br, bi, ...) against
 // (wi, wi, ...) * (bi, br, ...), subtracted in the real lanes and added in the
 // imaginary ones: the same products and sums as the scalar butterfly.
-__attribute__((target("avx2"))) void combine_avx2(double* c, std::ptrdiff_t B, const double* tw) {
+TFMEX_AVX2 void combine_avx2(double* c, std::ptrdiff_t B, const double* tw) {
   const std::ptrdiff_t h = B / 2;
   for (std::ptrdiff_t u = 0; u < h; u += 2) {
     double* a = c + 2 * u;
@@ -241,7 +240,7 @@ void passes(double* c, std::ptrdiff_t B, const double* tw, bool simd) {
   passes(c + B, B / 2, tw, simd);
   // Twiddles of this pass: behind those of the spans 2 .. B/4 (B/2 - 2 doubles).
   const double* own = tw + (B - 4);
-#if defined(__x86_64__)
+#ifdef TFMEX_X86
   if (simd) {
     combine_avx2(c, B, own);
     return;
@@ -326,7 +325,7 @@ void trigc4(const double* x, double* out, double* work, int n_) {
   double* const c = work;                // 2n packed complex values
   double* const tw = work + 4 * n;       // spans 2 .. n/2 packed: 2n - 4 doubles
   double* const split = tw + (n >= 2 ? 2 * n - 4 : 0);  // realft twiddles at odd i: 2n doubles
-  const bool simd = simd_active();
+  const bool simd = vector::path() != vector::Path::portable;
 
   pass_twiddles(tw, n);
 
@@ -397,13 +396,13 @@ void trigc4_tables(double* tables, int n_) {
 void trigc4_tabled(const double* x, double* out, double* work, const double* tables, int n_) {
   const std::ptrdiff_t n = n_;
   double* const c = work;
-  const bool simd = simd_active();
+  const bool simd = vector::path() != vector::Path::portable;
   first_passes(x, c, n);
   if (n >= 2) {
     passes(c, n, tables, simd);
     passes(c + 2 * n, n, tables, simd);
     // The last pass: packed partners u and u + n, twiddle of odd position 2u + 1.
-#if defined(__x86_64__)
+#ifdef TFMEX_X86
     if (simd) {
       combine_avx2(c, 2 * n, tables + last_at(n));
     } else {

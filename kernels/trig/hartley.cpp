@@ -14,12 +14,11 @@
 // division of the same value, so the results are those of dividing all n
 // values after every stage.
 #include <cstddef>
-#include <immintrin.h>
 
 #include <cmath>
 
 #include "internal.h"
-#include "simd.h"
+#include "kernels/vector/vector.h"
 #include "trig.h"
 
 namespace tfmex::trig {
@@ -118,9 +117,7 @@ inline void block_heads(double* x, std::ptrdiff_t K) {
   }
 }
 
-#if defined(__x86_64__)
-#define TFMEX_AVX2 __attribute__((target("avx2")))
-
+#ifdef TFMEX_X86
 TFMEX_AVX2 inline __m256d reversed(__m256d v) { return _mm256_permute4x64_pd(v, 0x1B); }
 
 // Positions i = from, from + 4, ... < to, four at a time; lane l handles i + l.
@@ -170,8 +167,6 @@ TFMEX_AVX2 void butterflies_avx2(double* x, std::ptrdiff_t K, std::ptrdiff_t K4,
     _mm256_storeu_pd(x1 + K - i - 3, reversed(_mm256_div_pd(_mm256_div_pd(m1, r2), r2)));
   }
 }
-
-#define TFMEX_AVX512 __attribute__((target("avx512f")))
 
 TFMEX_AVX512 inline __m512d reversed8(__m512d v) {
   // The zero-masking form with a full mask: the plain one leaves GCC warning
@@ -250,7 +245,6 @@ TFMEX_AVX512 void divide_avx512(double* x, std::ptrdiff_t m) {
   const __m512d r2 = _mm512_set1_pd(kRoot2);
   for (std::ptrdiff_t i = 0; i < m; i += 8) _mm512_storeu_pd(x + i, _mm512_div_pd(_mm512_loadu_pd(x + i), r2));
 }
-#endif
 
 // The operations of one block of K >= 4 values at x without the divisions:
 // the first two steps, and the rotating butterflies unless `heads_only`.
@@ -260,7 +254,6 @@ void block_undivided(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Column
   for (std::ptrdiff_t i = 1; i < K / 8; ++i) butterfly<false>(x, K, K / 4, i, i * S, tab);
 }
 
-#if defined(__x86_64__)
 // Blocks of K values read the twiddles of table index i S, i < K/8, S = n/K:
 // one value per cache line once S >= 8, and the lines read exceed the block's
 // own values. Every block of one length reads the same twiddles, so for the
@@ -334,7 +327,7 @@ void block(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab, bo
   const std::ptrdiff_t K4 = K / 4, K8 = K / 8;
   block_heads<true>(x, K);
   std::ptrdiff_t i = 1;
-#if defined(__x86_64__)
+#ifdef TFMEX_X86
   if (simd && K8 >= 8) {
     for (; i < 4; ++i) butterfly(x, K, K4, i, i * S, tab);
     butterflies_avx2(x, K, K4, S, 4, K8, tab);
@@ -346,7 +339,7 @@ void block(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab, bo
   for (; i < K8; ++i) butterfly(x, K, K4, i, i * S, tab);
 }
 
-#if defined(__x86_64__)
+#ifdef TFMEX_X86
 // The depth-first stages of the block of K >= 8 values at x on the AVX-512
 // path: large blocks with their divisions fused into the writes, small ones
 // stage by stage (leaf_avx512).
@@ -400,7 +393,7 @@ void stages(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab, b
   stages(x + 3 * K / 4, K / 4, 4 * S, tab, simd);
 }
 
-#if defined(__x86_64__)
+#ifdef TFMEX_X86
 // Kept out of line so that the other paths do not reserve the packed twiddles'
 // stack space.
 __attribute__((noinline)) void transform_avx512(double* x, std::ptrdiff_t n, const Columns& tab) {
@@ -443,14 +436,14 @@ void hartley_unordered(double* x, int J, double* work) {
   if (!table_ready(work, static_cast<int>(n))) build_table(work, n);
   const std::ptrdiff_t w = n / 8 - 1;
   const Columns tab{work, work + w, work + 2 * w, work + 3 * w};
-  const SimdLevel level = simd_level();
-#if defined(__x86_64__)
-  if (level == SimdLevel::avx512) {
+  const vector::Path level = vector::path();
+#ifdef TFMEX_X86
+  if (level == vector::Path::avx512) {
     transform_avx512(x, n, tab);
     return;
   }
 #endif
-  stages(x, n, 1, tab, level != SimdLevel::portable);
+  stages(x, n, 1, tab, level != vector::Path::portable);
 }
 
 // Small lengths step a reversed counter; from 64 values on the indices are

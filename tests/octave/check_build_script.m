@@ -1,8 +1,8 @@
 function check_build_script()
   % tfmex_build compiles every plug-in with the host's mex command into a
   % folder of the caller's choice (created on demand), with help files
-  % and the toolbox functions beside them; the plug-ins of every family
-  % work from there.
+  % and the toolbox functions beside them, each plug-in calling only host
+  % operations this Octave exports; the plug-ins of every family work from there.
   root = getenv('TFMEX_SOURCE_DIR');
   expected = strsplit(getenv('TFMEX_PLUGINS'), ',');
   work = tempname();
@@ -19,6 +19,7 @@ function check_build_script()
   if ~exist(fullfile(folder, 'Contents.m'), 'file')
     error('no Contents.m in %s', folder);
   end
+  check_host_symbols(folder);
   addpath(folder);
   for k = 1:numel(names)
     text = evalc(['help ' names{k}]);

@@ -22,6 +22,7 @@ function check_package()
     error('tfmex is not installed under %s', work);
   end
   folder = info{1}.dir;
+  check_host_symbols(folder);
 
   for k = 1:numel(expected)
     name = expected{k};

@@ -1,0 +1,104 @@
+// The operating-system calls of the embedded host: dlopen/dlsym on POSIX
+// systems, LoadLibrary/GetProcAddress on Windows, where paths are UTF-8 on our
+// side and UTF-16 on the system's.
+#include "platform.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#include <unistd.h>
+#endif
+
+namespace tfmex::host::os {
+
+#ifdef _WIN32
+
+namespace {
+
+std::wstring widen(const std::string& s) {
+  if (s.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  return w;
+}
+
+std::string narrow(const wchar_t* w, int len) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w, len, nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w, len, s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+std::string system_message(DWORD code) {
+  char* text = nullptr;
+  const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string s = n != 0 && text != nullptr ? std::string(text, n) : "";
+  if (text != nullptr) LocalFree(text);
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+  return "system error " + std::to_string(code) + (s.empty() ? "" : " (" + s + ")");
+}
+
+}  // namespace
+
+void* open_library(const std::string& path, std::string* why) {
+  std::wstring w = widen(path);
+  for (wchar_t& c : w)
+    if (c == L'/') c = L'\\';
+  // No dialog box for a missing dependency: the caller reports the failure.
+  DWORD old_mode = 0;
+  SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old_mode);
+  HMODULE h = LoadLibraryW(w.c_str());
+  const DWORD code = GetLastError();
+  SetThreadErrorMode(old_mode, nullptr);
+  if (h == nullptr && why != nullptr) *why = system_message(code);
+  return reinterpret_cast<void*>(h);
+}
+
+void* find_symbol(void* library, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+void close_library(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
+
+std::string program_path() {
+  std::wstring buf(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0) return "";
+    if (n < buf.size()) return narrow(buf.data(), static_cast<int>(n));
+    buf.resize(buf.size() * 2);  // truncated: try a larger buffer
+  }
+}
+
+std::size_t last_separator(const std::string& path) { return path.find_last_of("/\\"); }
+
+#else
+
+void* open_library(const std::string& path, std::string* why) {
+  void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (h == nullptr && why != nullptr) {
+    const char* text = dlerror();
+    *why = text != nullptr ? text : "unknown error";
+  }
+  return h;
+}
+
+void* find_symbol(void* library, const char* name) { return dlsym(library, name); }
+
+void close_library(void* library) { dlclose(library); }
+
+std::string program_path() {
+  char buf[4096];
+  const ssize_t len = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  return len > 0 ? std::string(buf, static_cast<std::size_t>(len)) : "";
+}
+
+std::size_t last_separator(const std::string& path) { return path.rfind('/'); }
+
+#endif
+
+}  // namespace tfmex::host::os
