@@ -45,29 +45,29 @@ void tiwtsynthesis(double* y, int n, int D, const double* g, const double* h, in
     const double* detail = T + static_cast<std::ptrdiff_t>(s) * n;
     const int level_parts = c < parts ? c : parts;
     tfmex::par::run(level_parts, [&](int p) {
-    double* const base = work + stride * p;
-    double* const w[6] = {base, base + n, base + 2 * n, base + 2 * n + n / 2, base + 3 * n,
-                          base + 3 * n + n / 2};
-    const std::ptrdiff_t k1 = tfmex::par::part_begin(c, level_parts, p + 1);
-    for (std::ptrdiff_t k = tfmex::par::part_begin(c, level_parts, p); k < k1; ++k) {
-      const std::ptrdiff_t at = k * e;
-      double* Y = y + at;
-      copydouble(detail + at, w[2], l);      // detail of child 2k (unshifted)
-      copydouble(detail + at + l, w[3], l);  // detail of child 2k + 1 (shifted)
-      copydouble(Y, w[4], l);                // coarse of child 2k
-      copydouble(Y + l, w[5], l);            // coarse of child 2k + 1
-      uplo(w[4], l, h, m, w[1]);
-      copydouble(w[1], Y, e);
-      uplo(w[5], l, h, m, w[1]);
-      lshift(w[1], w[0], e);
-      copyadd(w[0], Y, e);
-      uphi(w[2], l, g, m, w[1]);
-      copyadd(w[1], Y, e);
-      uphi(w[3], l, g, m, w[1]);
-      lshift(w[1], w[0], e);
-      copyadd(w[0], Y, e);
-      half(Y, e);
-    }
+      double* const base = work + stride * p;
+      double* const w[6] = {base, base + n, base + 2 * n, base + 2 * n + n / 2, base + 3 * n,
+                            base + 3 * n + n / 2};
+      const std::ptrdiff_t k1 = tfmex::par::part_begin(c, level_parts, p + 1);
+      for (std::ptrdiff_t k = tfmex::par::part_begin(c, level_parts, p); k < k1; ++k) {
+        const std::ptrdiff_t at = k * e;
+        double* Y = y + at;
+        copydouble(detail + at, w[2], l);      // detail of child 2k (unshifted)
+        copydouble(detail + at + l, w[3], l);  // detail of child 2k + 1 (shifted)
+        copydouble(Y, w[4], l);                // coarse of child 2k
+        copydouble(Y + l, w[5], l);            // coarse of child 2k + 1
+        uplo(w[4], l, h, m, w[1]);
+        copydouble(w[1], Y, e);
+        uplo(w[5], l, h, m, w[1]);
+        lshift(w[1], w[0], e);
+        copyadd(w[0], Y, e);
+        uphi(w[2], l, g, m, w[1]);
+        copyadd(w[1], Y, e);
+        uphi(w[3], l, g, m, w[1]);
+        lshift(w[1], w[0], e);
+        copyadd(w[0], Y, e);
+        half(Y, e);
+      }
     });
   }
 }
