@@ -8,12 +8,12 @@
 #include <cmath>
 
 #include "kernels/periodized/periodized.h"
+#include "kernels/trig/exact_sincos.h"
 #include "kernels/trig/simd.h"
 
 namespace tfmex::bells {
 
 namespace {
-constexpr double kPi = 3.141592653589793;
 
 // The loops at the two ends of a block, four places at a time, for the
 // places k = 0 .. 4 floor(m/4) - 1; the callers finish the rest one by one.
@@ -108,7 +108,7 @@ int vector_done(int m) {
 
 void makebell(int m, double* bp, double* bm) {
   for (int k = 0; k < m; ++k) {
-    const double s = std::sin(((k + 0.5) / m + 1.0) * kPi * 0.25);
+    const double s = trig::sin_rn(bell_angle(k, m));
     bp[k] = s;
     bm[k] = std::sqrt(1.0 - s * s);
   }

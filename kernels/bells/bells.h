@@ -26,7 +26,10 @@
 
 namespace tfmex::bells {
 
-// bp[k] = sin(((k + 0.5)/m + 1.0) pi 0.25), bm[k] = sqrt(1.0 - bp[k]^2),
+// The angle of a bell's place k of m: ((k + 0.5)/m + 1.0) pi 0.25.
+inline double bell_angle(int k, int m) { return ((k + 0.5) / m + 1.0) * 3.141592653589793 * 0.25; }
+
+// bp[k] = sin(bell_angle(k, m)) correctly rounded, bm[k] = sqrt(1.0 - bp[k]^2),
 // k = 0 .. m-1; nothing for m <= 0.
 void makebell(int m, double* bp, double* bm);
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <immintrin.h>
 
-#include <cmath>
-
+#include "exact_sincos.h"
+#include "internal.h"
 #include "simd.h"
 #include "trig.h"
 
@@ -18,7 +18,6 @@ namespace tfmex::trig {
 namespace {
 
 constexpr double kHalfRoot2 = 0.707106781186547;
-constexpr double kPi = 3.141592653589793;
 
 // alpha_j at work[n/2 + j] and beta_j at work[n + j], j = 0 .. n/2 - 1, unless
 // work[0] marks n already; the angle is accumulated by repeated addition.
@@ -27,14 +26,11 @@ constexpr double kPi = 3.141592653589793;
 void rotation_table(double* work, std::ptrdiff_t n) {
   if (n >= 8 && table_ready(work, static_cast<int>(n))) return;
   const std::ptrdiff_t half = n / 2;
-  const double step = kPi / (2.0 * static_cast<double>(n));
-  double phi = 0.0;
-  for (std::ptrdiff_t j = 0; j < half; ++j) {
-    const double c = std::cos(phi), s = std::sin(phi);
+  detail::rotation_angles(n, [&](std::ptrdiff_t j, double phi) {
+    const double c = cos_rn(phi), s = sin_rn(phi);
     work[half + j] = (c - s) * kHalfRoot2;
     work[n + j] = (c + s) * kHalfRoot2;
-    phi = phi + step;
-  }
+  });
 }
 
 // Even-indexed values of x rising into y[0 .. n/2 - 1], odd-indexed ones
