@@ -13,6 +13,7 @@
 #include "host/gateway.h"
 #include "kernels/bells/bells.h"
 #include "kernels/periodized/periodized.h"
+#include "kernels/trig/table_cache.h"
 #include "kernels/trig/trig.h"
 
 #define PLUGIN "BellJoin"
@@ -29,7 +30,7 @@ using tfmex::periodized::copyadd;
 void cpsynthesis(const double* table, int n, int D, double* out, double* bm, double* bp,
                  double* y, double* lspill, double* rspill, double* acc, double* work) {
   const int m = (n >> D) / 2;
-  makebell(m, bp, bm);
+  load_bell(m, bp, bm);
   work = tfmex::trig::trigc4_scratch(work, n);
   double* main = work;
   for (int d = D; d >= 0; --d) {
@@ -44,8 +45,9 @@ void cpsynthesis(const double* table, int n, int D, double* out, double* bm, dou
     fillzeros(sum, n);
     // One set of cosine transform twiddles per level, as in BellSplit: behind
     // the 4f values of the transform's passes, whose first f receive main.
-    double* const tables = work + std::ptrdiff_t{4} * f;
-    if (e > 1) tfmex::trig::trigc4_tables(tables, f);
+    tfmex::trig::SharedTable shared;  // the level's cached twiddles, kept alive for it
+    const double* const tables =
+        e > 1 ? tfmex::trig::shared_trigc4_tables(f, work + std::ptrdiff_t{4} * f, &shared) : nullptr;
     for (int i = 0; i < e; ++i) {
       const std::ptrdiff_t s = static_cast<std::ptrdiff_t>(i) * f;
       if (e > 1) {

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include "host/gateway.h"
 #include "kernels/bells/bells.h"
+#include "kernels/trig/table_cache.h"
 #include "kernels/trig/trig.h"
 
 #define PLUGIN "BellSplit"
@@ -29,7 +30,7 @@ using namespace tfmex::bells;
 void bellsplit(const double* x, double* table, double* work, double* bm, double* bp,
                double* edge, double* block, int D, int n) {
   const int m = (n >> D) / 2;
-  makebell(m, bp, bm);
+  load_bell(m, bp, bm);
   work = tfmex::trig::trigc4_scratch(work, n);
   for (int d = D; d >= 0; --d) {
     const int e = 1 << d;
@@ -39,8 +40,9 @@ void bellsplit(const double* x, double* table, double* work, double* bm, double*
     // twiddles are made once per level, behind the 4f values its passes use
     // (10f - 4 <= 8n values in all, since f <= n/2 when there are two blocks
     // or more). A single block takes trigc4 itself.
-    double* const tables = work + std::ptrdiff_t{4} * f;
-    if (e > 1) tfmex::trig::trigc4_tables(tables, f);
+    tfmex::trig::SharedTable shared;  // the level's cached twiddles, kept alive for it
+    const double* const tables =
+        e > 1 ? tfmex::trig::shared_trigc4_tables(f, work + std::ptrdiff_t{4} * f, &shared) : nullptr;
     for (int i = 0; i < e; ++i) {
       const std::ptrdiff_t s = static_cast<std::ptrdiff_t>(i) * f;
       // With a single block both sides are written into the one buffer, at

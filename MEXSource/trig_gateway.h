@@ -22,8 +22,8 @@ struct TrigMessages {
 using TrigKernel = void (*)(double* x, double* y, int J, double* work);
 
 // One host workspace of 4n doubles: the signal at 0, the Hartley scratch at n
-// and the kernels' 2n-value workspace at 2n. It is new (all zeros) on every
-// call, so the tables are built on every call.
+// and the kernels' 2n-value workspace at 2n, into which the tables are copied
+// from the plug-in's table cache (built there on the first call).
 void trig_gateway(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], TrigKernel kernel,
                   const TrigMessages& msg) {
   namespace gw = tfmex::gw;
@@ -41,6 +41,7 @@ void trig_gateway(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], Tr
   double* ws = mxGetPr(scratch);
   const int len = static_cast<int>(n);
   tfmex::periodized::copydouble(gw::data(x), ws, len);
+  tfmex::trig::cosine_tables(ws + 2 * n, J);
   kernel(ws, ws + n, J, ws + 2 * n);
   tfmex::periodized::copydouble(ws, mxGetPr(plhs[0]), len);
   gw::release(scratch);

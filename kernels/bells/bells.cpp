@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstddef>
 #include "bells.h"
 
@@ -10,6 +11,7 @@
 #include "kernels/periodized/periodized.h"
 #include "kernels/trig/exact_sincos.h"
 #include "kernels/trig/simd.h"
+#include "kernels/trig/table_cache.h"
 
 namespace tfmex::bells {
 
@@ -112,6 +114,24 @@ void makebell(int m, double* bp, double* bm) {
     bp[k] = s;
     bm[k] = std::sqrt(1.0 - s * s);
   }
+}
+
+namespace {
+
+// One bell as one table: bp in out[0 .. m-1], bm in out[m .. 2m-1].
+void build_bell(double* out, int m) { makebell(m, out, out + m); }
+
+}  // namespace
+
+void load_bell(int m, double* bp, double* bm) {
+  if (m <= 0) return;
+  const trig::SharedTable t = trig::shared_table(build_bell, m, 2 * static_cast<std::size_t>(m));
+  if (!t) {
+    makebell(m, bp, bm);
+    return;
+  }
+  std::copy(t->begin(), t->begin() + m, bp);
+  std::copy(t->begin() + m, t->end(), bm);
 }
 
 // The m values at each end are written by the loop, so only the middle is

@@ -33,6 +33,11 @@ inline double bell_angle(int k, int m) { return ((k + 0.5) / m + 1.0) * 3.141592
 // k = 0 .. m-1; nothing for m <= 0.
 void makebell(int m, double* bp, double* bm);
 
+// bp and bm as makebell makes them, copied from the plug-in's table cache
+// (trig/table_cache.h), where the bell of m is built on first use; made in
+// place when the cache cannot have it.
+void load_bell(int m, double* bp, double* bm);
+
 // out = cur, then for k < m
 //   out[k]       = bp[k] cur[k]       + bm[k] left[f-1-k]
 //   out[f-1-k]   = bp[k] cur[f-1-k]   - bm[k] right[k]

@@ -12,6 +12,7 @@
 
 #include "exact_sincos.h"
 #include "internal.h"
+#include "table_cache.h"
 #include "simd.h"
 #include "trig.h"
 
@@ -415,6 +416,13 @@ void trigc4_tabled(const double* x, double* out, double* work, const double* tab
 #endif
   }
   split_out(c, tables + split_at(n), out, n);
+}
+
+const double* shared_trigc4_tables(int n, double* room, SharedTable* holder) {
+  *holder = shared_table(trigc4_tables, n, trigc4_table_size(n));
+  if (*holder) return (*holder)->data();
+  trigc4_tables(room, n);
+  return room;
 }
 
 }  // namespace tfmex::trig

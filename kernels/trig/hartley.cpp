@@ -42,9 +42,11 @@ inline double quarter(double v) {
   return divide ? twice(v) : v;
 }
 
+}  // namespace
+
 // cos and sin of k theta and of 3k theta, k = 1 .. w, theta = 2 pi / n,
 // correctly rounded.
-void build_table(double* work, std::ptrdiff_t n) {
+void detail::build_hartley_table(double* work, std::ptrdiff_t n) {
   const std::ptrdiff_t w = n / 8 - 1;
   work[0] = static_cast<double>(n);
   detail::hartley_angles(n, [&](std::ptrdiff_t k, double a) {
@@ -54,6 +56,8 @@ void build_table(double* work, std::ptrdiff_t n) {
     work[3 * w + k] = sin_rn(3.0 * a);
   });
 }
+
+namespace {
 
 // The four table columns; entry k of each at index k.
 struct Columns {
@@ -435,7 +439,7 @@ void hartley_unordered(double* x, int J, double* work) {
     x[3] = F - G;
     return;
   }
-  if (!table_ready(work, static_cast<int>(n))) build_table(work, n);
+  if (!table_ready(work, static_cast<int>(n))) detail::build_hartley_table(work, n);
   const std::ptrdiff_t w = n / 8 - 1;
   const Columns tab{work, work + w, work + 2 * w, work + 3 * w};
   const SimdLevel level = simd_level();

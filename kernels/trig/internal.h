@@ -38,6 +38,9 @@ void rotation_angles(std::ptrdiff_t n, Visit visit) {
   }
 }
 
+// hartley's table for n >= 8 in work[0 .. n/2 - 4], work[0] = n marking it.
+void build_hartley_table(double* work, std::ptrdiff_t n);
+
 // Exchanges x[i] and x[r(i)] for every i below its J-bit reversal r(i).
 void bit_reverse(double* x, int J);
 
