@@ -14,6 +14,7 @@
 #include "host/parallel.h"
 #include "kernels/bells/bells.h"
 #include "kernels/periodized/periodized.h"
+#include "kernels/trig/table_cache.h"
 #include "kernels/trig/trig.h"
 
 #define PLUGIN "BellJoin"
@@ -26,8 +27,10 @@ using tfmex::periodized::copyadd;
 // out (n values) = sum over d = 0 .. D of the inverse of level d applied to
 // column d of the n x (D + 1) table, 0 <= D <= J. bm, bp and acc hold n
 // values each; main, lspill and rspill hold n values each, block i's share
-// at i f; trig holds 8n values: the cosine transform's scratch for a single
-// block, the level's twiddles otherwise.
+// at i f; trig holds 10n values: for a single block the cosine transform's
+// 4n values of scratch and room for its twiddles behind them, for several the
+// room for the level's twiddles (the twiddles come from the plug-in's table
+// cache, and are made in the room only when the cache cannot have them).
 //
 // A level runs in two steps, each split over up to `parts` threads by
 // blocks: every block is transformed and unfolded into its shares of main
@@ -43,7 +46,7 @@ void cpsynthesis(const double* table, int n, int D, double* out, double* bm, dou
                  double* work, std::size_t stride, int parts) {
   namespace par = tfmex::par;
   const int m = (n >> D) / 2;
-  makebell(m, bp, bm);
+  load_bell(m, bp, bm);
   for (int d = D; d >= 0; --d) {
     const int e = 1 << d;
     const int f = n >> d;
@@ -54,19 +57,17 @@ void cpsynthesis(const double* table, int n, int D, double* out, double* bm, dou
     // included). That saves a pass to zero acc and one to add it to out.
     double* const sum = d == D ? out : acc;
     // One set of cosine transform twiddles per level, as in BellSplit.
-    double* const tables = trig;
-    if (e > 1) tfmex::trig::trigc4_tables(tables, f);
+    double* const single = tfmex::trig::trigc4_scratch(trig, f);
+    tfmex::trig::SharedTable shared;  // the level's cached twiddles, kept alive for it
+    const double* const tables = tfmex::trig::shared_trigc4_tables(
+        f, e > 1 ? trig : single + std::ptrdiff_t{4} * f, &shared);
     const int level_parts = e == 1 || 1.0 * n * d < par::kMinWork / 8 ? 1 : (e < parts ? e : parts);
     par::run(level_parts, [&](int p) {
       double* const y = work + stride * p;
       const std::ptrdiff_t i1 = par::part_begin(e, level_parts, p + 1);
       for (std::ptrdiff_t i = par::part_begin(e, level_parts, p); i < i1; ++i) {
         const std::ptrdiff_t s = i * f;
-        if (e > 1) {
-          tfmex::trig::trigc4_tabled(column + s, y, y + n, tables, f);
-        } else {
-          tfmex::trig::trigc4(column + s, y, tfmex::trig::trigc4_scratch(trig, f), f);
-        }
+        tfmex::trig::trigc4_tabled(column + s, y, e > 1 ? y + n : single, tables, f);
         unfold(y, main + s, lspill + s, rspill + s, f, m, bp, bm);
       }
     });
@@ -108,10 +109,10 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   namespace par = tfmex::par;
   const int parts = par::parts_for(std::ptrdiff_t{1} << D, 1.0 * n * D, par::kMinWork / 8);
   const std::size_t vec = par::part_stride(n), stride = par::part_stride(3 * n);
-  gw::Workspace ws(6 * vec + par::part_stride(8 * n) + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
+  gw::Workspace ws(6 * vec + par::part_stride(10 * n) + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(1, n);
   double* const w = ws.data();
   cpsynthesis(gw::data(t), static_cast<int>(n), D, mxGetPr(plhs[0]), w, w + vec, w + 2 * vec,
               w + 3 * vec, w + 4 * vec, w + 5 * vec, w + 6 * vec,
-              w + 6 * vec + par::part_stride(8 * n), stride, parts);
+              w + 6 * vec + par::part_stride(10 * n), stride, parts);
 }

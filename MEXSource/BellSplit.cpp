@@ -15,6 +15,7 @@
 #include "host/gateway.h"
 #include "host/parallel.h"
 #include "kernels/bells/bells.h"
+#include "kernels/trig/table_cache.h"
 #include "kernels/trig/trig.h"
 
 #define PLUGIN "BellSplit"
@@ -25,8 +26,10 @@ using namespace tfmex::bells;
 
 // Fills columns 0 .. D of the n x (D + 1) table from x (read only),
 // 0 <= D <= J. bm and bp hold n values each (the bell uses n/2 at most);
-// trig holds 8n: the cosine transform's scratch for a single block, the
-// level's twiddles otherwise. Every level is made from x itself, and the
+// trig holds 10n: for a single block the cosine transform's 4n values of
+// scratch and room for its twiddles behind them, for several the room for
+// the level's twiddles (the twiddles come from the plug-in's table cache, and
+// are made in the room only when the cache cannot have them). Every level is made from x itself, and the
 // blocks of a level are split over up to `parts` threads. Part p has 3n
 // values at work + p * stride: for a level of several blocks (f <= n/2) the
 // transform's 4f values, then the folded block at 2n and the edge buffer at
@@ -36,7 +39,7 @@ void bellsplit(const double* x, double* table, double* bm, double* bp, double* t
                std::size_t stride, int parts, int D, int n) {
   namespace par = tfmex::par;
   const int m = (n >> D) / 2;
-  makebell(m, bp, bm);
+  load_bell(m, bp, bm);
   for (int d = D; d >= 0; --d) {
     const int e = 1 << d;
     const int f = n >> d;
@@ -49,13 +52,16 @@ void bellsplit(const double* x, double* table, double* bm, double* bp, double* t
       edgefold(1, x, edge, f, m, bp, bm);
       edgefold(2, x, edge, f, m, bp, bm);
       fold(x, edge, edge, bp, bm, m, f, block);
-      tfmex::trig::trigc4(block, column, tfmex::trig::trigc4_scratch(trig, f), f);
+      double* const scratch = tfmex::trig::trigc4_scratch(trig, f);
+      tfmex::trig::SharedTable shared;
+      const double* const tables =
+          tfmex::trig::shared_trigc4_tables(f, scratch + std::ptrdiff_t{4} * f, &shared);
+      tfmex::trig::trigc4_tabled(block, column, scratch, tables, f);
       continue;
     }
-    // The blocks of a level share one length, so the cosine transform's
-    // twiddles are made once per level.
-    double* const tables = trig;
-    tfmex::trig::trigc4_tables(tables, f);
+    // The blocks of a level share one length and so one set of twiddles.
+    tfmex::trig::SharedTable shared;  // the level's cached twiddles, kept alive for it
+    const double* const tables = tfmex::trig::shared_trigc4_tables(f, trig, &shared);
     const int level_parts = 1.0 * n * d < par::kMinWork / 8 ? 1 : (e < parts ? e : parts);
     par::run(level_parts, [&](int p) {
       double* const w = work + stride * p;
@@ -110,9 +116,9 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   namespace par = tfmex::par;
   const int parts = par::parts_for(std::ptrdiff_t{1} << D, 1.0 * n * D, par::kMinWork / 8);
   const std::size_t vec = par::part_stride(n), stride = par::part_stride(3 * n);
-  gw::Workspace ws(2 * vec + par::part_stride(8 * n) + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
+  gw::Workspace ws(2 * vec + par::part_stride(10 * n) + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(n, static_cast<std::size_t>(D) + 1);
   double* const w = ws.data();
   bellsplit(gw::data(x), mxGetPr(plhs[0]), w, w + vec, w + 2 * vec,
-            w + 2 * vec + par::part_stride(8 * n), stride, parts, D, sig.n);
+            w + 2 * vec + par::part_stride(10 * n), stride, parts, D, sig.n);
 }

@@ -24,9 +24,11 @@ struct TrigMessages {
 using TrigKernel = void (*)(double* x, double* y, int J, double* work);
 
 // One workspace of 4n doubles: the signal at 0, the Hartley scratch at n and
-// the kernels' 2n-value workspace at 2n. The workspace is kept between calls
-// of any length, so its first value, which the kernels read as the length
-// their tables were built for, is zeroed: the tables are built on every call.
+// the kernels' 2n-value workspace at 2n, into which the tables are copied
+// from the plug-in's table cache (built there on the first call). The
+// workspace is kept between calls of any length, so the first value of the
+// kernels' part, which they read as the length their tables were made for,
+// is zeroed first: a value another call left there cannot pass for the mark.
 void trig_gateway(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], TrigKernel kernel,
                   const TrigMessages& msg) {
   namespace gw = tfmex::gw;
@@ -45,6 +47,7 @@ void trig_gateway(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], Tr
   ws[2 * n] = 0.0;
   const int len = static_cast<int>(n);
   tfmex::periodized::copydouble(gw::data(x), ws, len);
+  tfmex::trig::cosine_tables(ws + 2 * n, J);
   kernel(ws, ws + n, J, ws + 2 * n);
   tfmex::periodized::copydouble(ws, mxGetPr(plhs[0]), len);
 }
