@@ -61,7 +61,7 @@ void cpsynthesis(const double* table, int n, int D, double* out, double* bm, dou
     tfmex::trig::SharedTable shared;  // the level's cached twiddles, kept alive for it
     const double* const tables = tfmex::trig::shared_trigc4_tables(
         f, e > 1 ? trig : single + std::ptrdiff_t{4} * f, &shared);
-    const int level_parts = e == 1 || 1.0 * n * d < par::kMinWork / 8 ? 1 : (e < parts ? e : parts);
+    const int level_parts = e < parts ? e : parts;
     par::run(level_parts, [&](int p) {
       double* const y = work + stride * p;
       const std::ptrdiff_t i1 = par::part_begin(e, level_parts, p + 1);
@@ -107,7 +107,9 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
                                 PLUGIN " requires D >= 0").D;
 
   namespace par = tfmex::par;
-  const int parts = par::parts_for(std::ptrdiff_t{1} << D, 1.0 * n * D, par::kMinWork / 8);
+  // A level costs some 64 steps per value (folding, the transform's passes),
+  // whatever its block length.
+  const int parts = par::parts_for(std::ptrdiff_t{1} << D, 64.0 * n, par::kMinWork);
   const std::size_t vec = par::part_stride(n), stride = par::part_stride(3 * n);
   gw::Workspace ws(6 * vec + par::part_stride(10 * n) + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(1, n);

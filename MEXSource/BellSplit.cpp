@@ -62,7 +62,7 @@ void bellsplit(const double* x, double* table, double* bm, double* bp, double* t
     // The blocks of a level share one length and so one set of twiddles.
     tfmex::trig::SharedTable shared;  // the level's cached twiddles, kept alive for it
     const double* const tables = tfmex::trig::shared_trigc4_tables(f, trig, &shared);
-    const int level_parts = 1.0 * n * d < par::kMinWork / 8 ? 1 : (e < parts ? e : parts);
+    const int level_parts = e < parts ? e : parts;
     par::run(level_parts, [&](int p) {
       double* const w = work + stride * p;
       double* const block = w + 2 * static_cast<std::ptrdiff_t>(n);
@@ -114,7 +114,9 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   gw::check_size(n, static_cast<std::size_t>(D) + 1, 1, TFMEX_SIZE_MSG(PLUGIN));  // the table
 
   namespace par = tfmex::par;
-  const int parts = par::parts_for(std::ptrdiff_t{1} << D, 1.0 * n * D, par::kMinWork / 8);
+  // A level costs some 64 steps per value (folding, the transform's passes),
+  // whatever its block length.
+  const int parts = par::parts_for(std::ptrdiff_t{1} << D, 64.0 * n, par::kMinWork);
   const std::size_t vec = par::part_stride(n), stride = par::part_stride(3 * n);
   gw::Workspace ws(2 * vec + par::part_stride(10 * n) + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(n, static_cast<std::size_t>(D) + 1);

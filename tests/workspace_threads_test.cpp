@@ -57,17 +57,17 @@ std::vector<Big> big_calls() {
   const Array h8 = Array::row(orthonormal_filter(8, 5)), h20 = Array::row(orthonormal_filter(20, 6));
   const Array h4 = Array::row(orthonormal_filter(4, 7));
   const Array qmf = Array::row(random_vector(9, 8)), dqmf = Array::row(random_vector(7, 9));
-  const Array cols = Array::matrix(1024, 23, random_vector(1024 * 23, 10));
-  const Array image = Array::matrix(256, 256, random_vector(256 * 256, 11));
+  const Array cols = Array::matrix(4096, 63, random_vector(4096 * 63, 10));
+  const Array image = Array::matrix(512, 512, random_vector(512 * 512, 11));
   const Array image2 = Array::matrix(128, 128, random_vector(128 * 128, 12));
-  const Array sig = Array::column(random_vector(1 << 15, 13));
-  const Array table5 = Array::matrix(1 << 15, 6, random_vector((1 << 15) * 6, 14));
+  const Array sig = Array::column(random_vector(1 << 18, 13));
+  const Array table5 = Array::matrix(1 << 18, 6, random_vector((1 << 18) * 6, 14));
   std::vector<Big> calls{
       {"CircSplit", {cols, Array::scalar(2), h8}},
       {"CircJoin", {cols, Array::scalar(2), h8}},
       {"DualSplit", {cols, Array::scalar(1), qmf, dqmf}},
       {"DualJoin", {cols, Array::scalar(1), qmf, dqmf}},
-      {"ShiftSplit", {sig, Array::scalar(10), h8}},
+      {"ShiftSplit", {sig, Array::scalar(13), h8}},
       {"ShiftJoin", {table5, h8}},
       {"PacketSplit", {sig, Array::scalar(5), h8}},
       {"PacketJoin", {table5, h8}},
@@ -149,7 +149,7 @@ TEST(Threads, UnloadingAPluginStopsItsWorkersAndFreesIt) {
   set_threads(3);
   {
     const Plugin p = Plugin::load(path);
-    const Array x = Array::row(random_vector(1 << 16, 3));
+    const Array x = Array::row(random_vector(1 << 18, 3));
     const Array D = Array::scalar(6), h = Array::row(orthonormal_filter(8, 2));
     const CallReport r = p.call({&x, &D, &h});
     ASSERT_TRUE(r.ok) << r.message;
