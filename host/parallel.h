@@ -31,9 +31,11 @@
 
 namespace tfmex::gw {
 
-// Buffers of more doubles than this (128 MiB) are freed after the call instead
-// of being kept for the next one.
-constexpr std::size_t kKeepLimit = std::size_t{1} << 24;
+// Buffers of more doubles than this (256 MiB) are freed after the call instead
+// of being kept for the next one. It keeps the largest workspace at 2^20
+// values (BellJoin's 16n plus 3n per thread) from being made afresh on every
+// call.
+constexpr std::size_t kKeepLimit = std::size_t{1} << 25;
 
 // A buffer of at least `count` doubles from the plug-in's pool, on a 64-byte
 // boundary, held until destruction. When memory cannot be had, msg is raised
