@@ -33,7 +33,7 @@ function names = tfmex_build(outdir)
   if isempty(plugins)
     error('tfmex_build: no plug-in sources in %s', fullfile(root, 'MEXSource'));
   end
-  shared = [{fullfile(root, 'host', 'gateway.cpp')}, cpp_files(fullfile(root, 'kernels'))];
+  shared = [{fullfile(root, 'host', 'gateway.cpp'), fullfile(root, 'host', 'parallel.cpp')}, cpp_files(fullfile(root, 'kernels'))];
 
   % Every result must be the same double on every compiler and machine: no
   % fused multiply-add contraction, no value-changing optimisations.

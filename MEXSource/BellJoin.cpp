@@ -11,8 +11,10 @@
 // Arguments after the table are accepted and ignored.
 #include <cstddef>
 #include "host/gateway.h"
+#include "host/parallel.h"
 #include "kernels/bells/bells.h"
 #include "kernels/periodized/periodized.h"
+#include "kernels/trig/table_cache.h"
 #include "kernels/trig/trig.h"
 
 #define PLUGIN "BellJoin"
@@ -23,15 +25,28 @@ using namespace tfmex::bells;
 using tfmex::periodized::copyadd;
 
 // out (n values) = sum over d = 0 .. D of the inverse of level d applied to
-// column d of the n x (D + 1) table, 0 <= D <= J. bm, bp, y, lspill, rspill
-// and acc hold n values each; work holds the 8n values of the cosine
-// transform, and its first f values receive the unfolded block.
+// column d of the n x (D + 1) table, 0 <= D <= J. bm, bp and acc hold n
+// values each; main, lspill and rspill hold n values each, block i's share
+// at i f; trig holds 10n values: for a single block the cosine transform's
+// 4n values of scratch and room for its twiddles behind them, for several the
+// room for the level's twiddles (the twiddles come from the plug-in's table
+// cache, and are made in the room only when the cache cannot have them).
+//
+// A level runs in two steps, each split over up to `parts` threads by
+// blocks: every block is transformed and unfolded into its shares of main
+// and the spills; then every block's own f places of the sum are formed
+// from zero by exactly the additions, in exactly the order, that unfolding
+// the blocks one after another makes there (the previous block's right
+// spill, the block itself, the outer ends or the next block's left spill),
+// so the doubles do not depend on the split. Part p has 3n values at
+// work + p * stride: the transformed block (f values) at 0, the transform's
+// scratch (4f, for several blocks) at n.
 void cpsynthesis(const double* table, int n, int D, double* out, double* bm, double* bp,
-                 double* y, double* lspill, double* rspill, double* acc, double* work) {
+                 double* acc, double* main, double* lspill, double* rspill, double* trig,
+                 double* work, std::size_t stride, int parts) {
+  namespace par = tfmex::par;
   const int m = (n >> D) / 2;
-  makebell(m, bp, bm);
-  work = tfmex::trig::trigc4_scratch(work, n);
-  double* main = work;
+  load_bell(m, bp, bm);
   for (int d = D; d >= 0; --d) {
     const int e = 1 << d;
     const int f = n >> d;
@@ -41,32 +56,37 @@ void cpsynthesis(const double* table, int n, int D, double* out, double* bm, dou
     // value of it is -0.0, and 0.0 + v is v for every other v (a NaN
     // included). That saves a pass to zero acc and one to add it to out.
     double* const sum = d == D ? out : acc;
-    fillzeros(sum, n);
-    // One set of cosine transform twiddles per level, as in BellSplit: behind
-    // the 4f values of the transform's passes, whose first f receive main.
-    double* const tables = work + std::ptrdiff_t{4} * f;
-    if (e > 1) tfmex::trig::trigc4_tables(tables, f);
-    for (int i = 0; i < e; ++i) {
-      const std::ptrdiff_t s = static_cast<std::ptrdiff_t>(i) * f;
-      if (e > 1) {
-        tfmex::trig::trigc4_tabled(column + s, y, work, tables, f);
-      } else {
-        tfmex::trig::trigc4(column + s, y, work, f);
+    // One set of cosine transform twiddles per level, as in BellSplit.
+    double* const single = tfmex::trig::trigc4_scratch(trig, f);
+    tfmex::trig::SharedTable shared;  // the level's cached twiddles, kept alive for it
+    const double* const tables = tfmex::trig::shared_trigc4_tables(
+        f, e > 1 ? trig : single + std::ptrdiff_t{4} * f, &shared);
+    const int level_parts = e < parts ? e : parts;
+    par::run(level_parts, [&](int p) {
+      double* const y = work + stride * p;
+      const std::ptrdiff_t i1 = par::part_begin(e, level_parts, p + 1);
+      for (std::ptrdiff_t i = par::part_begin(e, level_parts, p); i < i1; ++i) {
+        const std::ptrdiff_t s = i * f;
+        tfmex::trig::trigc4_tabled(column + s, y, e > 1 ? y + n : single, tables, f);
+        unfold(y, main + s, lspill + s, rspill + s, f, m, bp, bm);
       }
-      unfold(y, main, lspill, rspill, f, m, bp, bm);
-      copyadd(main, sum + s, f);
-      if (i > 0) {
-        edgeadd(1, lspill, sum + s - f, f, m);
-      } else {
-        edgeunfold(1, sum, f, m, bp);
+    });
+    par::run(level_parts, [&](int p) {
+      const std::ptrdiff_t i1 = par::part_begin(e, level_parts, p + 1);
+      for (std::ptrdiff_t i = par::part_begin(e, level_parts, p); i < i1; ++i) {
+        const std::ptrdiff_t s = i * f;
+        fillzeros(sum + s, f);
+        if (i > 0) edgeadd(2, rspill + (s - f), sum + s, f, m);
+        copyadd(main + s, sum + s, f);
+        if (i == 0) edgeunfold(1, sum, f, m, bp);
+        if (i == e - 1) {
+          edgeunfold(2, sum + s, f, m, bp);
+        } else {
+          edgeadd(1, lspill + (s + f), sum + s, f, m);
+        }
+        if (d != D) copyadd(acc + s, out + s, f);
       }
-      if (i < e - 1) {
-        edgeadd(2, rspill, sum + s + f, f, m);
-      } else {
-        edgeunfold(2, sum + s, f, m, bp);
-      }
-    }
-    if (d != D) copyadd(acc, out, n);
+    });
   }
 }
 
@@ -86,10 +106,15 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   const int D = gw::table_depth(t, PLUGIN " requires dyadic length", PLUGIN " requires D <= log_2(n)",
                                 PLUGIN " requires D >= 0").D;
 
+  namespace par = tfmex::par;
+  // A level costs some 64 steps per value (folding, the transform's passes),
+  // whatever its block length.
+  const int parts = par::parts_for(std::ptrdiff_t{1} << D, 64.0 * n, par::kMinWork);
+  const std::size_t vec = par::part_stride(n), stride = par::part_stride(3 * n);
+  gw::Workspace ws(6 * vec + par::part_stride(10 * n) + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(1, n);
-  mxArray* scratch = gw::create(n, 14);
-  double* ws = mxGetPr(scratch);
-  cpsynthesis(gw::data(t), static_cast<int>(n), D, mxGetPr(plhs[0]), ws, ws + n, ws + 2 * n,
-              ws + 3 * n, ws + 4 * n, ws + 5 * n, ws + 6 * n);
-  gw::release(scratch);
+  double* const w = ws.data();
+  cpsynthesis(gw::data(t), static_cast<int>(n), D, mxGetPr(plhs[0]), w, w + vec, w + 2 * vec,
+              w + 3 * vec, w + 4 * vec, w + 5 * vec, w + 6 * vec,
+              w + 6 * vec + par::part_stride(10 * n), stride, parts);
 }

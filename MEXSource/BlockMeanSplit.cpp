@@ -60,14 +60,17 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   const int J = tr::triadic_length(n, "CenterSplit requires triadic length input");
   const int D = gw::truncate(gw::scalar(prhs[2], TFMEX_SCALAR_MSG(PLUGIN)));
 
+  // The kernel works on a copy of the first n values of x (the first scratch
+  // array); x is never written.
   tr::Scratch scratch;
-  if (L < J) scratch.allocate({n, n / 3, n}, PLUGIN " could not allocate its scratch arrays");
+  if (L < J) {
+    scratch.allocate({n, n, n / 3, n}, PLUGIN " could not allocate its scratch arrays");
+  } else {
+    scratch.allocate({n}, PLUGIN " could not allocate its scratch arrays");
+  }
   plhs[0] = tr::create_holding(1, 2 * n, scratch);
-  // The kernel works on a copy of the first n values of x; x is never written.
-  mxArray* copy = tr::create_holding(1, n, scratch);
   const int len = static_cast<int>(n);
-  copydouble(gw::data(x), 0, mxGetPr(copy), len);
-  fwtave(mxGetPr(copy), L, D, mxGetPr(plhs[0]), len, J, scratch.p[0], scratch.p[1], scratch.p[2]);
+  copydouble(gw::data(x), 0, scratch.p[0], len);
+  fwtave(scratch.p[0], L, D, mxGetPr(plhs[0]), len, J, scratch.p[1], scratch.p[2], scratch.p[3]);
   scratch.release();
-  gw::release(copy);
 }

@@ -7,6 +7,7 @@
 // x for every L.
 #include <cstddef>
 #include "host/gateway.h"
+#include "host/parallel.h"
 #include "kernels/periodized/periodized.h"
 
 #define PLUGIN "CircJoin"
@@ -60,12 +61,25 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   const int J = gw::dyadic_length(static_cast<std::size_t>(s.n), PLUGIN " requires dyadic length");
   const double level = gw::scalar(prhs[1], TFMEX_SCALAR_MSG(PLUGIN));
 
-  plhs[0] = gw::create(mxGetM(wc), mxGetN(wc));
-  mxArray* scratch = gw::create(static_cast<std::size_t>(s.n), 2);
   int L = gw::round_nearest(level);
   L = L < 0 ? 0 : (L > J ? J : L);
-  mxArray* g = gw::make_highpass(h);
-  idpwt(gw::data(wc), s.n, s.count, L, J, mxGetPr(g), gw::data(h), gw::length(h),
-        mxGetPr(plhs[0]), mxGetPr(scratch));
-  gw::release(scratch, g);
+  // The columns are split over the threads, each part with n values of its
+  // own behind the high-pass filter.
+  const int m = gw::length(h);
+  const int parts = tfmex::par::parts_for(s.count, 2.0 * s.n * s.count * (m + 1),
+                                          tfmex::par::kMinWork);
+  const std::size_t stride = tfmex::par::part_stride(static_cast<std::size_t>(s.n));
+  const std::size_t gsize = tfmex::par::part_stride(static_cast<std::size_t>(m));
+  gw::Workspace ws(gsize + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
+  plhs[0] = gw::create(mxGetM(wc), mxGetN(wc));
+  double* g = ws.data();
+  gw::highpass(h, g);
+  const double* in = gw::data(wc);
+  double* out = mxGetPr(plhs[0]);
+  tfmex::par::run(parts, [&](int p) {
+    const std::ptrdiff_t c0 = tfmex::par::part_begin(s.count, parts, p);
+    const std::ptrdiff_t c1 = tfmex::par::part_begin(s.count, parts, p + 1);
+    idpwt(in + c0 * s.n, s.n, static_cast<int>(c1 - c0), L, J, g, gw::data(h), m, out + c0 * s.n,
+          ws.data() + gsize + stride * p);
+  });
 }

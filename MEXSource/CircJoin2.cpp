@@ -8,6 +8,7 @@
 // L, h) returns X for every L and no stage ever doubles past the image.
 #include <cstddef>
 #include "host/gateway.h"
+#include "host/parallel.h"
 #include "kernels/periodized/periodized.h"
 #include "MEXSource/block_transpose.h"
 #include "MEXSource/row_strips.h"
@@ -20,36 +21,51 @@ using namespace tfmex::periodized;
 
 // Inverse transform of an nr x nc array (square: nr = nc = n = 2^J, and
 // 0 <= L): J - L synthesis stages, rows before columns in every stage. g is
-// the high-pass filter, h the low-pass one; s holds four vectors of n values
-// (the second takes each synthesised line before it goes back in place).
+// the high-pass filter, h the low-pass one. The rows, the columns and the
+// transposes of a stage are each split over up to `parts` threads (a stage
+// too small to gain runs on one); part p has four vectors of n values at
+// s + p * stride (the second takes each synthesised line before it goes back
+// in place).
 void idpwt2(const double* wc, int nr, int nc, int L, int J, const double* g, const double* h,
-            int m, double* x, double* s) {
+            int m, double* x, double* s, std::size_t stride, int parts) {
+  namespace par = tfmex::par;
   const int n = nr;
-  double* s1 = s + n;
-  copydouble(wc, x, nr * nc);
+  par::run(parts, [&](int p) {
+    const std::ptrdiff_t c0 = par::part_begin(nc, parts, p), c1 = par::part_begin(nc, parts, p + 1);
+    copydouble(wc + c0 * nr, x + c0 * nr, static_cast<int>((c1 - c0) * nr));
+  });
   if (L >= J) return;
   int k = L <= 0 ? 1 : 1 << L;
   for (int j = L; j < J; ++j) {
     const int c = 2 * k;
+    const int sp = 2.0 * c * c * (m + 1) < par::kMinWork ? 1 : parts;
     // The rows: eight at a time where they lie where the processor and the
     // filter allow; otherwise each as a contiguous column of the transposed
     // block.
     if (tfmex::image::join_rows_fit(c, m, std::ptrdiff_t{4} * n)) {
-      tfmex::image::join_rows(x, c, n, h, g, m, s);
+      par::run(sp, [&](int p) { tfmex::image::join_rows(x, c, n, h, g, m, s + stride * p, p, sp); });
     } else {
-      tfmex::image::transpose_block(x, c, n);
-      for (int r = 0; r < c; ++r) {
-        double* row = x + static_cast<std::ptrdiff_t>(r) * n;
-        upboth(row, row + k, k, h, g, m, s1);
-        copydouble(s1, row, c);
+      par::run(sp, [&](int p) { tfmex::image::transpose_block(x, c, n, p, sp); });
+      par::run(sp, [&](int p) {
+        double* s1 = s + stride * p + n;
+        const std::ptrdiff_t r1 = par::part_begin(c, sp, p + 1);
+        for (std::ptrdiff_t r = par::part_begin(c, sp, p); r < r1; ++r) {
+          double* row = x + r * n;
+          upboth(row, row + k, k, h, g, m, s1);
+          copydouble(s1, row, c);
+        }
+      });
+      par::run(sp, [&](int p) { tfmex::image::transpose_block(x, c, n, p, sp); });
+    }
+    par::run(sp, [&](int p) {
+      double* s1 = s + stride * p + n;
+      const std::ptrdiff_t q1 = par::part_begin(c, sp, p + 1);
+      for (std::ptrdiff_t q = par::part_begin(c, sp, p); q < q1; ++q) {
+        double* col = x + q * n;
+        upboth(col, col + k, k, h, g, m, s1);
+        copydouble(s1, col, c);
       }
-      tfmex::image::transpose_block(x, c, n);
-    }
-    for (int q = 0; q < c; ++q) {
-      double* col = x + static_cast<std::ptrdiff_t>(q) * n;
-      upboth(col, col + k, k, h, g, m, s1);
-      copydouble(s1, col, c);
-    }
+    });
     k = c;
   }
 }
@@ -67,19 +83,23 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   const mxArray* h = prhs[2];
   const std::size_t rows = mxGetM(w), cols = mxGetN(w);
   gw::check_size(rows, cols, 1, TFMEX_SIZE_MSG(PLUGIN));
-  gw::check_size(rows, 4, 1, TFMEX_SIZE_MSG(PLUGIN));  // the scratch matrix
+  gw::check_size(rows, 4, 1, TFMEX_SIZE_MSG(PLUGIN));  // the workspace
   gw::check_size(mxGetM(h), mxGetN(h), 1, TFMEX_SIZE_MSG(PLUGIN));
   if (cols != rows) gw::fail(PLUGIN " requires a square array");
   const int J = gw::dyadic_length(rows, "CircJoin2D requires dyadic length sides");
   const double level = gw::scalar(prhs[1], TFMEX_SCALAR_MSG(PLUGIN));
 
   const int n = static_cast<int>(rows);
-  plhs[0] = gw::create(rows, rows);
-  mxArray* scratch = gw::create(rows, 4);
   int L = gw::round_nearest(level);
   L = L < 0 ? 0 : (L > J ? J : L);
-  mxArray* g = gw::make_highpass(h);
-  idpwt2(gw::data(w), n, n, L, J, mxGetPr(g), gw::data(h), gw::length(h), mxGetPr(plhs[0]),
-         mxGetPr(scratch));
-  gw::release(scratch, g);
+  const int m = gw::length(h);
+  const int parts = tfmex::par::parts_for(n, 2.0 * n * n * (m + 1), tfmex::par::kMinWork);
+  const std::size_t stride = tfmex::par::part_stride(4 * rows);
+  const std::size_t gsize = tfmex::par::part_stride(static_cast<std::size_t>(m));
+  gw::Workspace ws(gsize + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
+  plhs[0] = gw::create(rows, rows);
+  double* g = ws.data();
+  gw::highpass(h, g);
+  idpwt2(gw::data(w), n, n, L, J, g, gw::data(h), m, mxGetPr(plhs[0]), ws.data() + gsize, stride,
+         parts);
 }

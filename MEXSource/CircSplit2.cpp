@@ -11,6 +11,7 @@
 // bottom right. The stages stop when a 2^L x 2^L block remains.
 #include <cstddef>
 #include "host/gateway.h"
+#include "host/parallel.h"
 #include "kernels/periodized/periodized.h"
 #include "MEXSource/block_transpose.h"
 
@@ -22,12 +23,14 @@ using namespace tfmex::periodized;
 
 // Forward transform of an nr x nc image (square: nr = nc = n = 2^J) from level
 // J down to level L (0 <= L; no stage when L >= J). Columns before rows in
-// every stage. g is the high-pass filter, h the low-pass one; s holds three
-// vectors of n values (one of them is used).
+// every stage. g is the high-pass filter, h the low-pass one. The columns,
+// the rows and the transposes of a stage are each split over up to `parts`
+// threads (a stage too small to gain runs on one); part p has n values at
+// s + p * stride.
 void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const double* h, int m,
-           double* wc, double* s) {
+           double* wc, double* s, std::size_t stride, int parts) {
+  namespace par = tfmex::par;
   const int n = nr;
-  double* s0 = s;
   // The first stage reads every column whole, so it takes them from x
   // itself; wc needs a copy of x only when no stage runs.
   if (L >= J) copydouble(x, wc, nr * nc);
@@ -35,19 +38,28 @@ void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const
     const int k = 1 << (j + 1);
     const int half = k / 2;
     const double* from = j == J - 1 ? x : wc;
-    for (int c = 0; c < k; ++c) {
-      double* col = wc + static_cast<std::ptrdiff_t>(c) * n;
-      copydouble(from + static_cast<std::ptrdiff_t>(c) * n, s0, k);
-      downboth(s0, k, h, g, m, col, col + half);
-    }
+    const int sp = 2.0 * k * k * (m + 1) < par::kMinWork ? 1 : parts;
+    par::run(sp, [&](int p) {
+      double* s0 = s + stride * p;
+      const std::ptrdiff_t c1 = par::part_begin(k, sp, p + 1);
+      for (std::ptrdiff_t c = par::part_begin(k, sp, p); c < c1; ++c) {
+        double* col = wc + c * n;
+        copydouble(from + c * n, s0, k);
+        downboth(s0, k, h, g, m, col, col + half);
+      }
+    });
     // The rows, each as a contiguous column of the transposed block.
-    tfmex::image::transpose_block(wc, k, n);
-    for (int r = 0; r < k; ++r) {
-      double* row = wc + static_cast<std::ptrdiff_t>(r) * n;
-      copydouble(row, s0, k);
-      downboth(s0, k, h, g, m, row, row + half);
-    }
-    tfmex::image::transpose_block(wc, k, n);
+    par::run(sp, [&](int p) { tfmex::image::transpose_block(wc, k, n, p, sp); });
+    par::run(sp, [&](int p) {
+      double* s0 = s + stride * p;
+      const std::ptrdiff_t r1 = par::part_begin(k, sp, p + 1);
+      for (std::ptrdiff_t r = par::part_begin(k, sp, p); r < r1; ++r) {
+        double* row = wc + r * n;
+        copydouble(row, s0, k);
+        downboth(s0, k, h, g, m, row, row + half);
+      }
+    });
+    par::run(sp, [&](int p) { tfmex::image::transpose_block(wc, k, n, p, sp); });
   }
 }
 
@@ -64,21 +76,25 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   const mxArray* h = prhs[2];
   const std::size_t rows = mxGetM(x), cols = mxGetN(x);
   gw::check_size(rows, cols, 1, TFMEX_SIZE_MSG(PLUGIN));
-  gw::check_size(rows, 3, 1, TFMEX_SIZE_MSG(PLUGIN));  // the scratch matrix
+  gw::check_size(rows, 3, 1, TFMEX_SIZE_MSG(PLUGIN));  // the workspace
   gw::check_size(mxGetM(h), mxGetN(h), 1, TFMEX_SIZE_MSG(PLUGIN));
   if (cols != rows) gw::fail(PLUGIN " requires a square array");
   const int J = gw::dyadic_length(rows, PLUGIN " requires dyadic length sides");
   const double level = gw::scalar(prhs[1], TFMEX_SCALAR_MSG(PLUGIN));
 
   const int n = static_cast<int>(rows);
-  plhs[0] = gw::create(rows, rows);
-  mxArray* scratch = gw::create(rows, 3);
   // L >= J runs no stage; below 0 the extra stages would work on blocks of
   // one value and less, which changes nothing, so L is bounded to 0 .. J.
   int L = gw::round_nearest(level);
   L = L < 0 ? 0 : (L > J ? J : L);
-  mxArray* g = gw::make_highpass(h);
-  dpwt2(gw::data(x), n, n, L, J, mxGetPr(g), gw::data(h), gw::length(h), mxGetPr(plhs[0]),
-        mxGetPr(scratch));
-  gw::release(scratch, g);
+  const int m = gw::length(h);
+  const int parts = tfmex::par::parts_for(n, 2.0 * n * n * (m + 1), tfmex::par::kMinWork);
+  const std::size_t stride = tfmex::par::part_stride(rows);
+  const std::size_t gsize = tfmex::par::part_stride(static_cast<std::size_t>(m));
+  gw::Workspace ws(gsize + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
+  plhs[0] = gw::create(rows, rows);
+  double* g = ws.data();
+  gw::highpass(h, g);
+  dpwt2(gw::data(x), n, n, L, J, g, gw::data(h), m, mxGetPr(plhs[0]), ws.data() + gsize, stride,
+        parts);
 }

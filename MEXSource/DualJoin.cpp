@@ -9,6 +9,7 @@
 // DualJoin(DualSplit(x, L, qmf, dqmf), L, qmf, dqmf) returns x for every L.
 #include <cstddef>
 #include "host/gateway.h"
+#include "host/parallel.h"
 #include "kernels/centred/centred.h"
 #include "kernels/periodized/periodized.h"
 
@@ -65,14 +66,25 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   const int m1 = gw::length(qmf), m2 = gw::length(dqmf);
   if (!odd(m1) || !odd(m2)) gw::fail(PLUGIN " requires odd-length filters");
 
-  plhs[0] = gw::create(mxGetM(W), mxGetN(W));
-  mxArray* work = gw::create(static_cast<std::size_t>(s.n), 2);
   int L = gw::round_nearest(level);
   L = L < 0 ? 0 : (L > J ? J : L);
-  mxArray* gt = gw::create(static_cast<std::size_t>(m1), 1);
-  tfmex::centred::mirrorsymmfilt(gw::data(qmf), mxGetPr(gt), m1);
-  double* w0 = mxGetPr(work);
-  idpwt(gw::data(W), s.n, s.count, L, J, mxGetPr(gt), gw::data(dqmf), m1, m2, mxGetPr(plhs[0]),
-        w0, w0 + s.n);
-  gw::release(work, gt);
+  // The columns are split over the threads, each part with 2n values of its
+  // own behind the high-pass filter.
+  const int parts = tfmex::par::parts_for(s.count, 1.0 * s.n * s.count * (m1 + m2 + 2),
+                                          tfmex::par::kMinWork);
+  const std::size_t stride = tfmex::par::part_stride(2 * static_cast<std::size_t>(s.n));
+  const std::size_t gsize = tfmex::par::part_stride(static_cast<std::size_t>(m1));
+  gw::Workspace ws(gsize + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
+  plhs[0] = gw::create(mxGetM(W), mxGetN(W));
+  double* gt = ws.data();
+  tfmex::centred::mirrorsymmfilt(gw::data(qmf), gt, m1);
+  const double* in = gw::data(W);
+  double* out = mxGetPr(plhs[0]);
+  tfmex::par::run(parts, [&](int p) {
+    const std::ptrdiff_t c0 = tfmex::par::part_begin(s.count, parts, p);
+    const std::ptrdiff_t c1 = tfmex::par::part_begin(s.count, parts, p + 1);
+    double* w0 = ws.data() + gsize + stride * p;
+    idpwt(in + c0 * s.n, s.n, static_cast<int>(c1 - c0), L, J, gt, gw::data(dqmf), m1, m2,
+          out + c0 * s.n, w0, w0 + s.n);
+  });
 }

@@ -10,6 +10,7 @@
 // for every filter length, so any length (an empty filter included) is taken.
 #include <cstddef>
 #include "host/gateway.h"
+#include "host/parallel.h"
 #include "kernels/centred/centred.h"
 #include "kernels/periodized/periodized.h"
 
@@ -59,16 +60,27 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   const int J = gw::dyadic_length(static_cast<std::size_t>(s.n), PLUGIN " requires dyadic length");
   const double level = gw::scalar(prhs[1], TFMEX_SCALAR_MSG(PLUGIN));
 
-  plhs[0] = gw::create(mxGetM(x), mxGetN(x));
-  mxArray* work = gw::create(static_cast<std::size_t>(s.n), 1);
   // L >= J runs no stage; below 0 the extra stages would split blocks of one
   // value, which yields nothing, so L is bounded to 0 .. J.
   int L = gw::round_nearest(level);
   L = L < 0 ? 0 : (L > J ? J : L);
+  // The columns are split over the threads, each part with n values of its
+  // own behind the high-pass filter.
   const int m1 = gw::length(qmf), m2 = gw::length(dqmf);
-  mxArray* g = gw::create(static_cast<std::size_t>(m2), 1);
-  tfmex::centred::mirrorsymmfilt(gw::data(dqmf), mxGetPr(g), m2);
-  dpwt(gw::data(x), s.n, s.count, L, J, mxGetPr(g), gw::data(qmf), m1, m2, mxGetPr(plhs[0]),
-       mxGetPr(work));
-  gw::release(work, g);
+  const int parts = tfmex::par::parts_for(s.count, 1.0 * s.n * s.count * (m1 + m2 + 2),
+                                          tfmex::par::kMinWork);
+  const std::size_t stride = tfmex::par::part_stride(static_cast<std::size_t>(s.n));
+  const std::size_t gsize = tfmex::par::part_stride(static_cast<std::size_t>(m2));
+  gw::Workspace ws(gsize + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
+  plhs[0] = gw::create(mxGetM(x), mxGetN(x));
+  double* g = ws.data();
+  tfmex::centred::mirrorsymmfilt(gw::data(dqmf), g, m2);
+  const double* in = gw::data(x);
+  double* out = mxGetPr(plhs[0]);
+  tfmex::par::run(parts, [&](int p) {
+    const std::ptrdiff_t c0 = tfmex::par::part_begin(s.count, parts, p);
+    const std::ptrdiff_t c1 = tfmex::par::part_begin(s.count, parts, p + 1);
+    dpwt(in + c0 * s.n, s.n, static_cast<int>(c1 - c0), L, J, g, gw::data(qmf), m1, m2,
+         out + c0 * s.n, ws.data() + gsize + stride * p);
+  });
 }

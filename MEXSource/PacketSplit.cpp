@@ -10,6 +10,7 @@
 // in the order (high, low).
 #include <cstddef>
 #include "host/gateway.h"
+#include "host/parallel.h"
 #include "kernels/periodized/periodized.h"
 
 #define PLUGIN "PacketSplit"
@@ -20,12 +21,12 @@ using namespace tfmex::periodized;
 
 // Packet table over D stages (0 <= D <= J): T receives n * (D + 1) values,
 // column 0 first; every column is made from the one before it. g is the
-// high-pass filter, h the low-pass one; work holds n values (the first of its
-// vectors takes a copy of each parent block, whose halves are filtered straight
-// into their places in the child column).
+// high-pass filter, h the low-pass one. The blocks of a stage are split over
+// up to `parts` threads; part p has n values at work + p * stride, which take
+// a copy of each parent block, whose halves are filtered straight into their
+// places in the child column.
 void wpd(const double* x, int n, int D, const double* g, const double* h, int m, double* T,
-         double* work) {
-  double* w0 = work;
+         double* work, std::size_t stride, int parts) {
   copydouble(x, T, n);
   if (D <= 0) return;
   int e = n, c = 1;
@@ -33,12 +34,17 @@ void wpd(const double* x, int n, int D, const double* g, const double* h, int m,
     const double* parent = T + static_cast<std::ptrdiff_t>(d - 1) * n;
     double* child = T + static_cast<std::ptrdiff_t>(d) * n;
     const int half = e / 2;
-    for (int j = 0; j < c; ++j) {
-      copydouble(parent + static_cast<std::ptrdiff_t>(j) * e, w0, e);
-      const std::ptrdiff_t lo = std::ptrdiff_t{2} * j + (j % 2);
-      const std::ptrdiff_t hi = std::ptrdiff_t{2} * j + 1 - (j % 2);
-      downboth(w0, e, h, g, m, child + lo * half, child + hi * half);
-    }
+    const int level_parts = c < parts ? c : parts;
+    tfmex::par::run(level_parts, [&](int p) {
+      double* w0 = work + stride * p;
+      const std::ptrdiff_t j1 = tfmex::par::part_begin(c, level_parts, p + 1);
+      for (std::ptrdiff_t j = tfmex::par::part_begin(c, level_parts, p); j < j1; ++j) {
+        copydouble(parent + j * e, w0, e);
+        const std::ptrdiff_t lo = 2 * j + (j % 2);
+        const std::ptrdiff_t hi = 2 * j + 1 - (j % 2);
+        downboth(w0, e, h, g, m, child + lo * half, child + hi * half);
+      }
+    });
     e = half;
     c *= 2;
   }
@@ -67,10 +73,16 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   if (D < 0) gw::fail(PLUGIN " requires D >= 0");
   gw::check_size(n, static_cast<std::size_t>(D) + 1, 1, TFMEX_SIZE_MSG(PLUGIN));  // the table
 
+  const int m = gw::length(h);
+  // Every stage filters n values; the threads share its blocks.
+  const int parts = tfmex::par::parts_for(std::ptrdiff_t{1} << (D > 0 ? D - 1 : 0),
+                                          1.0 * sig.n * (m + 1), tfmex::par::kMinWork);
+  const std::size_t stride = tfmex::par::part_stride(n);
+  const std::size_t gsize = tfmex::par::part_stride(static_cast<std::size_t>(m));
+  gw::Workspace ws(gsize + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(n, static_cast<std::size_t>(D) + 1);
-  mxArray* work = gw::create(n, 4);
-  mxArray* g = gw::make_highpass(h);
-  wpd(gw::data(x), sig.n, D, mxGetPr(g), gw::data(h), gw::length(h), mxGetPr(plhs[0]),
-      mxGetPr(work));
-  gw::release(work, g);
+  double* g = ws.data();
+  gw::highpass(h, g);
+  wpd(gw::data(x), sig.n, D, g, gw::data(h), m, mxGetPr(plhs[0]), ws.data() + gsize, stride,
+      parts);
 }

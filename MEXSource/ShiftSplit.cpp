@@ -12,6 +12,7 @@
 // column 1 is the finest stage.
 #include <cstddef>
 #include "host/gateway.h"
+#include "host/parallel.h"
 #include "kernels/periodized/periodized.h"
 
 #define PLUGIN "ShiftSplit"
@@ -28,27 +29,32 @@ void rshift(const double* src, double* dst, int k) {
 }
 
 // Forward transform over D stages (0 <= D <= J): T receives n * (D + 1)
-// values, column 0 first. g is the high-pass filter, h the low-pass one; work
-// holds six vectors of n values, of which the first two (the block and its
-// shifted copy) are used: the filtered halves go straight into the table.
+// values, column 0 first. g is the high-pass filter, h the low-pass one. The
+// blocks of a stage are split over up to `parts` threads; part p has two
+// vectors of n values at work + p * stride (the block and its shifted copy):
+// the filtered halves go straight into the table.
 void tiwt(const double* x, int n, int D, const double* g, const double* h, int m, double* T,
-          double* work) {
-  double* w[6];
-  for (int i = 0; i < 6; ++i) w[i] = work + static_cast<std::ptrdiff_t>(i) * n;
+          double* work, std::size_t stride, int parts) {
   copydouble(x, T, n);
   if (D <= 0) return;
   int e = n, c = 1;
   for (int s = 1; s <= D; ++s) {
     double* detail = T + static_cast<std::ptrdiff_t>(s) * n;
     const int half = e / 2;
-    for (int j = 0; j < c; ++j) {
-      const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(j) * e;
-      copydouble(T + at, w[0], e);
-      rshift(w[0], w[1], e);
-      // Both halves of both paths go straight to their places in the table.
-      downboth(w[0], e, h, g, m, T + at, detail + at);
-      downboth(w[1], e, h, g, m, T + at + half, detail + at + half);
-    }
+    const int level_parts = c < parts ? c : parts;
+    tfmex::par::run(level_parts, [&](int p) {
+      double* w0 = work + stride * p;
+      double* w1 = w0 + n;
+      const std::ptrdiff_t j1 = tfmex::par::part_begin(c, level_parts, p + 1);
+      for (std::ptrdiff_t j = tfmex::par::part_begin(c, level_parts, p); j < j1; ++j) {
+        const std::ptrdiff_t at = j * e;
+        copydouble(T + at, w0, e);
+        rshift(w0, w1, e);
+        // Both halves of both paths go straight to their places in the table.
+        downboth(w0, e, h, g, m, T + at, detail + at);
+        downboth(w1, e, h, g, m, T + at + half, detail + at + half);
+      }
+    });
     e = half;
     c *= 2;
   }
@@ -78,10 +84,16 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   if (D < 0) gw::fail("ShiftTable requires D >= 0");
   gw::check_size(n, static_cast<std::size_t>(D) + 1, 1, TFMEX_SIZE_MSG(PLUGIN));  // the table
 
+  const int m = gw::length(h);
+  // Every stage filters about 2n values; the threads share the blocks of a stage.
+  const int parts = tfmex::par::parts_for(std::ptrdiff_t{1} << (D > 0 ? D - 1 : 0),
+                                          2.0 * sig.n * (m + 1), tfmex::par::kMinWork);
+  const std::size_t stride = tfmex::par::part_stride(2 * n);
+  const std::size_t gsize = tfmex::par::part_stride(static_cast<std::size_t>(m));
+  gw::Workspace ws(gsize + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(n, static_cast<std::size_t>(D) + 1);
-  mxArray* work = gw::create(n, 6);
-  mxArray* g = gw::make_highpass(h);
-  tiwt(gw::data(x), sig.n, D, mxGetPr(g), gw::data(h), gw::length(h), mxGetPr(plhs[0]),
-       mxGetPr(work));
-  gw::release(work, g);
+  double* g = ws.data();
+  gw::highpass(h, g);
+  tiwt(gw::data(x), sig.n, D, g, gw::data(h), m, mxGetPr(plhs[0]), ws.data() + gsize, stride,
+       parts);
 }

@@ -29,12 +29,15 @@ inline void swap_tiles(double* p, double* q, std::ptrdiff_t n, int size, bool di
     }
 }
 
-inline void transpose_portable(double* a, int k, std::ptrdiff_t n) {
+// The tile columns j of a transpose are independent of one another (column j
+// swaps the tiles (i, j) and (j, i), i >= j): part p of `parts` takes the
+// tile columns p, p + parts, p + 2 parts, ..., so parts share the work evenly.
+inline void transpose_portable(double* a, int k, std::ptrdiff_t n, int part = 0, int parts = 1) {
   if (k < kTile) {
-    swap_tiles(a, a, n, k, true);
+    if (part == 0) swap_tiles(a, a, n, k, true);
     return;
   }
-  for (int j = 0; j < k; j += kTile) {
+  for (int j = part * kTile; j < k; j += parts * kTile) {
     swap_tiles(a + j + j * n, a + j + j * n, n, kTile, true);
     for (int i = j + kTile; i < k; i += kTile)
       swap_tiles(a + i + j * n, a + j + i * n, n, kTile, false);
@@ -79,9 +82,9 @@ TFMEX_AVX2 inline void swap4_avx2(double* p, double* q, std::ptrdiff_t n) {
 #undef TFMEX_STORE4
 
 // k >= 4 (a power of two).
-TFMEX_AVX2 inline void transpose_avx2(double* a, int k, std::ptrdiff_t n) {
+TFMEX_AVX2 inline void transpose_avx2(double* a, int k, std::ptrdiff_t n, int part, int parts) {
   const int tile = k < kTile ? k : kTile;
-  for (int j = 0; j < k; j += tile)
+  for (int j = part * tile; j < k; j += parts * tile)
     for (int i = j; i < k; i += tile)
       for (int jj = j; jj < j + tile; jj += 4)
         for (int ii = (i == j ? jj : i); ii < i + tile; ii += 4)
@@ -90,14 +93,16 @@ TFMEX_AVX2 inline void transpose_avx2(double* a, int k, std::ptrdiff_t n) {
 
 #endif
 
-inline void transpose_block(double* a, int k, std::ptrdiff_t n) {
+// Part `part` of the transpose split into `parts` (the whole of it for
+// parts = 1); the parts may run at the same time.
+inline void transpose_block(double* a, int k, std::ptrdiff_t n, int part = 0, int parts = 1) {
 #ifdef TFMEX_X86
   if (k >= 4 && tfmex::vector::path() != tfmex::vector::Path::portable) {
-    transpose_avx2(a, k, n);
+    transpose_avx2(a, k, n, part, parts);
     return;
   }
 #endif
-  transpose_portable(a, k, n);
+  transpose_portable(a, k, n, part, parts);
 }
 
 }  // namespace tfmex::image

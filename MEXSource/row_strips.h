@@ -135,15 +135,21 @@ inline bool join_rows_fit(int c, int m, std::ptrdiff_t work) {
 
 // Synthesis of every row of the c x c block at a (columns n apart): a row's
 // first c/2 values (coarse) and last c/2 (detail) become upboth's c values.
-// Only where join_rows_fit; work holds 4c doubles.
+// Only where join_rows_fit; work holds 4c doubles. The strips are independent:
+// part `part` of `parts` does a contiguous share of them.
 TFMEX_AVX512 inline void join_rows(double* a, int c, std::ptrdiff_t n, const double* h,
-                                   const double* g, int m, double* work) {
-  for (int r0 = 0; r0 < c; r0 += 8) strips::join_strip(a + r0, c / 2, n, h, g, m, work);
+                                   const double* g, int m, double* work, int part = 0,
+                                   int parts = 1) {
+  const int strips = c / 8;
+  const int s1 = static_cast<int>(std::ptrdiff_t{strips} * (part + 1) / parts);
+  for (int s = static_cast<int>(std::ptrdiff_t{strips} * part / parts); s < s1; ++s)
+    strips::join_strip(a + 8 * s, c / 2, n, h, g, m, work);
 }
 
 #else
 inline bool join_rows_fit(int, int, std::ptrdiff_t) { return false; }
-inline void join_rows(double*, int, std::ptrdiff_t, const double*, const double*, int, double*) {}
+inline void join_rows(double*, int, std::ptrdiff_t, const double*, const double*, int, double*,
+                      int = 0, int = 1) {}
 #endif
 
 }  // namespace tfmex::image

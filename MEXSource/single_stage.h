@@ -6,6 +6,7 @@
 #define TFMEX_MEXSOURCE_SINGLE_STAGE_H
 
 #include "host/gateway.h"
+#include "host/parallel.h"
 #include "kernels/periodized/periodized.h"
 
 namespace {
@@ -20,7 +21,7 @@ struct Stage {
 
 void single_stage(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], const Stage& stage,
                   const char* in_msg, const char* out_msg, const char* type_msg,
-                  const char* size_msg, const char* length_msg) {
+                  const char* size_msg, const char* length_msg, const char* memory_msg) {
   namespace gw = tfmex::gw;
   gw::check_counts(nlhs, nrhs, 2, in_msg, out_msg);
   gw::check_real_double(2, prhs, type_msg);
@@ -33,11 +34,12 @@ void single_stage(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], co
 
   const std::size_t out_len = stage.grow ? 2 * static_cast<std::size_t>(s.n)
                                          : static_cast<std::size_t>(s.n / 2);
+  // The mirrored filter, when there is one, is the only workspace.
+  gw::Workspace g(stage.highpass ? static_cast<std::size_t>(gw::length(h)) : 0, memory_msg);
   plhs[0] = s.row ? gw::create(1, out_len) : gw::create(out_len, 1);
-  mxArray* g = stage.highpass ? gw::make_highpass(h) : nullptr;
-  stage.kernel(gw::data(x), s.n, g != nullptr ? mxGetPr(g) : gw::data(h), gw::length(h),
+  if (stage.highpass) gw::highpass(h, g.data());
+  stage.kernel(gw::data(x), s.n, stage.highpass ? g.data() : gw::data(h), gw::length(h),
                mxGetPr(plhs[0]));
-  gw::release(nullptr, g);
 }
 
 }  // namespace
@@ -48,7 +50,8 @@ void single_stage(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], co
   TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {  \
     single_stage(nlhs, plhs, nrhs, prhs, Stage{kernel, highpass, grow},                         \
                  name " requires two input arguments.", name " requires one output argument.", \
-                 TFMEX_TYPE_MSG(name), TFMEX_SIZE_MSG(name), name " requires dyadic length");   \
+                 TFMEX_TYPE_MSG(name), TFMEX_SIZE_MSG(name), name " requires dyadic length",    \
+                 TFMEX_MEMORY_MSG(name));                                                       \
   }
 
 #endif

@@ -50,8 +50,8 @@ inline int coarse_level(const mxArray* a, const char* scalar_msg, const char* ra
 // allocator before the gateway creates any host array, so that a failure can
 // be reported like any other refusal and leaves nothing behind.
 struct Scratch {
-  static constexpr int kMax = 3;
-  double* p[kMax] = {nullptr, nullptr, nullptr};
+  static constexpr int kMax = 4;
+  double* p[kMax] = {nullptr, nullptr, nullptr, nullptr};
 
   // Allocates one array per count (at least one element each); on failure
   // frees what it took and raises msg.

@@ -6,6 +6,7 @@
 #define TFMEX_MEXSOURCE_TRIG_GATEWAY_H
 
 #include "host/gateway.h"
+#include "host/parallel.h"
 #include "kernels/periodized/periodized.h"
 #include "kernels/trig/trig.h"
 
@@ -17,13 +18,17 @@ struct TrigMessages {
   const char* type;
   const char* size;
   const char* length;
+  const char* memory;
 };
 
 using TrigKernel = void (*)(double* x, double* y, int J, double* work);
 
-// One host workspace of 4n doubles: the signal at 0, the Hartley scratch at n
-// and the kernels' 2n-value workspace at 2n. It is new (all zeros) on every
-// call, so the tables are built on every call.
+// One workspace of 4n doubles: the signal at 0, the Hartley scratch at n and
+// the kernels' 2n-value workspace at 2n, into which the tables are copied
+// from the plug-in's table cache (built there on the first call). The
+// workspace is kept between calls of any length, so the first value of the
+// kernels' part, which they read as the length their tables were made for,
+// is zeroed first: a value another call left there cannot pass for the mark.
 void trig_gateway(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], TrigKernel kernel,
                   const TrigMessages& msg) {
   namespace gw = tfmex::gw;
@@ -36,14 +41,15 @@ void trig_gateway(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], Tr
   gw::check_size(n, 1, 4, msg.size);
   const int J = gw::dyadic_length(n, msg.length);
 
+  gw::Workspace scratch(4 * n, msg.memory);
   plhs[0] = gw::create(rows, cols);
-  mxArray* scratch = gw::create(4 * n, 1);
-  double* ws = mxGetPr(scratch);
+  double* ws = scratch.data();
+  ws[2 * n] = 0.0;
   const int len = static_cast<int>(n);
   tfmex::periodized::copydouble(gw::data(x), ws, len);
+  tfmex::trig::cosine_tables(ws + 2 * n, J);
   kernel(ws, ws + n, J, ws + 2 * n);
   tfmex::periodized::copydouble(ws, mxGetPr(plhs[0]), len);
-  gw::release(scratch);
 }
 
 }  // namespace
@@ -55,7 +61,7 @@ void trig_gateway(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], Tr
     static const TrigMessages msg{name " requires one input argument.",                   \
                                   name " requires one output argument.",                  \
                                   TFMEX_TYPE_MSG(name), TFMEX_SIZE_MSG(name),              \
-                                  name " requires dyadic length"};                         \
+                                  name " requires dyadic length", TFMEX_MEMORY_MSG(name)};  \
     trig_gateway(nlhs, plhs, nrhs, prhs, kernel, msg);                                     \
   }
 

@@ -5,7 +5,11 @@ plug-ins without a peer, the cosine packet plug-ins against D + 1 calls of
 TrigC4 at their length, and the peak resident memory of one process per
 plug-in at the largest size.
 
-    python3 bench/table.py OURS.json PEERS.json [BENCH_BINARY]
+    python3 bench/table.py OURS.json PEERS.json [BENCH_BINARY] [--octave OCTAVE.tsv]
+
+With --octave, the Octave section follows: bench/octave/bench_octave.m's
+times of the plug-ins in octave-cli against FFTW and the copy floor behind
+the same MEX interface, and the gains of two threads over one.
 """
 import json
 import re
@@ -27,6 +31,8 @@ def load_ours(path):
     out, counters = {}, {}
     for b in data["benchmarks"]:
         name = b.get("run_name", b["name"])
+        if name.endswith("/real_time"):  # wall-clock cases (the thread gains)
+            name = name[:-len("/real_time")]
         if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
             continue
         if b.get("error_occurred"):
@@ -50,6 +56,11 @@ def fmt(ns):
 
 
 def main():
+    octave = None
+    if "--octave" in sys.argv:
+        i = sys.argv.index("--octave")
+        octave = sys.argv[i + 1]
+        del sys.argv[i:i + 2]
     context, ours, counters = load_ours(sys.argv[1])
     with open(sys.argv[2]) as f:
         peers_all = json.load(f)
@@ -122,8 +133,123 @@ def main():
         print(f"  kernel {name:<40} {fmt(ours[name]):>10}  "
               f"{(f'{madd / 1e9:.2f} G madd/s' if madd else '')}")
 
+    if octave:
+        octave_section(octave, ours)
+
     if len(sys.argv) > 3:
         peak_memory(sys.argv[3])
+
+
+def print_rows(title, header, rows):
+    print()
+    print(title)
+    widths = [max(len(r[i]) for r in rows + [header]) for i in range(len(header))]
+    line = "  ".join(h.ljust(w) for h, w in zip(header, widths)).rstrip()
+    print(line)
+    print("-" * len(line))
+    for r in rows:
+        print("  ".join(c.ljust(w) for c, w in zip(r, widths)).rstrip())
+
+
+def verdict(ok):
+    return "ok" if ok else "over"
+
+
+def octave_section(path, ours):
+    """The plug-ins in octave-cli (one thread unless stated): medians after
+    one untimed call, against FFTW (plan kept) and the copy floor behind the
+    same MEX interface."""
+    t = {}
+    with open(path) as f:
+        for line in f:
+            name, ns = line.rstrip("\n").split("\t")
+            t[name] = float(ns)
+    rows = []
+    for name, kind, _ in TRIG:
+        target = 2.0 if name == "TrigC4" else 1.5
+        for J in (14, 17, 20):
+            n = 1 << J
+            mine, peer = t.get(f"octave/{name}/{n}"), t.get(f"octave/fftw/{kind}/{n}")
+            if mine and peer:
+                r = mine / peer
+                rows.append((f"{name} n=2^{J}", fmt(mine), f"FFTW {kind}", fmt(peer), f"{r:.2f}x",
+                             f"<= {target}x {verdict(r <= target)}"))
+    for name in ("BellSplit", "BellJoin"):
+        for J in (14, 17, 20):
+            n = 1 << J
+            mine, ref = t.get(f"octave/{name}/{n}/0"), t.get(f"octave/TrigC4/{n}")
+            if mine and ref:
+                r = mine / ref
+                rows.append((f"{name} n=2^{J} D=0", fmt(mine), "1 x TrigC4", fmt(ref), f"{r:.2f}x",
+                             f"<= 1.2x {verdict(r <= 1.2)}"))
+    if rows:
+        print_rows("Octave (octave-cli, one thread): ours / peer behind the same MEX interface",
+                   ("case", "ours", "peer", "peer median", "ours / peer", "target"), rows)
+
+    rows = []
+    floor22 = t.get("octave/floor/2048x2048")
+    if floor22:
+        rows.append(("copy floor, 2^22 doubles", fmt(floor22), "-", "-", "-", ""))
+    n = 1 << 20
+    for case, key, floor_key, compute_key in (
+            ("CircSplit2 2048^2 m=8", "octave/CircSplit2/2048/8", "octave/floor/2048x2048",
+             "direct/CircSplit2/2048/8"),
+            ("PacketSplit 2^20 D=20 m=8", f"octave/PacketSplit/{n}/8", f"octave/floor/{n}x21",
+             f"direct/PacketSplit/{n}/8"),
+            ("ShiftSplit 2^20 D=20 m=8", f"octave/ShiftSplit/{n}/8", f"octave/floor/{n}x21",
+             f"direct/ShiftSplit/{n}/8"),
+            ("BellSplit 2^20 D=20", f"octave/BellSplit/{n}/20", f"octave/floor/{n}x21",
+             f"BM_BellSplit/n:{n}/D:20")):
+        # Bell benchmarks carry their minimum time in their names.
+        compute = next((v for k, v in ours.items() if k == compute_key
+                        or k.startswith(compute_key + "/")), None)
+        mine, floor = t.get(key), t.get(floor_key)
+        if mine and floor and compute:
+            r = mine / (floor + compute)
+            rows.append((case, fmt(mine), fmt(floor), fmt(compute), f"{r:.2f}x",
+                         f"<= 1.2x {verdict(r <= 1.2)}"))
+    if rows:
+        print_rows("Octave, large outputs: ours against the copy floor of the output size plus "
+                   "the compute through the embedded host (one thread)",
+                   ("case", "Octave", "floor", "embedded", "ours / (floor + embedded)", "target"),
+                   rows)
+
+    rows = []
+    for key in sorted(k for k in t if k.startswith("octave/threads1/")):
+        case = key[len("octave/threads1/"):]
+        one, two = t[key], t.get(f"octave/threads2/{case}")
+        if two:
+            g = one / two
+            target = 1.7 if case.startswith(("CircSplit2", "CircJoin2", "CircSplit 2^16")) else None
+            rows.append((case, fmt(one), fmt(two), f"{g:.2f}x",
+                         f">= {target}x {verdict(g >= target)}" if target else ""))
+    if rows:
+        print_rows("Octave, threads: one thread against two (TFMEX_THREADS)",
+                   ("case", "1 thread", "2 threads", "gain", "target"), rows)
+
+    rows = []
+    for key in sorted(k for k in ours if k.startswith("threads/") and k.endswith("/1")):
+        case = key[len("threads/"):-2]
+        one, two = ours[key], ours.get(f"threads/{case}/2")
+        if two:
+            g = one / two
+            target = 1.7 if case.startswith(("CircSplit2", "CircJoin2", "CircSplit 2^16")) else None
+            rows.append((case, fmt(one), fmt(two), f"{g:.2f}x",
+                         f">= {target}x {verdict(g >= target)}" if target else ""))
+    if rows:
+        print_rows("Embedded host, threads: the same calls with one thread against two",
+                   ("case", "1 thread", "2 threads", "gain", "target"), rows)
+
+    rows = []
+    for key in sorted(k for k in t if k.startswith("octave/first/")):
+        case = key[len("octave/first/"):]
+        name, n = case.split("/")
+        later = t.get(f"octave/{case}")
+        rows.append((f"{name} n=2^{int(n).bit_length() - 1}", fmt(t[key]), fmt(later),
+                     f"{t[key] / later:.2f}x" if later else "-"))
+    if rows:
+        print_rows("Octave, the first call of a length (tables and workspace made) against later calls",
+                   ("case", "first call", "later calls", "first / later"), rows)
 
 
 BELL_TARGET = 1.2

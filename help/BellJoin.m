@@ -10,6 +10,10 @@
 %   (D+1) times the signal; of a table whose only non-zero column is d+1,
 %   the signal itself.
 %
+%   The sines of the bell and of the cosine transform's tables are
+%   correctly rounded, so Y is the same doubles on every machine and
+%   with every C library.
+%
 %   Example:
 %     x = cos((0:15) / 3);
 %     y = BellJoin(BellSplit(x, 2, 0));   % 3 * x

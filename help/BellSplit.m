@@ -15,6 +15,10 @@
 %   each side (none when D = J); the two ends of the signal are folded
 %   without a bell. Every column has the sum of squares of X.
 %
+%   The sines of the bell and of the cosine transform's tables are
+%   correctly rounded, so T is the same doubles on every machine and
+%   with every C library.
+%
 %   Example:
 %     T = BellSplit(cos((0:15) / 3), 2, 0);   % size(T) = [16 3]
 %

@@ -9,6 +9,10 @@
 %   Y has the shape of X (for a matrix, the first column holds the
 %   transform and every other value is 0). TrigC3 is its inverse.
 %
+%   The sines and cosines in the transform's tables are correctly
+%   rounded, so Y is the same doubles on every machine and with every
+%   C library.
+%
 %   Example:
 %     y = TrigC2([1 1 1 1]);   % [2 0 0 0]
 %

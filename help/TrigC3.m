@@ -9,6 +9,10 @@
 %   X has the shape of Y (for a matrix, the first column holds the
 %   transform and every other value is 0).
 %
+%   The sines and cosines in the transform's tables are correctly
+%   rounded, so Y is the same doubles on every machine and with every
+%   C library.
+%
 %   Example:
 %     x = TrigC3([2 0 0 0]);   % [1 1 1 1]
 %

@@ -9,6 +9,9 @@
 %   Y has the shape of X (for a matrix, the first column holds the
 %   transform and every other value is 0).
 %
+%   The sines its twiddle factors start from are correctly rounded, so
+%   Y is the same doubles on every machine and with every C library.
+%
 %   Example:
 %     x = TrigC4(TrigC4(1:8));   % 1:8
 %

@@ -88,16 +88,9 @@ mxArray* create(std::size_t rows, std::size_t cols) {
   return mxCreateDoubleMatrix(rows, cols, mxREAL);
 }
 
-mxArray* make_highpass(const mxArray* filter) {
+void highpass(const mxArray* filter, double* g) {
   const int m = length(filter);
-  mxArray* g = create(static_cast<std::size_t>(m), 1);
-  if (m > 0) periodized::mirrorfilt(data(filter), mxGetPr(g), m);
-  return g;
-}
-
-void release(mxArray* scratch, mxArray* filter) {
-  if (scratch != nullptr) mxDestroyArray(scratch);
-  if (filter != nullptr) mxDestroyArray(filter);
+  if (m > 0) periodized::mirrorfilt(data(filter), g, m);
 }
 
 }  // namespace tfmex::gw

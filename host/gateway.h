@@ -1,6 +1,6 @@
 // Rules shared by every plug-in gateway: argument counts, argument classes,
-// vector orientation, the dyadic-length test, scalar arguments, the mirrored
-// filter and the release of workspace matrices.
+// vector orientation, the dyadic-length test, scalar arguments and the
+// mirrored filter. Workspaces come from host/parallel.h.
 //
 // Every check raises its message through the host (mexErrMsgTxt does not
 // return) and runs before the gateway creates any array, so a refused call
@@ -93,15 +93,12 @@ int length(const mxArray* a);
 // Data of an argument (never null when the argument has elements).
 inline const double* data(const mxArray* a) { return mxGetPr(a); }
 
-// A new zero-filled workspace or output matrix.
+// A new zero-filled output matrix.
 mxArray* create(std::size_t rows, std::size_t cols);
 
-// High-pass filter g[j] = (-1)^j h[j] made afresh in an m x 1 workspace matrix.
-mxArray* make_highpass(const mxArray* filter);
-
-// Releases workspace matrices in the stated order (the scratch first, then the
-// filter); null pointers are skipped.
-void release(mxArray* scratch, mxArray* filter = nullptr);
+// High-pass filter g[j] = (-1)^j h[j] of the filter argument, into g (as many
+// values as the argument has).
+void highpass(const mxArray* filter, double* g);
 
 }  // namespace tfmex::gw
 

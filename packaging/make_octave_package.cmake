@@ -46,7 +46,7 @@ endforeach()
 # src/: the same tree as the repository, so that every #include "host/..."
 # and "kernels/..." resolves from src/ as it does from the top.
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
-     ${SOURCE_DIR}/host/gateway.cpp ${SOURCE_DIR}/host/*.h
+     ${SOURCE_DIR}/host/gateway.cpp ${SOURCE_DIR}/host/parallel.cpp ${SOURCE_DIR}/host/*.h
      ${SOURCE_DIR}/kernels/*.h ${SOURCE_DIR}/kernels/*.hpp ${SOURCE_DIR}/kernels/*.inc
      ${SOURCE_DIR}/kernels/*.cpp
      ${SOURCE_DIR}/MEXSource/*.h ${SOURCE_DIR}/MEXSource/*.cpp)

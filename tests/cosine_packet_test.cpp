@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "kernels/trig/exact_sincos.h"
 #include "kernels/trig/trig.h"
 #include "kernel_paths.h"
 #include "support.h"
@@ -140,7 +141,7 @@ Vec plain_table(const Vec& x, int D) {
   const int n = static_cast<int>(x.size()), m = (n >> D) / 2;
   Vec bp(n), bm(n), edge(n), block(n), work(8 * n), T(static_cast<std::size_t>(n) * (D + 1));
   for (int k = 0; k < m; ++k) {
-    bp[k] = std::sin(((k + 0.5) / m + 1.0) * 3.141592653589793 * 0.25);
+    bp[k] = tfmex::trig::sin_rn(((k + 0.5) / m + 1.0) * 3.141592653589793 * 0.25);
     bm[k] = std::sqrt(1.0 - bp[k] * bp[k]);
   }
   for (int d = D; d >= 0; --d) {
@@ -167,7 +168,7 @@ Vec plain_join(const Vec& T, int n, int D) {
   const int m = (n >> D) / 2;
   Vec bp(n), bm(n), y(n), main(n), ls(n), rs(n), acc(n), out(n, 0.0), work(8 * n);
   for (int k = 0; k < m; ++k) {
-    bp[k] = std::sin(((k + 0.5) / m + 1.0) * 3.141592653589793 * 0.25);
+    bp[k] = tfmex::trig::sin_rn(((k + 0.5) / m + 1.0) * 3.141592653589793 * 0.25);
     bm[k] = std::sqrt(1.0 - bp[k] * bp[k]);
   }
   for (int d = D; d >= 0; --d) {

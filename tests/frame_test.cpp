@@ -214,18 +214,20 @@ TEST(Frame, DyadicLengthTest) {
   }
 }
 
-TEST(Frame, WorkspacesAreReleasedScratchFirstThenFilter) {
+// Workspaces (the scratch, the mirrored filter) come from the plug-in's own
+// kept buffers: the host sees only the output created and nothing destroyed.
+TEST(Frame, OnlyTheOutputIsAHostArray) {
   const auto x = Array::column(random_vector(8, 3));
   const auto L = Array::scalar(1), h = Array::row(orthonormal_filter(6, 1));
-  auto split = plugin("CircSplit").call({&x, &L, &h});
-  ASSERT_TRUE(split.ok);
-  EXPECT_EQ(split.destroyed_rows, (std::vector<std::size_t>{8, 6}));
-  EXPECT_EQ(split.destroyed_cols, (std::vector<std::size_t>{1, 1}));
-  auto join = plugin("CircJoin").call({&x, &L, &h});
-  EXPECT_EQ(join.destroyed_rows, (std::vector<std::size_t>{8, 6}));
-  EXPECT_EQ(join.destroyed_cols, (std::vector<std::size_t>{2, 1}));
+  for (const char* p : {"CircSplit", "CircJoin"}) {
+    auto r = plugin(p).call({&x, &L, &h});
+    ASSERT_TRUE(r.ok) << p;
+    EXPECT_EQ(r.created, 1u) << p;
+    EXPECT_TRUE(r.destroyed_rows.empty()) << p;
+  }
   auto detail = plugin("HalveDetail").call({&x, &h});
-  EXPECT_EQ(detail.destroyed_rows, (std::vector<std::size_t>{6}));
+  EXPECT_EQ(detail.created, 1u);
+  EXPECT_TRUE(detail.destroyed_rows.empty());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cfloat>
 
+#include "kernels/trig/exact_sincos.h"
 #include "kernels/trig/trig.h"
 #include "support.h"
 
@@ -239,10 +240,10 @@ TEST(TrigKernels, HartleyTableIsKeyedByFirstWorkspaceValue) {
   const double theta = 3.141592653589793 * 2.0 / n;
   double ang = theta;
   for (int k = 1; k <= w; ++k, ang = ang + theta) {
-    EXPECT_EQ(work[k], std::cos(ang));
-    EXPECT_EQ(work[w + k], std::sin(ang));
-    EXPECT_EQ(work[2 * w + k], std::cos(3.0 * ang));
-    EXPECT_EQ(work[3 * w + k], std::sin(3.0 * ang));
+    EXPECT_EQ(work[k], tk::cos_rn(ang));
+    EXPECT_EQ(work[w + k], tk::sin_rn(ang));
+    EXPECT_EQ(work[2 * w + k], tk::cos_rn(3.0 * ang));
+    EXPECT_EQ(work[3 * w + k], tk::sin_rn(3.0 * ang));
   }
   EXPECT_EQ(work[4 * w + 1], -777.0);  // the table ends at n/2 - 4
   // Kept: a table entry changed behind the kernel's back stays, and is used.
@@ -275,8 +276,8 @@ TEST(TrigKernels, RotationTableIsKeyedLikeTheHartleyTable) {
   const double step = 3.141592653589793 / (2.0 * n);
   double phi = 0.0;
   for (int j = 0; j < n / 2; ++j, phi = phi + step) {
-    EXPECT_EQ(work[n / 2 + j], (std::cos(phi) - std::sin(phi)) * 0.707106781186547);
-    EXPECT_EQ(work[n + j], (std::cos(phi) + std::sin(phi)) * 0.707106781186547);
+    EXPECT_EQ(work[n / 2 + j], (tk::cos_rn(phi) - tk::sin_rn(phi)) * 0.707106781186547);
+    EXPECT_EQ(work[n + j], (tk::cos_rn(phi) + tk::sin_rn(phi)) * 0.707106781186547);
   }
   EXPECT_EQ(work[3 * n / 2], 0.0);
   work[n / 2 + 3] = 2.0;

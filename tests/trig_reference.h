@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cmath>
 
+#include "kernels/trig/exact_sincos.h"
+
 namespace tfmex::test::ref {
 
 inline bool table_ready(const double* work, int n) {
@@ -37,10 +39,10 @@ inline void build_table(double* work, std::ptrdiff_t n) {
   const double theta = kPi * 2.0 / static_cast<double>(n);
   double a = theta;
   for (std::ptrdiff_t k = 1; k <= w; ++k) {
-    work[k] = std::cos(a);
-    work[w + k] = std::sin(a);
-    work[2 * w + k] = std::cos(3.0 * a);
-    work[3 * w + k] = std::sin(3.0 * a);
+    work[k] = tfmex::trig::cos_rn(a);
+    work[w + k] = tfmex::trig::sin_rn(a);
+    work[2 * w + k] = tfmex::trig::cos_rn(3.0 * a);
+    work[3 * w + k] = tfmex::trig::sin_rn(3.0 * a);
     a = a + theta;
   }
 }
@@ -167,7 +169,7 @@ inline void rotation_table(double* work, std::ptrdiff_t n) {
   const double step = kPi / (2.0 * static_cast<double>(n));
   double phi = 0.0;
   for (std::ptrdiff_t j = 0; j < half; ++j) {
-    const double c = std::cos(phi), s = std::sin(phi);
+    const double c = tfmex::trig::cos_rn(phi), s = tfmex::trig::sin_rn(phi);
     work[half + j] = (c - s) * kHalfRoot2;
     work[n + j] = (c + s) * kHalfRoot2;
     phi = phi + step;
@@ -293,9 +295,9 @@ inline void four1(double* data, int nn, int isign) {
   for (std::ptrdiff_t mmax = 2; n > mmax; mmax *= 2) {
     const std::ptrdiff_t istep = 2 * mmax;
     const double theta = isign * kTwoPi / static_cast<double>(mmax);
-    const double half_sin = std::sin(0.5 * theta);
+    const double half_sin = tfmex::trig::sin_rn(0.5 * theta);
     const double wpr = -2.0 * half_sin * half_sin;
-    const double wpi = std::sin(theta);
+    const double wpi = tfmex::trig::sin_rn(theta);
     double wr = 1.0, wi = 0.0;
     for (std::ptrdiff_t m = 0; m < mmax; m += 2) {
       for (std::ptrdiff_t i = m; i < n; i += istep) {
@@ -315,9 +317,9 @@ inline void four1(double* data, int nn, int isign) {
 inline void realft(double* data, int N, int /*isign: forward only*/) {
   const double theta = kPi / static_cast<double>(N / 2);
   four1(data, N / 2, 1);
-  const double half_sin = std::sin(0.5 * theta);
+  const double half_sin = tfmex::trig::sin_rn(0.5 * theta);
   const double wpr = -2.0 * half_sin * half_sin;
-  const double wpi = std::sin(theta);
+  const double wpi = tfmex::trig::sin_rn(theta);
   double wr = 1.0 + wpr, wi = wpi;
   const double c1 = 0.5, c2 = -0.5;
   // Split the spectrum of the even/odd pairs into that of the real sequence,

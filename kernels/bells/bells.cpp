@@ -1,15 +1,17 @@
 #include "bells.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
 #include "kernels/periodized/periodized.h"
+#include "kernels/trig/exact_sincos.h"
+#include "kernels/trig/table_cache.h"
 #include "kernels/vector/vector.h"
 
 namespace tfmex::bells {
 
 namespace {
-constexpr double kPi = 3.141592653589793;
 
 // The loops at the two ends of a block, four places at a time, for the
 // places k = 0 .. 4 floor(m/4) - 1; the callers finish the rest one by one.
@@ -101,10 +103,28 @@ int vector_done(int m) {
 
 void makebell(int m, double* bp, double* bm) {
   for (int k = 0; k < m; ++k) {
-    const double s = std::sin(((k + 0.5) / m + 1.0) * kPi * 0.25);
+    const double s = trig::sin_rn(bell_angle(k, m));
     bp[k] = s;
     bm[k] = std::sqrt(1.0 - s * s);
   }
+}
+
+namespace {
+
+// One bell as one table: bp in out[0 .. m-1], bm in out[m .. 2m-1].
+void build_bell(double* out, int m) { makebell(m, out, out + m); }
+
+}  // namespace
+
+void load_bell(int m, double* bp, double* bm) {
+  if (m <= 0) return;
+  const trig::SharedTable t = trig::shared_table(build_bell, m, 2 * static_cast<std::size_t>(m));
+  if (!t) {
+    makebell(m, bp, bm);
+    return;
+  }
+  std::copy(t->begin(), t->begin() + m, bp);
+  std::copy(t->begin() + m, t->end(), bm);
 }
 
 // The m values at each end are written by the loop, so only the middle is

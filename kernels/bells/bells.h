@@ -26,9 +26,17 @@
 
 namespace tfmex::bells {
 
-// bp[k] = sin(((k + 0.5)/m + 1.0) pi 0.25), bm[k] = sqrt(1.0 - bp[k]^2),
+// The angle of a bell's place k of m: ((k + 0.5)/m + 1.0) pi 0.25.
+inline double bell_angle(int k, int m) { return ((k + 0.5) / m + 1.0) * 3.141592653589793 * 0.25; }
+
+// bp[k] = sin(bell_angle(k, m)) correctly rounded, bm[k] = sqrt(1.0 - bp[k]^2),
 // k = 0 .. m-1; nothing for m <= 0.
 void makebell(int m, double* bp, double* bm);
+
+// bp and bm as makebell makes them, copied from the plug-in's table cache
+// (trig/table_cache.h), where the bell of m is built on first use; made in
+// place when the cache cannot have it.
+void load_bell(int m, double* bp, double* bm);
 
 // out = cur, then for k < m
 //   out[k]       = bp[k] cur[k]       + bm[k] left[f-1-k]

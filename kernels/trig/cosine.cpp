@@ -4,12 +4,14 @@
 // sign-alternated signal, with the coefficients reversed; the sign flips and
 // the reversal ride along in the reordering and the rotation, which move the
 // same values to the places the separate passes would have left them.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
-#include <cmath>
-
+#include "exact_sincos.h"
+#include "internal.h"
 #include "kernels/vector/vector.h"
+#include "table_cache.h"
 #include "trig.h"
 
 namespace tfmex::trig {
@@ -17,23 +19,29 @@ namespace tfmex::trig {
 namespace {
 
 constexpr double kHalfRoot2 = 0.707106781186547;
-constexpr double kPi = 3.141592653589793;
 
-// alpha_j at work[n/2 + j] and beta_j at work[n + j], j = 0 .. n/2 - 1, unless
-// work[0] marks n already; the angle is accumulated by repeated addition.
-// hartley marks the workspace only from n = 8 on, so below that a mark can
-// only be something the caller left there, and the table is always built.
-void rotation_table(double* work, std::ptrdiff_t n) {
-  if (n >= 8 && table_ready(work, static_cast<int>(n))) return;
+// alpha_j at work[n/2 + j] and beta_j at work[n + j], j = 0 .. n/2 - 1.
+void build_rotation(double* work, std::ptrdiff_t n) {
   const std::ptrdiff_t half = n / 2;
-  const double step = kPi / (2.0 * static_cast<double>(n));
-  double phi = 0.0;
-  for (std::ptrdiff_t j = 0; j < half; ++j) {
-    const double c = std::cos(phi), s = std::sin(phi);
+  detail::rotation_angles(n, [&](std::ptrdiff_t j, double phi) {
+    const double c = cos_rn(phi), s = sin_rn(phi);
     work[half + j] = (c - s) * kHalfRoot2;
     work[n + j] = (c + s) * kHalfRoot2;
-    phi = phi + step;
-  }
+  });
+}
+
+// The rotation table unless work[0] marks n already. hartley marks the
+// workspace only from n = 8 on, so below that a mark can only be something
+// the caller left there, and the table is always built.
+void rotation_table(double* work, std::ptrdiff_t n) {
+  if (n >= 8 && table_ready(work, static_cast<int>(n))) return;
+  build_rotation(work, n);
+}
+
+// Both tables of the four kernels for n >= 8, as they would build them.
+void build_cosine_tables(double* work, int n) {
+  detail::build_hartley_table(work, n);
+  build_rotation(work, n);
 }
 
 // Even-indexed values of x rising into y[0 .. n/2 - 1], odd-indexed ones
@@ -224,6 +232,17 @@ void idst(double* x, double* y, int J, double* work) {
   rotate<true, false>(x, y, n, work);
   hartley(y, J, work);
   join(y, x, n, true);
+}
+
+void cosine_tables(double* work, int J) {
+  const int n = 1 << J;
+  if (n < 8 || table_ready(work, n)) return;
+  const std::size_t size = std::size_t{3} * static_cast<std::size_t>(n) / 2;
+  if (const SharedTable t = shared_table(build_cosine_tables, n, size)) {
+    std::copy(t->begin(), t->end(), work);
+  } else {
+    build_cosine_tables(work, n);
+  }
 }
 
 }  // namespace tfmex::trig

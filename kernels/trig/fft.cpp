@@ -9,8 +9,10 @@
 
 #include <cmath>
 
+#include "exact_sincos.h"
 #include "internal.h"
 #include "kernels/vector/vector.h"
+#include "table_cache.h"
 #include "trig.h"
 
 namespace tfmex::trig {
@@ -18,7 +20,7 @@ namespace tfmex::trig {
 namespace {
 
 constexpr double kTwoPi = 6.28318530717959;
-constexpr double kPi = 3.141592653589793;
+using detail::kPi;
 
 inline void advance(double& wr, double& wi, double wpr, double wpi) {
   const double old = wr;
@@ -55,9 +57,9 @@ void four1(double* data, int nn, int isign) {
   for (std::ptrdiff_t mmax = 2; n > mmax; mmax *= 2) {
     const std::ptrdiff_t istep = 2 * mmax;
     const double theta = isign * kTwoPi / static_cast<double>(mmax);
-    const double half_sin = std::sin(0.5 * theta);
+    const double half_sin = sin_rn(0.5 * theta);
     const double wpr = -2.0 * half_sin * half_sin;
-    const double wpi = std::sin(theta);
+    const double wpi = sin_rn(theta);
     double wr = 1.0, wi = 0.0;
     for (std::ptrdiff_t m = 0; m < mmax; m += 2) {
       for (std::ptrdiff_t i = m; i < n; i += istep) {
@@ -77,9 +79,9 @@ void four1(double* data, int nn, int isign) {
 void realft(double* data, int N, int /*isign: forward only*/) {
   const double theta = kPi / static_cast<double>(N / 2);
   four1(data, N / 2, 1);
-  const double half_sin = std::sin(0.5 * theta);
+  const double half_sin = sin_rn(0.5 * theta);
   const double wpr = -2.0 * half_sin * half_sin;
-  const double wpi = std::sin(theta);
+  const double wpi = sin_rn(theta);
   double wr = 1.0 + wpr, wi = wpi;
   const double c1 = 0.5, c2 = -0.5;
   // Split the spectrum of the even/odd pairs into that of the real sequence,
@@ -139,8 +141,8 @@ struct Pass {
 // The recurrence constants of the four1 pass whose block is mmax doubles.
 Pass pass_constants(std::ptrdiff_t mmax) {
   const double theta = 1 * kTwoPi / static_cast<double>(mmax);
-  const double half_sin = std::sin(0.5 * theta);
-  return {-2.0 * half_sin * half_sin, std::sin(theta)};
+  const double half_sin = sin_rn(0.5 * theta);
+  return {-2.0 * half_sin * half_sin, sin_rn(theta)};
 }
 
 // The recurrence of the realft split: (wr, wi) at i = 1 and its constants.
@@ -150,9 +152,9 @@ struct Split {
 
 Split split_constants(std::ptrdiff_t n) {
   const double theta = kPi / static_cast<double>(4 * n);
-  const double half_sin = std::sin(0.5 * theta);
+  const double half_sin = sin_rn(0.5 * theta);
   const double wpr = -2.0 * half_sin * half_sin;
-  const double wpi = std::sin(theta);
+  const double wpi = sin_rn(theta);
   return {1.0 + wpr, wpi, wpr, wpi};
 }
 
@@ -413,6 +415,13 @@ void trigc4_tabled(const double* x, double* out, double* work, const double* tab
 #endif
   }
   split_out(c, tables + split_at(n), out, n);
+}
+
+const double* shared_trigc4_tables(int n, double* room, SharedTable* holder) {
+  *holder = shared_table(trigc4_tables, n, trigc4_table_size(n));
+  if (*holder) return (*holder)->data();
+  trigc4_tables(room, n);
+  return room;
 }
 
 }  // namespace tfmex::trig

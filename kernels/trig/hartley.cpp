@@ -15,8 +15,7 @@
 // values after every stage.
 #include <cstddef>
 
-#include <cmath>
-
+#include "exact_sincos.h"
 #include "internal.h"
 #include "kernels/vector/vector.h"
 #include "trig.h"
@@ -27,7 +26,6 @@ namespace {
 
 constexpr double kHalfRoot2 = 0.707106781186547;  // weight of the length-2 transform
 constexpr double kRoot2 = 1.414213562373095;      // split-radix factor and stage divisor
-constexpr double kPi = 3.141592653589793;
 
 inline double once(double v) { return v / kRoot2; }
 inline double twice(double v) { return (v / kRoot2) / kRoot2; }
@@ -43,21 +41,22 @@ inline double quarter(double v) {
   return divide ? twice(v) : v;
 }
 
-// cos and sin of k theta and of 3k theta, k = 1 .. w, theta = 2 pi / n, with
-// the angle accumulated by repeated addition.
-void build_table(double* work, std::ptrdiff_t n) {
+}  // namespace
+
+// cos and sin of k theta and of 3k theta, k = 1 .. w, theta = 2 pi / n,
+// correctly rounded.
+void detail::build_hartley_table(double* work, std::ptrdiff_t n) {
   const std::ptrdiff_t w = n / 8 - 1;
   work[0] = static_cast<double>(n);
-  const double theta = kPi * 2.0 / static_cast<double>(n);
-  double a = theta;
-  for (std::ptrdiff_t k = 1; k <= w; ++k) {
-    work[k] = std::cos(a);
-    work[w + k] = std::sin(a);
-    work[2 * w + k] = std::cos(3.0 * a);
-    work[3 * w + k] = std::sin(3.0 * a);
-    a = a + theta;
-  }
+  detail::hartley_angles(n, [&](std::ptrdiff_t k, double a) {
+    work[k] = cos_rn(a);
+    work[w + k] = sin_rn(a);
+    work[2 * w + k] = cos_rn(3.0 * a);
+    work[3 * w + k] = sin_rn(3.0 * a);
+  });
 }
+
+namespace {
 
 // The four table columns; entry k of each at index k.
 struct Columns {
@@ -433,7 +432,7 @@ void hartley_unordered(double* x, int J, double* work) {
     x[3] = F - G;
     return;
   }
-  if (!table_ready(work, static_cast<int>(n))) build_table(work, n);
+  if (!table_ready(work, static_cast<int>(n))) detail::build_hartley_table(work, n);
   const std::ptrdiff_t w = n / 8 - 1;
   const Columns tab{work, work + w, work + 2 * w, work + 3 * w};
   const vector::Path level = vector::path();

@@ -11,6 +11,36 @@ namespace tfmex::trig::detail {
 // bit-reversal permutation; builds the table when work[0] does not mark n.
 void hartley_unordered(double* x, int J, double* work);
 
+constexpr double kPi = 3.141592653589793;
+
+// The angles of hartley's table for length n >= 8: visit(k, k theta) for
+// k = 1 .. n/8 - 1, theta = 2 pi / n, the angle accumulated by repeated
+// addition.
+template <class Visit>
+void hartley_angles(std::ptrdiff_t n, Visit visit) {
+  const double theta = kPi * 2.0 / static_cast<double>(n);
+  double a = theta;
+  for (std::ptrdiff_t k = 1; k <= n / 8 - 1; ++k) {
+    visit(k, a);
+    a = a + theta;
+  }
+}
+
+// The angles of the cosine kernels' rotation table for length n >= 2:
+// visit(j, j pi / (2n)) for j = 0 .. n/2 - 1, accumulated likewise.
+template <class Visit>
+void rotation_angles(std::ptrdiff_t n, Visit visit) {
+  const double step = kPi / (2.0 * static_cast<double>(n));
+  double phi = 0.0;
+  for (std::ptrdiff_t j = 0; j < n / 2; ++j) {
+    visit(j, phi);
+    phi = phi + step;
+  }
+}
+
+// hartley's table for n >= 8 in work[0 .. n/2 - 4], work[0] = n marking it.
+void build_hartley_table(double* work, std::ptrdiff_t n);
+
 // Exchanges x[i] and x[r(i)] for every i below its J-bit reversal r(i).
 void bit_reverse(double* x, int J);
 

@@ -7,15 +7,20 @@
 //  - realft: real FFT of N points through a complex FFT of N/2 points;
 //  - trigc4: orthonormal type-IV cosine transform through a real FFT of 8n.
 //
-// No routine allocates or fails; each trusts its lengths. The only state is
-// the tables that hartley and the type-II/III kernels keep in the caller's
-// workspace, keyed by its first value (see hartley and dct below). Twiddle
-// factors come from fixed recurrences and constants so that every machine
-// computes the same doubles.
+// No routine fails; each trusts its lengths. The transforms keep their tables
+// in the caller's workspace, keyed by its first value (see hartley and dct
+// below); cosine_tables and shared_trigc4_tables fetch them from the
+// plug-in's table cache, which allocates (and falls back to building in place
+// when it cannot). Twiddle factors come from fixed recurrences, constants and
+// correctly rounded sines and cosines, so every machine computes the same
+// doubles.
 #ifndef TFMEX_KERNELS_TRIG_H
 #define TFMEX_KERNELS_TRIG_H
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace tfmex::trig {
 
@@ -55,6 +60,13 @@ void hartley(double* x, int J, double* work);
 //   idst: x[m] = sqrt(2/n) sum_k d_k S[k] sin(pi (2m+1)(k+1) / (2n))
 // For n = 1 every one leaves x as it is.
 void dct(double* x, double* y, int J, double* work);
+
+// Puts both tables of dct, idct, dst and idst for n = 2^J into work (marking
+// it for n) from the plug-in's table cache (trig/table_cache.h), where they
+// are built on first use; builds them in work when the cache cannot have
+// them. Leaves work alone for n < 8 or when work[0] already marks n. The
+// kernels then find the tables they would have built.
+void cosine_tables(double* work, int J);
 void idct(double* x, double* y, int J, double* work);
 void dst(double* x, double* y, int J, double* work);
 void idst(double* x, double* y, int J, double* work);
@@ -83,6 +95,13 @@ void trigc4(const double* x, double* out, double* work, int n);
 // trigc4_tabled then transforms x with them, work holding 4n values. The
 // results are the doubles of trigc4. tables must not overlap work, x or out.
 void trigc4_tables(double* tables, int n);
+inline std::size_t trigc4_table_size(int n) { return n < 2 ? 2 : 6 * static_cast<std::size_t>(n) - 4; }
+
+// trigc4's tables for n from the plug-in's table cache, built there on first
+// use, and kept alive by *holder; when the cache cannot have them, built into
+// room (trigc4_table_size(n) values) instead. The result is room or the
+// cached table.
+const double* shared_trigc4_tables(int n, double* room, std::shared_ptr<const std::vector<double>>* holder);
 void trigc4_tabled(const double* x, double* out, double* work, const double* tables, int n);
 
 // The first place of a workspace of 8n values (n >= 1 a power of two) that

@@ -1,0 +1,260 @@
+// The per-plug-in pools of host/parallel.h: workspace buffers kept between
+// calls, and worker threads started on first need.
+#include "parallel.h"
+
+#include <sched.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "gateway.h"
+
+namespace tfmex::gw {
+
+struct Workspace::Slot {
+  void* raw = nullptr;      // what calloc returned
+  double* data = nullptr;   // raw rounded up to 64 bytes
+  std::size_t capacity = 0;  // doubles from data on
+  Slot* next = nullptr;     // in the free list
+};
+
+namespace {
+
+// The free buffers. A slot is in the list or held by exactly one call.
+class SlotPool {
+ public:
+  ~SlotPool() {
+    while (free_ != nullptr) {
+      Workspace::Slot* s = free_;
+      free_ = s->next;
+      std::free(s->raw);
+      delete s;
+    }
+  }
+
+  // The free slot that fits count with the least capacity, else the largest
+  // one (to be grown), else a new empty slot; null when none can be made.
+  Workspace::Slot* take(std::size_t count) {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      Workspace::Slot** best = nullptr;
+      for (Workspace::Slot** p = &free_; *p != nullptr; p = &(*p)->next) {
+        if (best == nullptr) {
+          best = p;
+          continue;
+        }
+        const std::size_t c = (*p)->capacity, b = (*best)->capacity;
+        const bool better = b < count ? c > b : (c >= count && c < b);
+        if (better) best = p;
+      }
+      if (best != nullptr) {
+        Workspace::Slot* s = *best;
+        *best = s->next;
+        s->next = nullptr;
+        return s;
+      }
+    }
+    return new (std::nothrow) Workspace::Slot;
+  }
+
+  void give(Workspace::Slot* s) {
+    if (s->capacity > kKeepLimit) {
+      std::free(s->raw);
+      s->raw = nullptr;
+      s->data = nullptr;
+      s->capacity = 0;
+    }
+    std::lock_guard<std::mutex> hold(lock_);
+    s->next = free_;
+    free_ = s;
+  }
+
+ private:
+  std::mutex lock_;
+  Workspace::Slot* free_ = nullptr;
+};
+
+SlotPool& slots() {
+  static SlotPool pool;
+  return pool;
+}
+
+// Replaces the slot's buffer by a zero-filled one of at least count doubles.
+bool grow(Workspace::Slot* s, std::size_t count) {
+  constexpr std::size_t kAlign = 64;
+  if (count > (SIZE_MAX - kAlign) / sizeof(double)) return false;
+  std::free(s->raw);
+  s->raw = nullptr;
+  s->data = nullptr;
+  s->capacity = 0;
+  void* raw = std::calloc(count * sizeof(double) + kAlign, 1);
+  if (raw == nullptr) return false;
+  const std::uintptr_t at = (reinterpret_cast<std::uintptr_t>(raw) + kAlign - 1) & ~(kAlign - 1);
+  s->raw = raw;
+  s->data = reinterpret_cast<double*>(at);
+  s->capacity = count;
+  return true;
+}
+
+}  // namespace
+
+Workspace::Workspace(std::size_t count, const char* msg) : slot_(nullptr), data_(nullptr) {
+  if (count == 0) count = 1;
+  Slot* s = slots().take(count);
+  if (s == nullptr) fail(msg);
+  if (s->capacity < count) {
+    if (!grow(s, count)) {
+      slots().give(s);
+      fail(msg);
+    }
+  }
+  slot_ = s;
+  data_ = s->data;
+}
+
+Workspace::~Workspace() { slots().give(slot_); }
+
+}  // namespace tfmex::gw
+
+namespace tfmex::par {
+
+namespace {
+
+// Worker threads and the one job they share. One caller at a time uses the
+// pool (busy_); the caller runs parts itself as well.
+class ThreadPool {
+ public:
+  ~ThreadPool() {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& t : workers_) t.join();
+  }
+
+  // False when another caller holds the pool.
+  bool try_run(int parts, int threads, void (*fn)(void*, int), void* ctx) {
+    std::unique_lock<std::mutex> busy(busy_, std::try_to_lock);
+    if (!busy.owns_lock()) return false;
+    start(threads - 1);
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      fn_ = fn;
+      ctx_ = ctx;
+      parts_ = parts;
+      next_ = 0;
+      finished_ = 0;
+      ++generation_;
+    }
+    wake_.notify_all();
+    work();
+    std::unique_lock<std::mutex> hold(lock_);
+    done_.wait(hold, [this] { return finished_ == parts_; });
+    fn_ = nullptr;
+    ctx_ = nullptr;
+    return true;
+  }
+
+ private:
+  // Starts workers until there are `count` (as many as the system allows).
+  void start(int count) {
+    while (static_cast<int>(workers_.size()) < count) {
+      try {
+        workers_.emplace_back([this] { loop(); });
+      } catch (const std::system_error&) {
+        return;
+      }
+    }
+  }
+
+  void loop() {
+    unsigned seen = 0;
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> hold(lock_);
+        wake_.wait(hold, [&] { return stop_ || generation_ != seen; });
+        if (stop_) return;
+        seen = generation_;
+      }
+      work();
+    }
+  }
+
+  // Takes parts of the current job until none is left.
+  void work() {
+    for (;;) {
+      void (*fn)(void*, int);
+      void* ctx;
+      int p;
+      {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (fn_ == nullptr || next_ >= parts_) return;
+        fn = fn_;
+        ctx = ctx_;
+        p = next_++;
+      }
+      fn(ctx, p);
+      std::lock_guard<std::mutex> hold(lock_);
+      if (++finished_ == parts_) done_.notify_all();
+    }
+  }
+
+  std::mutex busy_;
+  std::mutex lock_;
+  std::condition_variable wake_, done_;
+  std::vector<std::thread> workers_;
+  void (*fn_)(void*, int) = nullptr;
+  void* ctx_ = nullptr;
+  int parts_ = 0, next_ = 0, finished_ = 0;
+  unsigned generation_ = 0;
+  bool stop_ = false;
+};
+
+ThreadPool& pool() {
+  static ThreadPool p;
+  return p;
+}
+
+int available_processors() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof(set), &set) == 0) {
+    const int n = CPU_COUNT(&set);
+    if (n > 0) return n;
+  }
+  const unsigned h = std::thread::hardware_concurrency();
+  return h > 0 ? static_cast<int>(h) : 1;
+}
+
+}  // namespace
+
+int threads() {
+  constexpr long kMax = 256;
+  if (const char* s = std::getenv("TFMEX_THREADS")) {
+    char* end = nullptr;
+    const long v = std::strtol(s, &end, 10);
+    if (end != s && *end == '\0' && v >= 1) return static_cast<int>(v < kMax ? v : kMax);
+  }
+  static const int processors = available_processors();
+  return processors;
+}
+
+int parts_for(std::ptrdiff_t items, double work, double min_work) {
+  if (items < 2 || work < min_work) return 1;
+  const int t = threads();
+  return items < t ? static_cast<int>(items) : t;
+}
+
+void run(int parts, void (*fn)(void*, int), void* ctx) {
+  if (parts > 1 && pool().try_run(parts, parts, fn, ctx)) return;
+  for (int p = 0; p < parts; ++p) fn(ctx, p);
+}
+
+}  // namespace tfmex::par

@@ -1,0 +1,32 @@
+// A process-wide cache of the trigonometric tables and bells, shared by every
+// call and every thread. Each plug-in is its own shared library with its own
+// copy of the kernels, so each has its own cache, freed when it is unloaded.
+#ifndef TFMEX_KERNELS_TRIG_TABLE_CACHE_H
+#define TFMEX_KERNELS_TRIG_TABLE_CACHE_H
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+namespace tfmex::trig {
+
+// An immutable table; whoever holds one keeps it alive, evicted or not.
+using SharedTable = std::shared_ptr<const std::vector<double>>;
+
+// The tables of one plug-in take at most this many bytes; beyond it the least
+// recently used ones are dropped, and a table larger than it alone is built
+// for its call and not kept.
+constexpr std::size_t kTableCacheBytes = std::size_t{64} << 20;
+
+// The `size` values build(out, n) makes for n, built on its first use and
+// shared from then on. Null when memory for them cannot be had: the caller
+// then builds its own, as without the cache. build must be a pure function of
+// n, so that the cached table is the one the caller would build.
+SharedTable shared_table(void (*build)(double* out, int n), int n, std::size_t size);
+
+// The cache's content in bytes (for the tests).
+std::size_t table_cache_bytes();
+
+}  // namespace tfmex::trig
+
+#endif
