@@ -2,7 +2,15 @@
 // calls, and worker threads started on first need.
 #include "parallel.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <sched.h>
+#endif
 
 #include <condition_variable>
 #include <cstdint>
@@ -136,7 +144,13 @@ class ThreadPool {
       stop_ = true;
     }
     wake_.notify_all();
+#ifdef _WIN32
+    // Only at process exit (the library is pinned once it has workers), when
+    // the system has already ended them.
+    for (std::thread& t : workers_) t.detach();
+#else
     for (std::thread& t : workers_) t.join();
+#endif
   }
 
   // False when another caller holds the pool.
@@ -165,6 +179,15 @@ class ThreadPool {
  private:
   // Starts workers until there are `count` (as many as the system allows).
   void start(int count) {
+#ifdef _WIN32
+    // Threads cannot be joined while the loader unloads a DLL, so a plug-in
+    // with workers stays loaded until the process ends.
+    if (count > 0 && workers_.empty()) {
+      HMODULE self;
+      GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                         reinterpret_cast<LPCWSTR>(this), &self);
+    }
+#endif
     while (static_cast<int>(workers_.size()) < count) {
       try {
         workers_.emplace_back([this] { loop(); });
@@ -223,12 +246,14 @@ ThreadPool& pool() {
 }
 
 int available_processors() {
+#ifdef __linux__
   cpu_set_t set;
   CPU_ZERO(&set);
   if (sched_getaffinity(0, sizeof(set), &set) == 0) {
     const int n = CPU_COUNT(&set);
     if (n > 0) return n;
   }
+#endif
   const unsigned h = std::thread::hardware_concurrency();
   return h > 0 ? static_cast<int>(h) : 1;
 }
@@ -236,10 +261,10 @@ int available_processors() {
 }  // namespace
 
 int threads() {
-  constexpr long kMax = 256;
+  constexpr std::int64_t kMax = 256;
   if (const char* s = std::getenv("TFMEX_THREADS")) {
     char* end = nullptr;
-    const long v = std::strtol(s, &end, 10);
+    const std::int64_t v = std::strtoll(s, &end, 10);
     if (end != s && *end == '\0' && v >= 1) return static_cast<int>(v < kMax ? v : kMax);
   }
   static const int processors = available_processors();

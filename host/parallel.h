@@ -15,12 +15,12 @@
 // workspace, taken by the caller beforehand.
 //
 // Both pools are static objects of the plug-in: unloading it (dlclose, an
-// Octave `clear mex`) frees the buffers and stops and joins the workers in
+// Octave `clear functions`) frees the buffers and stops and joins the workers in
 // their destructors. No thread_local object is used, so nothing keeps glibc
 // from unloading the library. On Windows a DLL cannot join threads in its
-// unload handlers (the loader lock is held and exiting threads need it); a
-// build there would have to stop the workers before FreeLibrary or let them
-// detach, and is not provided.
+// unload handlers (the loader lock is held and exiting threads need it): a
+// plug-in that has started workers pins itself and stays loaded until the
+// process ends.
 #ifndef TFMEX_HOST_PARALLEL_H
 #define TFMEX_HOST_PARALLEL_H
 

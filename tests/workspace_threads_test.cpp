@@ -3,14 +3,16 @@
 // other sizes have left the workspace dirty, and with 1, 2 or 3 threads. The
 // workers stop when a plug-in is unloaded, and a workspace that cannot be had
 // is refused with a message.
+#ifdef __linux__
+#include <dirent.h>
 #include <dlfcn.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <set>
 #include <string>
 #include <thread>
@@ -35,9 +37,18 @@ bool same_bits(const std::vector<double>& a, const std::vector<double>& b) {
   return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * 8) == 0);
 }
 
+#ifdef _WIN32
+void set_threads(int t) { _putenv_s("TFMEX_THREADS", std::to_string(t).c_str()); }
+void unset_threads() { _putenv_s("TFMEX_THREADS", ""); }
+#else
 void set_threads(int t) { setenv("TFMEX_THREADS", std::to_string(t).c_str(), 1); }
+void unset_threads() { unsetenv("TFMEX_THREADS"); }
+#endif
 
+// The process's threads, counted where the system lists them (Linux); -1
+// elsewhere, where the worker counts are not checked.
 int threads_in_process() {
+#ifdef __linux__
   int count = 0;
   if (DIR* d = opendir("/proc/self/task")) {
     while (dirent* e = readdir(d))
@@ -45,6 +56,9 @@ int threads_in_process() {
     closedir(d);
   }
   return count;
+#else
+  return -1;
+#endif
 }
 
 // Calls large enough for every threaded plug-in to split its work.
@@ -132,13 +146,16 @@ TEST(Threads, OneTwoAndThreeThreadsGiveTheSameDoubles) {
           << calls[i].name << " #" << i << " with " << t << " threads";
       // The first call with two threads starts the plug-in's one worker.
       if (started.insert(calls[i].name).second) {
-        EXPECT_EQ(threads_in_process(), workers + 1) << calls[i].name << " split nothing";
+        if (workers >= 0) {
+          EXPECT_EQ(threads_in_process(), workers + 1) << calls[i].name << " split nothing";
+        }
       }
     }
   }
-  unsetenv("TFMEX_THREADS");
+  unset_threads();
 }
 
+#ifdef __linux__
 TEST(Threads, UnloadingAPluginStopsItsWorkersAndFreesIt) {
   const std::string path = Plugin::default_mex_dir() + "/PacketSplit.mex";
   if (void* held = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD)) {
@@ -155,13 +172,14 @@ TEST(Threads, UnloadingAPluginStopsItsWorkersAndFreesIt) {
     ASSERT_TRUE(r.ok) << r.message;
     EXPECT_EQ(threads_in_process(), before + 2);
   }
-  unsetenv("TFMEX_THREADS");
+  unset_threads();
   // The last reference is gone: the library is unloaded (glibc would keep it
   // mapped if it had thread-local objects with destructors) and its workers
   // have been joined.
   EXPECT_EQ(dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr);
   EXPECT_EQ(threads_in_process(), before);
 }
+#endif  // __linux__
 
 // Several host threads calling threaded plug-ins at once: one call holds a
 // plug-in's pool, the others run their parts themselves; every result is the
@@ -189,9 +207,10 @@ TEST(Concurrency, ThreadedCallsSideBySideMatchOneThread) {
   }
   for (auto& th : threads) th.join();
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(mismatches[t], 0) << "thread " << t;
-  unsetenv("TFMEX_THREADS");
+  unset_threads();
 }
 
+#ifdef __linux__
 // In a child process with little address space left, a workspace that cannot
 // be had ends the call with the plug-in's workspace message, before any host
 // array exists.
@@ -217,10 +236,12 @@ TEST(Workspace, OneThatCannotBeHadIsRefusedWithAMessage) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "the sanitizers reserve more address space than the limit allows";
 #endif
+  if (*TFMEX_TEST_RUNNER != '\0') GTEST_SKIP() << "under an emulator the limit binds the emulator too";
   const Array x = Array::row(random_vector(std::size_t{1} << 21, 4));
   for (const char* p : {"TrigC4", "TrigC2"}) plugin(p);  // loaded here, not in the child
   EXPECT_EXIT(refuse_workspace(x), testing::ExitedWithCode(0), "");
 }
+#endif  // __linux__
 
 }  // namespace
 }  // namespace tfmex::test
