@@ -45,10 +45,12 @@ void set_threads(int t) { setenv("TFMEX_THREADS", std::to_string(t).c_str(), 1);
 void unset_threads() { unsetenv("TFMEX_THREADS"); }
 #endif
 
-// The process's threads, counted where the system lists them (Linux); -1
-// elsewhere, where the worker counts are not checked.
+// The process's threads, counted where the system lists them (Linux, not
+// under an emulator, whose own threads come and go); -1 elsewhere, where the
+// worker counts are not checked.
 int threads_in_process() {
 #ifdef __linux__
+  if (*TFMEX_TEST_RUNNER != '\0') return -1;
   int count = 0;
   if (DIR* d = opendir("/proc/self/task")) {
     while (dirent* e = readdir(d))
@@ -157,6 +159,7 @@ TEST(Threads, OneTwoAndThreeThreadsGiveTheSameDoubles) {
 
 #ifdef __linux__
 TEST(Threads, UnloadingAPluginStopsItsWorkersAndFreesIt) {
+  if (*TFMEX_TEST_RUNNER != '\0') GTEST_SKIP() << "under an emulator the threads are not counted";
   const std::string path = Plugin::default_mex_dir() + "/PacketSplit.mex";
   if (void* held = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD)) {
     dlclose(held);
