@@ -139,16 +139,17 @@ namespace {
 class ThreadPool {
  public:
   ~ThreadPool() {
+#ifdef _WIN32
+    // Only at process exit (the library is pinned once it has workers), when
+    // the system has already ended them: waking them would wait for threads
+    // that are gone.
+    for (std::thread& t : workers_) t.detach();
+#else
     {
       std::lock_guard<std::mutex> hold(lock_);
       stop_ = true;
     }
     wake_.notify_all();
-#ifdef _WIN32
-    // Only at process exit (the library is pinned once it has workers), when
-    // the system has already ended them.
-    for (std::thread& t : workers_) t.detach();
-#else
     for (std::thread& t : workers_) t.join();
 #endif
   }
