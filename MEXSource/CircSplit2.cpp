@@ -23,22 +23,41 @@ using namespace tfmex::periodized;
 
 // Forward transform of an nr x nc image (square: nr = nc = n = 2^J) from level
 // J down to level L (0 <= L; no stage when L >= J). Columns before rows in
-// every stage. g is the high-pass filter, h the low-pass one. The columns,
-// the rows and the transposes of a stage are each split over up to `parts`
-// threads (a stage too small to gain runs on one); part p has n values at
-// s + p * stride.
+// every stage. g is the high-pass filter, h the low-pass one. With t (room for
+// n (n + 8) doubles) the columns of a stage are filtered into t, column c at
+// t + c (k + 8) (the padding keeps the columns from falling on the same cache
+// sets), and the rows are filtered from there back into the block, all rows
+// at once column by column. Without t, the rows are filtered one by one as
+// contiguous columns of the transposed block, each part having n doubles at
+// s + p * stride. The columns and the rows of a stage are each split over up
+// to `parts` threads (a stage too small to gain runs on one).
 void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const double* h, int m,
-           double* wc, double* s, std::size_t stride, int parts) {
+           double* wc, double* t, double* s, std::size_t stride, int parts) {
   namespace par = tfmex::par;
+  namespace image = tfmex::image;
   const int n = nr;
-  // The first stage reads every column whole, so it takes them from x
-  // itself; wc needs a copy of x only when no stage runs.
+  // The first stage reads every column whole, so it filters them straight
+  // from x; wc needs a copy of x only when no stage runs.
   if (L >= J) copydouble(x, wc, nr * nc);
   for (int j = J - 1; j >= L; --j) {
     const int k = 1 << (j + 1);
     const int half = k / 2;
-    const double* from = j == J - 1 ? x : wc;
     const int sp = 2.0 * k * k * (m + 1) < par::kMinWork ? 1 : parts;
+    if (t != nullptr) {
+      const std::ptrdiff_t ld = k + 8;
+      const double* from = j == J - 1 ? x : wc;
+      par::run(sp, [&](int p) {
+        const std::ptrdiff_t c1 = par::part_begin(k, sp, p + 1);
+        for (std::ptrdiff_t c = par::part_begin(k, sp, p); c < c1; ++c)
+          downboth(from + c * n, k, h, g, m, t + c * ld, t + c * ld + half);
+      });
+      par::run(sp, [&](int p) {
+        downboth_rows(t, ld, k, k, h, g, m, wc, n, static_cast<int>(par::part_begin(half, sp, p)),
+                      static_cast<int>(par::part_begin(half, sp, p + 1)));
+      });
+      continue;
+    }
+    const double* from = j == J - 1 ? x : wc;
     par::run(sp, [&](int p) {
       double* s0 = s + stride * p;
       const std::ptrdiff_t c1 = par::part_begin(k, sp, p + 1);
@@ -48,8 +67,7 @@ void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const
         downboth(s0, k, h, g, m, col, col + half);
       }
     });
-    // The rows, each as a contiguous column of the transposed block.
-    par::run(sp, [&](int p) { tfmex::image::transpose_block(wc, k, n, p, sp); });
+    par::run(sp, [&](int p) { image::transpose_block(wc, k, n, p, sp); });
     par::run(sp, [&](int p) {
       double* s0 = s + stride * p;
       const std::ptrdiff_t r1 = par::part_begin(k, sp, p + 1);
@@ -59,7 +77,7 @@ void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const
         downboth(s0, k, h, g, m, row, row + half);
       }
     });
-    par::run(sp, [&](int p) { tfmex::image::transpose_block(wc, k, n, p, sp); });
+    par::run(sp, [&](int p) { image::transpose_block(wc, k, n, p, sp); });
   }
 }
 
@@ -91,10 +109,16 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   const int parts = tfmex::par::parts_for(n, 2.0 * n * n * (m + 1), tfmex::par::kMinWork);
   const std::size_t stride = tfmex::par::part_stride(rows);
   const std::size_t gsize = tfmex::par::part_stride(static_cast<std::size_t>(m));
-  gw::Workspace ws(gsize + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
+  // The stages go through a copy of the block up to the size of workspace a
+  // plug-in keeps between calls (4096 x 4096); larger images take the
+  // transposes, which need no more than a column per thread.
+  const std::size_t tsize = rows * (rows + 8);
+  const bool copy = tsize <= gw::kKeepLimit;
+  gw::Workspace ws(gsize + (copy ? tsize : stride * parts), TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(rows, rows);
   double* g = ws.data();
   gw::highpass(h, g);
-  dpwt2(gw::data(x), n, n, L, J, g, gw::data(h), m, mxGetPr(plhs[0]), ws.data() + gsize, stride,
-        parts);
+  double* room = ws.data() + gsize;
+  dpwt2(gw::data(x), n, n, L, J, g, gw::data(h), m, mxGetPr(plhs[0]), copy ? room : nullptr,
+        room, stride, parts);
 }

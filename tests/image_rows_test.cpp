@@ -1,12 +1,11 @@
 // CircSplit2 and CircJoin2 against the earlier row-by-row layout of their
 // stages, bit for bit, on images up to 256 x 256 with filters longer than the
-// small blocks; the block transpose they filter their rows through, and the
-// eight-row strips CircJoin2 synthesises its rows with where they lie.
+// small blocks; the block transpose the largest images filter their rows
+// through, and the routines that filter all rows of a block at once.
 #include <cstddef>
 #include <cstring>
 
 #include "MEXSource/block_transpose.h"
-#include "MEXSource/row_strips.h"
 #include "kernel_paths.h"
 #include "kernels/periodized/periodized.h"
 #include "support.h"
@@ -117,34 +116,54 @@ TEST(ImageRows, BlockTransposeMovesOnlyTheBlock) {
   }
 }
 
-// Every row of a c x c block inside a larger array synthesised by the strips,
-// against the same row gathered and put through upboth, bit for bit; values
-// outside the block stay put. The high-pass filter is unrelated to the
-// low-pass one, inputs carry -0.0, and filters reach from no tap to the
-// longest the strips take, several times round the small blocks.
-TEST(ImageRows, JoinStripsMatchUpbothBitForBit) {
-  if (tfmex::vector::widest_path() != KernelPath::avx512) GTEST_SKIP() << "no AVX-512 here";
-  const PathGuard widest(KernelPath::avx512);
+// downboth_rows and upboth_rows on every path against downboth and upboth
+// on each row gathered into a contiguous vector, bit for bit: blocks of
+// every dyadic side whose columns lie further apart than their length, row
+// counts that leave tails to the scalar loops, filters from no tap to many
+// times round the block, a high-pass filter unrelated to the low-pass one,
+// inputs carrying -0.0, and the outputs of a range of pairs only.
+TEST(ImageRows, RowRoutinesMatchTheOneDimensionalRoutinesBitForBit) {
   unsigned seed = 900;
-  for (int c : {8, 16, 32, 64, 256}) {
-    const int n = c == 256 ? 256 : 2 * c;
-    for (int m = 0; m <= 2 * tfmex::image::kStripReach + 1; ++m) {
-      ASSERT_TRUE(tfmex::image::join_rows_fit(c, m, std::ptrdiff_t{4} * c));
-      const Vec h = random_vector(m, ++seed), g = random_vector(m, ++seed);
-      Vec a = random_vector(static_cast<std::size_t>(n) * n, ++seed);
-      for (std::size_t t = 0; t < a.size(); t += 5) a[t] = -0.0;
-      Vec work(4 * static_cast<std::size_t>(c) + 1, 7.0);
-      Vec got = a, want = a, row(c), out(c);
-      tfmex::image::join_rows(got.data(), c, n, h.data(), g.data(), m, work.data());
-      const PathGuard portable(KernelPath::portable);  // the reference on the portable path
-      for (int r = 0; r < c; ++r) {
-        gather(want.data(), c, n, r, row.data());
-        pk::upboth(row.data(), row.data() + c / 2, c / 2, h.data(), g.data(), m, out.data());
-        scatter(out.data(), c, n, r, want.data());
+  for (int k : {1, 2, 4, 8, 64}) {
+    for (int r : {1, 7, 33, 80}) {
+      for (int m : {0, 1, 2, 5, 8, 9, 20, 35}) {
+        const std::ptrdiff_t ld = r + 3;
+        const Vec h = random_vector(m, ++seed), g = random_vector(m, ++seed);
+        Vec t = random_vector(static_cast<std::size_t>(2 * k * ld), ++seed);
+        for (std::size_t q = 0; q < t.size(); q += 5) t[q] = -0.0;
+        const int half = k / 2, i0 = half / 4, i1 = half - half / 4;
+        // Reference: each row through the one-dimensional routines.
+        Vec down(static_cast<std::size_t>(k) * ld, 7.0), up(2 * static_cast<std::size_t>(k) * ld, 7.0);
+        {
+          const PathGuard portable(KernelPath::portable);
+          Vec row(2 * k), lo(k), hi(k), out(2 * k);
+          for (int q = 0; q < r; ++q) {
+            for (int c = 0; c < k; ++c) row[c] = t[q + c * ld];
+            pk::downboth(row.data(), k, h.data(), g.data(), m, lo.data(), hi.data());
+            for (int i = i0; i < i1; ++i) {
+              down[q + i * ld] = lo[i];
+              down[q + (half + i) * ld] = hi[i];
+            }
+            for (int c = 0; c < 2 * k; ++c) row[c] = t[q + c * ld];
+            pk::upboth(row.data(), row.data() + k, k, h.data(), g.data(), m, out.data());
+            for (int i = 0; i < k; ++i) {
+              up[q + 2 * i * ld] = out[2 * i];
+              up[q + (2 * i + 1) * ld] = out[2 * i + 1];
+            }
+          }
+        }
+        for (const KernelPath path : every_path()) {
+          const PathGuard guard(path);
+          Vec got_down(down.size(), 7.0), got_up(up.size(), 7.0);
+          pk::downboth_rows(t.data(), ld, k, r, h.data(), g.data(), m, got_down.data(), ld, i0, i1);
+          pk::upboth_rows(t.data(), t.data() + k * ld, ld, k, r, h.data(), g.data(), m,
+                          got_up.data(), ld, 0, k);
+          ASSERT_TRUE(same_bits(got_down, down))
+              << tfmex::vector::path_name(path) << " analysis k=" << k << " r=" << r << " m=" << m;
+          ASSERT_TRUE(same_bits(got_up, up))
+              << tfmex::vector::path_name(path) << " synthesis k=" << k << " r=" << r << " m=" << m;
+        }
       }
-      ASSERT_EQ(std::memcmp(got.data(), want.data(), a.size() * sizeof(double)), 0)
-          << "c=" << c << " m=" << m;
-      ASSERT_EQ(work.back(), 7.0) << "wrote past its workspace, c=" << c << " m=" << m;
     }
   }
 }

@@ -465,6 +465,71 @@ void upboth(const double* a, const double* d, int n, const double* h, const doub
   for (int i = hi_begin; i < n; ++i) edge(i);
 }
 
+// The rows left to the portable loops, a few at a time: each row's sums are
+// kept in an array over the rows of the run and the taps added column by
+// column, which forms every row's sum in increasing tap order.
+namespace {
+constexpr int kRowRun = 32;
+}  // namespace
+
+void downboth_rows(const double* t, std::ptrdiff_t ldt, int k, int r, const double* h,
+                   const double* g, int m, double* out, std::ptrdiff_t ldo, int i0, int i1) {
+  const int done =
+      TFMEX_VECTOR_PART(0, downboth_rows_wide(t, ldt, k, r, h, g, m, out, ldo, i0, i1));
+  const int half = k / 2;
+  for (int i = i0; i < i1; ++i) {
+    for (int q = done; q < r; q += kRowRun) {
+      const int run = r - q < kRowRun ? r - q : kRowRun;
+      double lo[kRowRun] = {}, hi[kRowRun] = {};
+      int cl = (2 * i) % k, ch = (2 * i + 1) % k;
+      for (int j = 0; j < m; ++j) {
+        const double* pl = t + cl * ldt + q;
+        const double* pd = t + ch * ldt + q;
+        for (int e = 0; e < run; ++e) lo[e] += h[j] * pl[e];
+        for (int e = 0; e < run; ++e) hi[e] += g[j] * pd[e];
+        if (++cl == k) cl = 0;
+        if (--ch < 0) ch = k - 1;
+      }
+      copydouble(lo, out + i * ldo + q, run);
+      copydouble(hi, out + (half + i) * ldo + q, run);
+    }
+  }
+}
+
+void upboth_rows(const double* a, const double* d, std::ptrdiff_t ld, int k, int r,
+                 const double* h, const double* g, int m, double* out, std::ptrdiff_t ldo, int i0,
+                 int i1) {
+  const int done =
+      TFMEX_VECTOR_PART(0, upboth_rows_wide(a, d, ld, k, r, h, g, m, out, ldo, i0, i1));
+  const int ce = (m + 1) / 2, co = m / 2;
+  for (int i = i0; i < i1; ++i) {
+    for (int q = done; q < r; q += kRowRun) {
+      const int run = r - q < kRowRun ? r - q : kRowRun;
+      double le[kRowRun] = {}, lo[kRowRun] = {}, he[kRowRun] = {}, ho[kRowRun] = {};
+      int c = i;
+      for (int j = 0; j < ce; ++j) {
+        const double* p = a + c * ld + q;
+        for (int e = 0; e < run; ++e) le[e] += h[2 * j] * p[e];
+        if (j < co)
+          for (int e = 0; e < run; ++e) lo[e] += h[2 * j + 1] * p[e];
+        if (--c < 0) c = k - 1;
+      }
+      c = i;
+      for (int j = 0; j < ce; ++j) {
+        const double* p = d + c * ld + q;
+        for (int e = 0; e < run; ++e) ho[e] += g[2 * j] * p[e];
+        if (j < co)
+          for (int e = 0; e < run; ++e) he[e] += g[2 * j + 1] * p[e];
+        if (++c == k) c = 0;
+      }
+      double* even = out + 2 * i * ldo + q;
+      double* odd = even + ldo;
+      for (int e = 0; e < run; ++e) even[e] = le[e] + he[e];
+      for (int e = 0; e < run; ++e) odd[e] = lo[e] + ho[e];
+    }
+  }
+}
+
 // Blocks that do not overlap are copied as bytes, which moves every double
 // unchanged; overlapping ones keep the element loop in increasing k.
 void copydouble(const double* src, double* dst, int n) {

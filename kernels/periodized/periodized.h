@@ -8,6 +8,8 @@
 #ifndef TFMEX_KERNELS_PERIODIZED_H
 #define TFMEX_KERNELS_PERIODIZED_H
 
+#include <cstddef>
+
 namespace tfmex::periodized {
 
 // g[j] = (-1)^j h[j], j = 0 .. m-1; nothing for m <= 0.
@@ -35,6 +37,23 @@ void uphi(const double* x, int n, const double* g, int m, double* y);
 // passes give, without the two intermediate blocks. y must not overlap a or d.
 void upboth(const double* a, const double* d, int n, const double* h, const double* g, int m,
             double* y);
+
+// downboth and upboth along the rows of a block stored column after column
+// (column c at t + c ldt, r values each): every lane of the sums below is one
+// row, and every element is the same double the one-dimensional routine
+// gives on that row. The indices of columns are taken modulo k.
+// Analysis, output pairs i0 <= i < i1 of k/2 (column i of out gets the
+// low-pass half, column k/2 + i the high-pass half, each ldo apart):
+//   out_i = sum_j h[j] t_{2i+j},  out_{k/2+i} = sum_j g[j] t_{2i+1-j}.
+void downboth_rows(const double* t, std::ptrdiff_t ldt, int k, int r, const double* h,
+                   const double* g, int m, double* out, std::ptrdiff_t ldo, int i0, int i1);
+// Synthesis from k coarse columns at a and k detail columns at d (both ld
+// apart), input pairs i0 <= i < i1 of k, into columns 2i and 2i + 1 of out:
+//   out_2i = sum_{j<ce} h[2j] a_{i-j} + sum_{j<co} g[2j+1] d_{i+j},
+//   out_2i+1 = sum_{j<co} h[2j+1] a_{i-j} + sum_{j<ce} g[2j] d_{i+j}.
+void upboth_rows(const double* a, const double* d, std::ptrdiff_t ld, int k, int r,
+                 const double* h, const double* g, int m, double* out, std::ptrdiff_t ldo, int i0,
+                 int i1);
 
 // dst[k] = src[k], k = 0 .. n-1.
 void copydouble(const double* src, double* dst, int n);
