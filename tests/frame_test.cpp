@@ -4,6 +4,7 @@
 #include <windows.h>
 #endif
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
@@ -228,6 +229,26 @@ TEST(Frame, OnlyTheOutputIsAHostArray) {
   auto detail = plugin("HalveDetail").call({&x, &h});
   EXPECT_EQ(detail.created, 1u);
   EXPECT_TRUE(detail.destroyed_rows.empty());
+}
+
+// Arrays of megabytes are mapped fresh from the system instead of taken from
+// the heap: they start as zeros, and calls that create and read them keep
+// every invariant (guards, inputs unchanged, accounting).
+TEST(Frame, LargeArraysStartAsZerosAndKeepTheInvariants) {
+  const std::size_t n = std::size_t{1} << 20;
+  const Array zeros = Array::matrix(n, 2);
+  const std::vector<double> v = zeros.values();
+  EXPECT_TRUE(std::all_of(v.begin(), v.end(), [](double x) { return x == 0.0; }));
+  const Array x = Array::column(random_vector(n, 8)), D = Array::scalar(3);
+  const Array h = Array::row(haar());
+  for (int round = 0; round < 2; ++round) {  // the second call maps afresh where the first unmapped
+    const CallReport r = plugin("PacketSplit").call({&x, &D, &h});
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(r.problems(), "");
+    const std::vector<double> table = r.output.values();
+    ASSERT_EQ(table.size(), 4 * n);
+    EXPECT_TRUE(std::equal(table.begin(), table.begin() + n, x.values().begin()));
+  }
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ struct mxArray_tag {
   bool complex = false, sparse = false;
   std::size_t bytes = 0;
   unsigned char* block = nullptr;
+  bool mapped = false;   // block from os::map_zeroed, else from calloc
   bool tracked = false;  // created by a plug-in during the current call
   unsigned char* data() const { return block + kGuard; }
   static constexpr std::size_t kGuard = 64;
@@ -92,19 +93,33 @@ bool guards_ok(const mxArray* a) {
   return ok;
 }
 
+// Arrays of this many bytes and more are mapped on their own (see
+// os::map_zeroed); smaller ones come from calloc.
+constexpr std::size_t kMapped = std::size_t{4} << 20;
+
 // Allocates an array holding `bytes` zero bytes between guards; null on failure.
+// Fresh pages are zero already and are first touched by whoever fills them,
+// so a large result is not written twice (calloc writes zeros only into
+// memory it reuses).
 mxArray* allocate(std::size_t rows, std::size_t cols, ClassId cls, std::size_t bytes) {
   if (bytes > (std::size_t(1) << 46)) return nullptr;
-  auto* block = static_cast<unsigned char*>(std::malloc(bytes + 2 * kGuard));
+  const std::size_t size = bytes + 2 * kGuard;
+  const bool mapped = size >= kMapped;
+  auto* block = static_cast<unsigned char*>(mapped ? tfmex::host::os::map_zeroed(size)
+                                                   : std::calloc(size, 1));
   if (block == nullptr) return nullptr;
   std::memset(block, mxArray_tag::kPattern, kGuard);
-  std::memset(block + kGuard, 0, bytes);
   std::memset(block + kGuard + bytes, mxArray_tag::kPattern, kGuard);
   auto* a = new (std::nothrow) mxArray_tag;
   if (a == nullptr) {
-    std::free(block);
+    if (mapped) {
+      tfmex::host::os::unmap(block, size);
+    } else {
+      std::free(block);
+    }
     return nullptr;
   }
+  a->mapped = mapped;
   a->rows = rows;
   a->cols = cols;
   a->cls = cls;
@@ -116,7 +131,11 @@ mxArray* allocate(std::size_t rows, std::size_t cols, ClassId cls, std::size_t b
 
 void free_array(mxArray* a) {
   unpoison_guards(a);
-  std::free(a->block);
+  if (a->mapped) {
+    tfmex::host::os::unmap(a->block, a->bytes + 2 * kGuard);
+  } else {
+    std::free(a->block);
+  }
   delete a;
 }
 

@@ -7,6 +7,7 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <sys/mman.h>
 #include <unistd.h>
 #endif
 
@@ -76,6 +77,12 @@ std::string program_path() {
 
 std::size_t last_separator(const std::string& path) { return path.find_last_of("/\\"); }
 
+void* map_zeroed(std::size_t bytes) {
+  return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void unmap(void* p, std::size_t) { VirtualFree(p, 0, MEM_RELEASE); }
+
 #else
 
 void* open_library(const std::string& path, std::string* why) {
@@ -98,6 +105,17 @@ std::string program_path() {
 }
 
 std::size_t last_separator(const std::string& path) { return path.rfind('/'); }
+
+void* map_zeroed(std::size_t bytes) {
+  void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) return nullptr;
+#ifdef MADV_HUGEPAGE
+  madvise(p, bytes, MADV_HUGEPAGE);  // advice only: a refusal changes nothing
+#endif
+  return p;
+}
+
+void unmap(void* p, std::size_t bytes) { munmap(p, bytes); }
 
 #endif
 

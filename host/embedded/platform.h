@@ -1,9 +1,10 @@
 // What the embedded host needs from the operating system, on POSIX systems
 // (dlopen) and on Windows (LoadLibrary): loading a plug-in file, finding its
-// entry points, and the path of the running program.
+// entry points, the path of the running program, and memory for large arrays.
 #ifndef TFMEX_HOST_EMBEDDED_PLATFORM_H
 #define TFMEX_HOST_EMBEDDED_PLATFORM_H
 
+#include <cstddef>
 #include <string>
 
 namespace tfmex::host::os {
@@ -13,6 +14,13 @@ void* open_library(const std::string& path, std::string* why);
 // The address of an exported function, or null.
 void* find_symbol(void* library, const char* name);
 void close_library(void* library);
+
+// `bytes` zero bytes mapped fresh from the system, or null. On Linux the
+// mapping is marked for 2 MB pages, each zeroed and mapped in one fault where
+// 4 KB pages take 512 of them; for results of tens of megabytes the faults
+// are otherwise most of a call's time.
+void* map_zeroed(std::size_t bytes);
+void unmap(void* p, std::size_t bytes);
 
 // The running program's file (UTF-8), or "" when the system cannot tell.
 std::string program_path();
