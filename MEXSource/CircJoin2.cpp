@@ -9,80 +9,9 @@
 #include <cstddef>
 #include "host/gateway.h"
 #include "host/parallel.h"
-#include "kernels/periodized/periodized.h"
-#include "MEXSource/block_transpose.h"
+#include "MEXSource/image_stages.h"
 
 #define PLUGIN "CircJoin2"
-
-namespace {
-
-using namespace tfmex::periodized;
-
-// Inverse transform of an nr x nc array (square: nr = nc = n = 2^J, and
-// 0 <= L): J - L synthesis stages, rows before columns in every stage. g is
-// the high-pass filter, h the low-pass one. With t (room for n (n + 8)
-// doubles) the rows of a stage are synthesised, all at once column by
-// column, into t, column q at t + q (c + 8) (the padding keeps the columns
-// from falling on the same cache sets), and the columns from there back into
-// the block. Without t, each row is synthesised as a contiguous column of the
-// transposed block, part p taking its four vectors of n values at
-// s + p * stride (the second takes each synthesised line before it goes back
-// in place). The rows, the columns and the transposes of a stage are each
-// split over up to `parts` threads (a stage too small to gain runs on one).
-void idpwt2(const double* wc, int nr, int nc, int L, int J, const double* g, const double* h,
-            int m, double* x, double* t, double* s, std::size_t stride, int parts) {
-  namespace par = tfmex::par;
-  namespace image = tfmex::image;
-  const int n = nr;
-  par::run(parts, [&](int p) {
-    const std::ptrdiff_t c0 = par::part_begin(nc, parts, p), c1 = par::part_begin(nc, parts, p + 1);
-    copydouble(wc + c0 * nr, x + c0 * nr, static_cast<int>((c1 - c0) * nr));
-  });
-  if (L >= J) return;
-  int k = L <= 0 ? 1 : 1 << L;
-  for (int j = L; j < J; ++j) {
-    const int c = 2 * k;
-    const int sp = 2.0 * c * c * (m + 1) < par::kMinWork ? 1 : parts;
-    if (t != nullptr) {
-      const std::ptrdiff_t ld = c + 8;
-      par::run(sp, [&](int p) {
-        upboth_rows(x, x + std::ptrdiff_t{k} * n, n, k, c, h, g, m, t, ld,
-                    static_cast<int>(par::part_begin(k, sp, p)),
-                    static_cast<int>(par::part_begin(k, sp, p + 1)));
-      });
-      par::run(sp, [&](int p) {
-        const std::ptrdiff_t q1 = par::part_begin(c, sp, p + 1);
-        for (std::ptrdiff_t q = par::part_begin(c, sp, p); q < q1; ++q)
-          upboth(t + q * ld, t + q * ld + k, k, h, g, m, x + q * n);
-      });
-      k = c;
-      continue;
-    }
-    par::run(sp, [&](int p) { image::transpose_block(x, c, n, p, sp); });
-    par::run(sp, [&](int p) {
-      double* s1 = s + stride * p + n;
-      const std::ptrdiff_t r1 = par::part_begin(c, sp, p + 1);
-      for (std::ptrdiff_t r = par::part_begin(c, sp, p); r < r1; ++r) {
-        double* row = x + r * n;
-        upboth(row, row + k, k, h, g, m, s1);
-        copydouble(s1, row, c);
-      }
-    });
-    par::run(sp, [&](int p) { image::transpose_block(x, c, n, p, sp); });
-    par::run(sp, [&](int p) {
-      double* s1 = s + stride * p + n;
-      const std::ptrdiff_t q1 = par::part_begin(c, sp, p + 1);
-      for (std::ptrdiff_t q = par::part_begin(c, sp, p); q < q1; ++q) {
-        double* col = x + q * n;
-        upboth(col, col + k, k, h, g, m, s1);
-        copydouble(s1, col, c);
-      }
-    });
-    k = c;
-  }
-}
-
-}  // namespace
 
 TFMEX_PLUGIN_VERSION
 
@@ -106,11 +35,11 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   L = L < 0 ? 0 : (L > J ? J : L);
   const int m = gw::length(h);
   const int parts = tfmex::par::parts_for(n, 2.0 * n * n * (m + 1), tfmex::par::kMinWork);
-  const std::size_t stride = tfmex::par::part_stride(4 * rows);
+  const std::size_t stride = tfmex::par::part_stride(rows);
   const std::size_t gsize = tfmex::par::part_stride(static_cast<std::size_t>(m));
   // The stages go through a copy of the block up to the size of workspace a
   // plug-in keeps between calls (4096 x 4096); larger arrays take the
-  // transposes, which need four columns per thread.
+  // transposes, which need a column per thread.
   const std::size_t tsize = rows * (rows + 8);
   const bool copy = tsize <= gw::kKeepLimit;
   gw::Workspace ws(gsize + (copy ? tsize : stride * parts), TFMEX_MEMORY_MSG(PLUGIN));
@@ -118,6 +47,6 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   double* g = ws.data();
   gw::highpass(h, g);
   double* room = ws.data() + gsize;
-  idpwt2(gw::data(w), n, n, L, J, g, gw::data(h), m, mxGetPr(plhs[0]), copy ? room : nullptr,
+  tfmex::image::idpwt2(gw::data(w), n, n, L, J, g, gw::data(h), m, mxGetPr(plhs[0]), copy ? room : nullptr,
          room, stride, parts);
 }

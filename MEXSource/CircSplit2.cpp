@@ -12,76 +12,9 @@
 #include <cstddef>
 #include "host/gateway.h"
 #include "host/parallel.h"
-#include "kernels/periodized/periodized.h"
-#include "MEXSource/block_transpose.h"
+#include "MEXSource/image_stages.h"
 
 #define PLUGIN "CircSplit2"
-
-namespace {
-
-using namespace tfmex::periodized;
-
-// Forward transform of an nr x nc image (square: nr = nc = n = 2^J) from level
-// J down to level L (0 <= L; no stage when L >= J). Columns before rows in
-// every stage. g is the high-pass filter, h the low-pass one. With t (room for
-// n (n + 8) doubles) the columns of a stage are filtered into t, column c at
-// t + c (k + 8) (the padding keeps the columns from falling on the same cache
-// sets), and the rows are filtered from there back into the block, all rows
-// at once column by column. Without t, the rows are filtered one by one as
-// contiguous columns of the transposed block, each part having n doubles at
-// s + p * stride. The columns and the rows of a stage are each split over up
-// to `parts` threads (a stage too small to gain runs on one).
-void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const double* h, int m,
-           double* wc, double* t, double* s, std::size_t stride, int parts) {
-  namespace par = tfmex::par;
-  namespace image = tfmex::image;
-  const int n = nr;
-  // The first stage reads every column whole, so it filters them straight
-  // from x; wc needs a copy of x only when no stage runs.
-  if (L >= J) copydouble(x, wc, nr * nc);
-  for (int j = J - 1; j >= L; --j) {
-    const int k = 1 << (j + 1);
-    const int half = k / 2;
-    const int sp = 2.0 * k * k * (m + 1) < par::kMinWork ? 1 : parts;
-    if (t != nullptr) {
-      const std::ptrdiff_t ld = k + 8;
-      const double* from = j == J - 1 ? x : wc;
-      par::run(sp, [&](int p) {
-        const std::ptrdiff_t c1 = par::part_begin(k, sp, p + 1);
-        for (std::ptrdiff_t c = par::part_begin(k, sp, p); c < c1; ++c)
-          downboth(from + c * n, k, h, g, m, t + c * ld, t + c * ld + half);
-      });
-      par::run(sp, [&](int p) {
-        downboth_rows(t, ld, k, k, h, g, m, wc, n, static_cast<int>(par::part_begin(half, sp, p)),
-                      static_cast<int>(par::part_begin(half, sp, p + 1)));
-      });
-      continue;
-    }
-    const double* from = j == J - 1 ? x : wc;
-    par::run(sp, [&](int p) {
-      double* s0 = s + stride * p;
-      const std::ptrdiff_t c1 = par::part_begin(k, sp, p + 1);
-      for (std::ptrdiff_t c = par::part_begin(k, sp, p); c < c1; ++c) {
-        double* col = wc + c * n;
-        copydouble(from + c * n, s0, k);
-        downboth(s0, k, h, g, m, col, col + half);
-      }
-    });
-    par::run(sp, [&](int p) { image::transpose_block(wc, k, n, p, sp); });
-    par::run(sp, [&](int p) {
-      double* s0 = s + stride * p;
-      const std::ptrdiff_t r1 = par::part_begin(k, sp, p + 1);
-      for (std::ptrdiff_t r = par::part_begin(k, sp, p); r < r1; ++r) {
-        double* row = wc + r * n;
-        copydouble(row, s0, k);
-        downboth(s0, k, h, g, m, row, row + half);
-      }
-    });
-    par::run(sp, [&](int p) { image::transpose_block(wc, k, n, p, sp); });
-  }
-}
-
-}  // namespace
 
 TFMEX_PLUGIN_VERSION
 
@@ -119,6 +52,6 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   double* g = ws.data();
   gw::highpass(h, g);
   double* room = ws.data() + gsize;
-  dpwt2(gw::data(x), n, n, L, J, g, gw::data(h), m, mxGetPr(plhs[0]), copy ? room : nullptr,
+  tfmex::image::dpwt2(gw::data(x), n, n, L, J, g, gw::data(h), m, mxGetPr(plhs[0]), copy ? room : nullptr,
         room, stride, parts);
 }

@@ -1,11 +1,13 @@
 // CircSplit2 and CircJoin2 against the earlier row-by-row layout of their
 // stages, bit for bit, on images up to 256 x 256 with filters longer than the
-// small blocks; the block transpose the largest images filter their rows
-// through, and the routines that filter all rows of a block at once.
+// small blocks; the stages through the transposes (taken by the largest
+// arrays) against those through a copy of the block; the block transpose; and
+// the routines that filter all rows of a block at once.
 #include <cstddef>
 #include <cstring>
 
 #include "MEXSource/block_transpose.h"
+#include "MEXSource/image_stages.h"
 #include "kernel_paths.h"
 #include "kernels/periodized/periodized.h"
 #include "support.h"
@@ -91,6 +93,32 @@ TEST(ImageRows, SplitAndJoinMatchTheRowwiseLayoutBitForBit) {
                               rowwise_split2(X, n, L, h)));
         EXPECT_TRUE(same_bits(run("CircJoin2", {image, Array::scalar(L), hf}).values(),
                               rowwise_join2(X, n, L, h)));
+      }
+    }
+  }
+}
+
+TEST(ImageRows, StagesThroughTransposesMatchStagesThroughACopy) {
+  unsigned seed = 700;
+  for (int J = 0; J <= 6; ++J) {
+    const int n = 1 << J;
+    for (int m : {0, 3, 8, 20}) {
+      const Vec h = random_vector(m, ++seed), X = random_vector(static_cast<std::size_t>(n) * n, ++seed);
+      Vec g(m);
+      pk::mirrorfilt(h.data(), g.data(), m);
+      Vec t(static_cast<std::size_t>(n) * (n + 8)), s(2 * static_cast<std::size_t>(n));
+      for (int L = 0; L <= J; ++L) {
+        Vec copied(X.size()), transposed(X.size());
+        tfmex::image::dpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, copied.data(), t.data(),
+                            s.data(), n, 2);
+        tfmex::image::dpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, transposed.data(),
+                            nullptr, s.data(), n, 2);
+        EXPECT_TRUE(same_bits(copied, transposed)) << "analysis n=" << n << " m=" << m << " L=" << L;
+        tfmex::image::idpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, copied.data(), t.data(),
+                             s.data(), n, 2);
+        tfmex::image::idpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, transposed.data(),
+                             nullptr, s.data(), n, 2);
+        EXPECT_TRUE(same_bits(copied, transposed)) << "synthesis n=" << n << " m=" << m << " L=" << L;
       }
     }
   }
