@@ -47,6 +47,6 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   double* g = ws.data();
   gw::highpass(h, g);
   double* room = ws.data() + gsize;
-  tfmex::image::idpwt2(gw::data(w), n, n, L, J, g, gw::data(h), m, mxGetPr(plhs[0]), copy ? room : nullptr,
-         room, stride, parts);
+  tfmex::image::idpwt2(gw::data(w), n, n, L, J, g, gw::data(h), m, mxGetPr(plhs[0]),
+                       copy ? room : nullptr, room, stride, parts);
 }

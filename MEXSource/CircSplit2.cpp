@@ -52,6 +52,6 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   double* g = ws.data();
   gw::highpass(h, g);
   double* room = ws.data() + gsize;
-  tfmex::image::dpwt2(gw::data(x), n, n, L, J, g, gw::data(h), m, mxGetPr(plhs[0]), copy ? room : nullptr,
-        room, stride, parts);
+  tfmex::image::dpwt2(gw::data(x), n, n, L, J, g, gw::data(h), m, mxGetPr(plhs[0]),
+                      copy ? room : nullptr, room, stride, parts);
 }

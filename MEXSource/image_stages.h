@@ -16,9 +16,9 @@
 
 #include <cstddef>
 
+#include "MEXSource/block_transpose.h"
 #include "host/parallel.h"
 #include "kernels/periodized/periodized.h"
-#include "MEXSource/block_transpose.h"
 
 namespace tfmex::image {
 
@@ -34,10 +34,10 @@ using namespace tfmex::periodized;
 // contiguous columns of the transposed block, each part having n doubles at
 // s + p * stride. The columns and the rows of a stage are each split over up
 // to `parts` threads (a stage too small to gain runs on one).
-inline void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const double* h, int m,
-           double* wc, double* t, double* s, std::size_t stride, int parts) {
+inline void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const double* h,
+                  int m, double* wc, double* t, double* s, std::size_t stride, int parts) {
   namespace par = tfmex::par;
-    const int n = nr;
+  const int n = nr;
   // The first stage reads every column whole, so it filters them straight
   // from x; wc needs a copy of x only when no stage runs.
   if (L >= J) copydouble(x, wc, nr * nc);
@@ -59,26 +59,22 @@ inline void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g
       });
       continue;
     }
-    const double* from = j == J - 1 ? x : wc;
-    par::run(sp, [&](int p) {
-      double* s0 = s + stride * p;
-      const std::ptrdiff_t c1 = par::part_begin(k, sp, p + 1);
-      for (std::ptrdiff_t c = par::part_begin(k, sp, p); c < c1; ++c) {
-        double* col = wc + c * n;
-        copydouble(from + c * n, s0, k);
-        downboth(s0, k, h, g, m, col, col + half);
-      }
-    });
+    // Each line (a column of src, or a row once the block is transposed) is
+    // copied to the part's vector and filtered back into wc.
+    const auto lines = [&](const double* src) {
+      return [&, src](int p) {
+        double* s0 = s + stride * p;
+        const std::ptrdiff_t q1 = par::part_begin(k, sp, p + 1);
+        for (std::ptrdiff_t q = par::part_begin(k, sp, p); q < q1; ++q) {
+          double* line = wc + q * n;
+          copydouble(src + q * n, s0, k);
+          downboth(s0, k, h, g, m, line, line + half);
+        }
+      };
+    };
+    par::run(sp, lines(j == J - 1 ? x : wc));
     par::run(sp, [&](int p) { transpose_block(wc, k, n, p, sp); });
-    par::run(sp, [&](int p) {
-      double* s0 = s + stride * p;
-      const std::ptrdiff_t r1 = par::part_begin(k, sp, p + 1);
-      for (std::ptrdiff_t r = par::part_begin(k, sp, p); r < r1; ++r) {
-        double* row = wc + r * n;
-        copydouble(row, s0, k);
-        downboth(s0, k, h, g, m, row, row + half);
-      }
-    });
+    par::run(sp, lines(wc));
     par::run(sp, [&](int p) { transpose_block(wc, k, n, p, sp); });
   }
 }
@@ -94,9 +90,9 @@ inline void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g
 // back in place. The rows, the columns and the transposes of a stage are each
 // split over up to `parts` threads (a stage too small to gain runs on one).
 inline void idpwt2(const double* wc, int nr, int nc, int L, int J, const double* g, const double* h,
-            int m, double* x, double* t, double* s, std::size_t stride, int parts) {
+                   int m, double* x, double* t, double* s, std::size_t stride, int parts) {
   namespace par = tfmex::par;
-    const int n = nr;
+  const int n = nr;
   par::run(parts, [&](int p) {
     const std::ptrdiff_t c0 = par::part_begin(nc, parts, p), c1 = par::part_begin(nc, parts, p + 1);
     copydouble(wc + c0 * nr, x + c0 * nr, static_cast<int>((c1 - c0) * nr));

@@ -103,7 +103,8 @@ TEST(ImageRows, StagesThroughTransposesMatchStagesThroughACopy) {
   for (int J = 0; J <= 6; ++J) {
     const int n = 1 << J;
     for (int m : {0, 3, 8, 20}) {
-      const Vec h = random_vector(m, ++seed), X = random_vector(static_cast<std::size_t>(n) * n, ++seed);
+      const Vec h = random_vector(m, ++seed);
+      const Vec X = random_vector(static_cast<std::size_t>(n) * n, ++seed);
       Vec g(m);
       pk::mirrorfilt(h.data(), g.data(), m);
       Vec t(static_cast<std::size_t>(n) * (n + 8)), s(2 * static_cast<std::size_t>(n));
@@ -113,12 +114,14 @@ TEST(ImageRows, StagesThroughTransposesMatchStagesThroughACopy) {
                             s.data(), n, 2);
         tfmex::image::dpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, transposed.data(),
                             nullptr, s.data(), n, 2);
-        EXPECT_TRUE(same_bits(copied, transposed)) << "analysis n=" << n << " m=" << m << " L=" << L;
+        EXPECT_TRUE(same_bits(copied, transposed)) 
+            << "analysis n=" << n << " m=" << m << " L=" << L;
         tfmex::image::idpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, copied.data(), t.data(),
                              s.data(), n, 2);
         tfmex::image::idpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, transposed.data(),
                              nullptr, s.data(), n, 2);
-        EXPECT_TRUE(same_bits(copied, transposed)) << "synthesis n=" << n << " m=" << m << " L=" << L;
+        EXPECT_TRUE(same_bits(copied, transposed)) 
+            << "synthesis n=" << n << " m=" << m << " L=" << L;
       }
     }
   }
@@ -161,7 +164,8 @@ TEST(ImageRows, RowRoutinesMatchTheOneDimensionalRoutinesBitForBit) {
         for (std::size_t q = 0; q < t.size(); q += 5) t[q] = -0.0;
         const int half = k / 2, i0 = half / 4, i1 = half - half / 4;
         // Reference: each row through the one-dimensional routines.
-        Vec down(static_cast<std::size_t>(k) * ld, 7.0), up(2 * static_cast<std::size_t>(k) * ld, 7.0);
+        Vec down(static_cast<std::size_t>(k) * ld, 7.0);
+        Vec up(2 * static_cast<std::size_t>(k) * ld, 7.0);
         {
           const PathGuard portable(KernelPath::portable);
           Vec row(2 * k), lo(k), hi(k), out(2 * k);
