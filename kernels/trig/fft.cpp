@@ -125,14 +125,22 @@ void realft(double* data, int N, int /*isign: forward only*/) {
 //
 // Layout of work (8n values): the packed sequence in work[0 .. 4n - 1], the
 // twiddles of the passes of span 4 .. n complex values behind it (pass by
-// pass, (wr, wi) pairs), then those of the realft split at odd i. Passes are
-// run depth first so that a block in the cache is finished there.
+// pass, (wr, wi) pairs), then those of the realft split at odd i. The
+// portable passes run depth first so that a block in the cache is finished
+// there; the vector passes (fft_passes.inc) run up to three levels in one
+// sweep, blocked for the caches (vector_levels).
 //
 // trigc4_tables runs the same recurrences once and keeps, besides the pass
 // and split twiddles, the odd twiddles of the last pass (which trigc4 uses as
 // they come); trigc4_tabled then does the data passes alone, the last one as
 // a packed pass like the others.
 namespace {
+
+int log2_of(std::ptrdiff_t n) {
+  int J = 0;
+  while ((std::ptrdiff_t{1} << J) < n) ++J;
+  return J;
+}
 
 struct Pass {
   double wpr, wpi;
@@ -213,49 +221,138 @@ void combine_scalar(double* c, std::ptrdiff_t B, const double* tw) {
 }
 
 #ifdef TFMEX_X86
-// Two complex values per vector: (wr, wr, ...) * (br, bi, ...) against
-// (wi, wi, ...) * (bi, br, ...), subtracted in the real lanes and added in the
-// imaginary ones: the same products and sums as the scalar butterfly.
-TFMEX_AVX2 void combine_avx2(double* c, std::ptrdiff_t B, const double* tw) {
-  const std::ptrdiff_t h = B / 2;
-  for (std::ptrdiff_t u = 0; u < h; u += 2) {
-    double* a = c + 2 * u;
-    double* b = c + 2 * (u + h);
-    const __m256d w = _mm256_loadu_pd(tw + 2 * u);
-    const __m256d wr = _mm256_movedup_pd(w);
-    const __m256d wi = _mm256_permute_pd(w, 0xF);
-    const __m256d fb = _mm256_loadu_pd(b);
-    const __m256d fa = _mm256_loadu_pd(a);
-    const __m256d t = _mm256_addsub_pd(_mm256_mul_pd(wr, fb),
-                                       _mm256_mul_pd(wi, _mm256_permute_pd(fb, 0x5)));
-    _mm256_storeu_pd(b, _mm256_sub_pd(fa, t));
-    _mm256_storeu_pd(a, _mm256_add_pd(fa, t));
+// The vector passes (fft_passes.inc) for AVX2, two complex values a vector,
+// and AVX-512, four; every function between a push and its pop is built for
+// that instruction set.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#endif
+namespace avx2 {
+typedef __m256d V;
+constexpr std::ptrdiff_t kC = 2;
+inline V vload(const double* p) { return _mm256_loadu_pd(p); }
+inline void vstore(double* p, V v) { _mm256_storeu_pd(p, v); }
+inline V vadd(V a, V b) { return _mm256_add_pd(a, b); }
+inline V vsub(V a, V b) { return _mm256_sub_pd(a, b); }
+// (wr, wr) (br, bi) against (wi, wi) (bi, br), subtracted in the real lanes
+// and added in the imaginary ones.
+inline V vtwist(V w, V b) {
+  return _mm256_addsub_pd(_mm256_mul_pd(_mm256_movedup_pd(w), b),
+                          _mm256_mul_pd(_mm256_permute_pd(w, 0xF), _mm256_permute_pd(b, 0x5)));
+}
+#include "fft_passes.inc"
+}  // namespace avx2
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx512f")
+#endif
+namespace avx512 {
+typedef __m512d V;
+constexpr std::ptrdiff_t kC = 4;
+inline V vload(const double* p) { return _mm512_loadu_pd(p); }
+inline void vstore(double* p, V v) { _mm512_storeu_pd(p, v); }
+inline V vadd(V a, V b) { return _mm512_add_pd(a, b); }
+inline V vsub(V a, V b) { return _mm512_sub_pd(a, b); }
+// As for AVX2, the subtraction taking the real (even) lanes of the sum. The
+// shuffles are the masked forms with every lane selected, which GCC 12 does
+// not take for reads of an uninitialised vector.
+inline V vtwist(V w, V b) {
+  const V p = _mm512_mul_pd(_mm512_mask_unpacklo_pd(w, 0xFF, w, w), b);
+  const V q = _mm512_mul_pd(_mm512_mask_unpackhi_pd(w, 0xFF, w, w), _mm512_mask_shuffle_pd(b, 0xFF, b, b, 0x55));
+  return _mm512_mask_sub_pd(_mm512_add_pd(p, q), 0x55, p, q);
+}
+#include "fft_passes.inc"
+}  // namespace avx512
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+
+// The packed levels L0 .. top (h = 2^L0 .. 2^top) on count values at c, on
+// the vector path taken now. Blocked for the caches: the levels within blocks
+// of kInner values (32 KB) finish one such block before the next is read,
+// those within kOuter values (512 KB) likewise, and only the larger ones sweep
+// the whole array. Levels 1 .. 3 take the AVX2 sweep on both paths (the level
+// of h = 2 is narrower than an AVX-512 vector).
+constexpr int kInner = 10, kOuter = 14;
+constexpr std::ptrdiff_t kColumns = 16;
+
+void vector_levels(double* c, std::ptrdiff_t count, int L0, int top, const double* tw) {
+  const bool wide = vector::path() == vector::Path::avx512;
+  auto run = [&](int from, int to) {
+    if (from < L0) from = L0;
+    if (to > top) to = top;
+    if (from > to) return;
+    const std::ptrdiff_t size = std::ptrdiff_t{2} << to;
+    for (std::ptrdiff_t b = 0; b < count; b += size) {
+      double* const p = c + 2 * b;
+      int L = from;
+      if (L == 1) {
+        L = to < 3 ? to + 1 : 4;
+        avx2::sweeps(p, size, 1, L - 1, tw);
+      }
+      if (L > to) continue;
+      if (wide) {
+        avx512::sweeps(p, size, L, to, tw);
+      } else {
+        avx2::sweeps(p, size, L, to, tw);
+      }
+    }
+  };
+  run(1, kInner);
+  run(kInner + 1, kOuter);
+  // Beyond, up to six levels (two sweeps) in one reading of the array: they
+  // pair places that agree modulo 2^(kOuter + 1), so they run on kColumns of
+  // those classes at a time, 64 runs of kColumns values that stay in the
+  // cache between the sweeps.
+  const int lo = L0 > kOuter + 1 ? L0 : kOuter + 1;
+  const int hi = top < kOuter + 6 ? top : kOuter + 6;
+  if (lo <= hi) {
+    const std::ptrdiff_t classes = std::ptrdiff_t{1} << lo;
+    for (std::ptrdiff_t u = 0; u < classes; u += kColumns) {
+      if (wide) {
+        avx512::sweeps(c, count, lo, hi, tw, u, u + kColumns);
+      } else {
+        avx2::sweeps(c, count, lo, hi, tw, u, u + kColumns);
+      }
+    }
   }
+  run(kOuter + 7, top);
 }
 #endif
 
 // The passes of span 2 .. B/2 (packed) on the block of B packed values at c;
 // tw points at the twiddles of the packed span 2 pass, the others follow.
-void passes(double* c, std::ptrdiff_t B, const double* tw, bool simd) {
+void passes(double* c, std::ptrdiff_t B, const double* tw) {
   if (B <= 2) return;
-  passes(c, B / 2, tw, simd);
-  passes(c + B, B / 2, tw, simd);
+  passes(c, B / 2, tw);
+  passes(c + B, B / 2, tw);
   // Twiddles of this pass: behind those of the spans 2 .. B/4 (B/2 - 2 doubles).
-  const double* own = tw + (B - 4);
-#ifdef TFMEX_X86
-  if (simd) {
-    combine_avx2(c, B, own);
-    return;
-  }
-#endif
-  combine_scalar(c, B, own);
+  combine_scalar(c, B, tw + (B - 4));
 }
 
 // Reversal and the first two passes of the packed sequence c (4n values)
 // from x. After the first pass the odd position 4r + 1 holds (+0, x - 0.0)
 // and 4r + 3 holds (+0, +0); the second pass combines them with its twiddle of
-// position 1.
-void first_passes(const double* x, double* c, std::ptrdiff_t n) {
+// position 1. done(run, len) is told of each run of len packed values at run
+// as soon as it is finished (while it is still in the cache): runs of
+// kRun values from n = 2^13 on, else the whole of c at the end.
+constexpr std::ptrdiff_t kRun = 2048;
+
+template <class Done>
+void first_passes(const double* x, double* c, std::ptrdiff_t n, Done done) {
   const Pass p2 = pass_constants(4);
   double w1r = 1.0, w1i = 0.0;
   advance(w1r, w1i, p2.wpr, p2.wpi);
@@ -272,8 +369,7 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n) {
     c[4 * r + 2] = re_b;
     c[4 * r + 3] = a - ti;
   };
-  int J = 0;
-  while ((std::ptrdiff_t{1} << J) < n) ++J;
+  const int J = log2_of(n);
   if (J < 6) {
     std::ptrdiff_t rev = 0;
     for (std::ptrdiff_t r = 0; r < n; ++r) {
@@ -285,18 +381,56 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n) {
       }
       rev |= m;
     }
+    done(c, 2 * n);
     return;
   }
   // From 64 values on, in 8 x 8 tiles of r and its reversal, which keep the
-  // reads of x in 8 cache lines a tile instead of one line a value.
+  // reads of x in 8 cache lines a tile instead of one line a value. The tiles
+  // of a chunk of consecutive m (kRun / 16 of them, or all) are written as 8
+  // runs of consecutive r, one for each high part a, each run done when
+  // written; the chunk's lines of x stay in the cache meanwhile.
   const int mid = J - 6, high = J - 3;
-  for (std::ptrdiff_t m = 0; m < (std::ptrdiff_t{1} << mid); ++m) {
-    const std::ptrdiff_t rm = static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
-    for (std::ptrdiff_t a = 0; a < 8; ++a)
-      for (std::ptrdiff_t b = 0; b < 8; ++b)
-        put((a << high) | (m << 3) | b,
-            (detail::kReverse3[b] << high) | (rm << 3) | detail::kReverse3[a]);
+  const std::ptrdiff_t mids = std::ptrdiff_t{1} << mid;
+  const std::ptrdiff_t chunk = mids < kRun / 16 ? mids : kRun / 16;
+  for (std::ptrdiff_t m0 = 0; m0 < mids; m0 += chunk) {
+    for (std::ptrdiff_t a = 0; a < 8; ++a) {
+      for (std::ptrdiff_t m = m0; m < m0 + chunk; ++m) {
+        const std::ptrdiff_t rm =
+            static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
+        for (std::ptrdiff_t b = 0; b < 8; ++b)
+          put((a << high) | (m << 3) | b,
+              (detail::kReverse3[b] << high) | (rm << 3) | detail::kReverse3[a]);
+      }
+      if (chunk == kRun / 16) done(c + 4 * ((a << high) | (m0 << 3)), kRun);
+    }
   }
+  if (chunk < kRun / 16) done(c, 2 * n);
+}
+
+// The reversal, the first two passes and the packed passes of span
+// 2 .. 2^top (0 <= top <= log2 n) on the 2n values of c. On the vector paths
+// the levels within the first blocks run on each run of the reversal as it
+// is written.
+void reversal_and_passes(const double* x, double* c, std::ptrdiff_t n, int top, const double* tw) {
+  const auto nothing = [](double*, std::ptrdiff_t) {};
+  if (top < 1) {
+    first_passes(x, c, n, nothing);
+    return;
+  }
+#ifdef TFMEX_X86
+  if (vector::path() != vector::Path::portable) {
+    const int inner = top < kInner ? top : kInner;
+    const std::ptrdiff_t size = std::ptrdiff_t{2} << inner;
+    first_passes(x, c, n, [&](double* run, std::ptrdiff_t len) {
+      for (std::ptrdiff_t b = 0; b < len; b += size) vector_levels(run + 2 * b, size, 1, inner, tw);
+    });
+    vector_levels(c, 2 * n, inner + 1, top, tw);
+    return;
+  }
+#endif
+  first_passes(x, c, n, nothing);
+  const std::ptrdiff_t size = std::ptrdiff_t{2} << top;
+  for (std::ptrdiff_t b = 0; b < 2 * n; b += size) passes(c + 2 * b, size, tw);
 }
 
 // The realft split at i = 2j + 1 against its mirror 4n - i (packed 2n - 1 - j),
@@ -327,17 +461,13 @@ void trigc4(const double* x, double* out, double* work, int n_) {
   double* const c = work;                // 2n packed complex values
   double* const tw = work + 4 * n;       // spans 2 .. n/2 packed: 2n - 4 doubles
   double* const split = tw + (n >= 2 ? 2 * n - 4 : 0);  // realft twiddles at odd i: 2n doubles
-  const bool simd = vector::path() != vector::Path::portable;
-
   pass_twiddles(tw, n);
 
-  first_passes(x, c, n);
+  reversal_and_passes(x, c, n, log2_of(n) - 1, tw);
 
   // The passes of packed span 2 .. n/2 on each half, then the last pass (span
   // n packed) with its recurrence run alongside.
   if (n >= 2) {
-    passes(c, n, tw, simd);
-    passes(c + 2 * n, n, tw, simd);
     const Pass p = pass_constants(4 * n);
     double wr = 1.0, wi = 0.0;
     Split sp = split_constants(n);
@@ -398,22 +528,10 @@ void trigc4_tables(double* tables, int n_) {
 void trigc4_tabled(const double* x, double* out, double* work, const double* tables, int n_) {
   const std::ptrdiff_t n = n_;
   double* const c = work;
-  const bool simd = vector::path() != vector::Path::portable;
-  first_passes(x, c, n);
-  if (n >= 2) {
-    passes(c, n, tables, simd);
-    passes(c + 2 * n, n, tables, simd);
-    // The last pass: packed partners u and u + n, twiddle of odd position 2u + 1.
-#ifdef TFMEX_X86
-    if (simd) {
-      combine_avx2(c, 2 * n, tables + last_at(n));
-    } else {
-      combine_scalar(c, 2 * n, tables + last_at(n));
-    }
-#else
-    combine_scalar(c, 2 * n, tables + last_at(n));
-#endif
-  }
+  // The last pass (packed partners u and u + n, twiddle of odd position
+  // 2u + 1) has its twiddles at last_at(n) = 2n - 4, where the pass after
+  // span n/2 would have them, so it runs as one more level of the others.
+  reversal_and_passes(x, c, n, log2_of(n), tables);
   split_out(c, tables + split_at(n), out, n);
 }
 
