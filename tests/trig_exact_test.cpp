@@ -278,11 +278,12 @@ TEST(TrigExact, AlignedScratchStaysInsideItsWorkspace) {
 
 TEST(TrigExact, TypeFourCosineVectorPassesAgreeBeyondTheTranscriptionLengths) {
   // The vector paths run the reversal with the passes of the first 32 KB
-  // blocks from n = 2^13 on, and sweep three levels at once over the whole
+  // blocks from n = 2^14 on, and sweep three levels at once over the whole
   // array from 2^17 on; here each path, in both forms, against the portable
   // path (itself held to the transcription above up to 2^16), on a
-  // workspace of exactly the size the form needs, one value past a 64-byte
-  // boundary and fenced by sentinels.
+  // workspace of exactly the size the form needs, on a 64-byte boundary (the
+  // AVX-512 sweeps) and one value past it (AVX2 sweeps on either vector
+  // path), fenced by sentinels.
   for (int J : {13, 14, 17, 18, 20}) {
     const int n = 1 << J;
     const auto N = static_cast<std::size_t>(n);
@@ -299,11 +300,13 @@ TEST(TrigExact, TypeFourCosineVectorPassesAgreeBeyondTheTranscriptionLengths) {
         PathGuard guard(path);
         SCOPED_TRACE(std::string(tfmex::vector::path_name(path)) + " path, n=" + std::to_string(n) +
                      " kind=" + std::to_string(kind));
-        for (const bool tabled : {false, true}) {
+        for (const bool tabled : {false, true})
+        for (const int offset : {0, 1}) {
+          SCOPED_TRACE(offset ? "off a 64-byte boundary" : "on a 64-byte boundary");
           const std::size_t size = (tabled ? 4 : 8) * N;
           std::vector<double> buffer(size + 32, 7.0);
           auto* work = reinterpret_cast<double*>(
-                           (reinterpret_cast<std::uintptr_t>(buffer.data()) + 63) / 64 * 64) + 1;
+                           (reinterpret_cast<std::uintptr_t>(buffer.data()) + 63) / 64 * 64) + offset;
           std::vector<double> got(N, -1.0);
           if (tabled) {
             tk::trigc4_tabled(x.data(), got.data(), work, tables.data(), n);

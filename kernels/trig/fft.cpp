@@ -6,6 +6,7 @@
 // with wpr = -2 sin^2(theta/2) and wpi = sin(theta), so that the sine is
 // evaluated twice per pass and never per butterfly.
 #include <cstddef>
+#include <cstdint>
 
 #include <cmath>
 
@@ -142,6 +143,9 @@ int log2_of(std::ptrdiff_t n) {
   return J;
 }
 
+// The 4-bit reversals of 0 .. 15, for the 16 x 16 tiles of first_passes.
+constexpr std::ptrdiff_t kReverse4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+
 struct Pass {
   double wpr, wpi;
 };
@@ -244,6 +248,21 @@ inline V vtwist(V w, V b) {
                           _mm256_mul_pd(_mm256_permute_pd(w, 0xF), _mm256_permute_pd(b, 0x5)));
 }
 #include "fft_passes.inc"
+
+// The positions r0 + b (b = 0 .. 15) of a tile of first_passes at c + 4 r0,
+// each from x at xa + (kReverse4[b] << high): (re_a, a + ti, re_b, a - ti),
+// a = x - 0.0.
+void put_row(const double* xa, std::ptrdiff_t high, double* c, double re_a, double re_b, double ti) {
+  const V k = _mm256_setr_pd(re_a, 0.0, re_b, 0.0);
+  const V t = _mm256_set1_pd(ti);
+  const V zero = _mm256_setzero_pd();
+#pragma GCC unroll 16
+  for (int b = 0; b < 16; ++b) {
+    const V a = _mm256_sub_pd(_mm256_broadcast_sd(xa + (kReverse4[b] << high)), zero);
+    const V v = _mm256_blend_pd(_mm256_blend_pd(k, _mm256_add_pd(a, t), 0x2), _mm256_sub_pd(a, t), 0x8);
+    _mm256_storeu_pd(c + 4 * b, v);
+  }
+}
 }  // namespace avx2
 #if defined(__clang__)
 #pragma clang attribute pop
@@ -282,15 +301,18 @@ inline V vtwist(V w, V b) {
 
 // The packed levels L0 .. top (h = 2^L0 .. 2^top) on count values at c, on
 // the vector path taken now. Blocked for the caches: the levels within blocks
-// of kInner values (32 KB) finish one such block before the next is read,
-// those within kOuter values (512 KB) likewise, and only the larger ones sweep
+// of 2^(kInner + 1) values (32 KB) finish one such block before the next is read,
+// those within 2^(kOuter + 1) values (512 KB) likewise, and only the larger ones sweep
 // the whole array. Levels 1 .. 3 take the AVX2 sweep on both paths (the level
 // of h = 2 is narrower than an AVX-512 vector).
 constexpr int kInner = 10, kOuter = 14;
 constexpr std::ptrdiff_t kColumns = 16;
 
 void vector_levels(double* c, std::ptrdiff_t count, int L0, int top, const double* tw) {
-  const bool wide = vector::path() == vector::Path::avx512;
+  // AVX-512 vectors where they lie within cache lines, else AVX2 (a wide
+  // load across two lines costs more than two narrow ones).
+  const bool wide =
+      vector::path() == vector::Path::avx512 && reinterpret_cast<std::uintptr_t>(c) % 64 == 0;
   auto run = [&](int from, int to) {
     if (from < L0) from = L0;
     if (to > top) to = top;
@@ -348,7 +370,7 @@ void passes(double* c, std::ptrdiff_t B, const double* tw) {
 // and 4r + 3 holds (+0, +0); the second pass combines them with its twiddle of
 // position 1. done(run, len) is told of each run of len packed values at run
 // as soon as it is finished (while it is still in the cache): runs of
-// kRun values from n = 2^13 on, else the whole of c at the end.
+// kRun values from n = 2^14 on, else the whole of c at the end.
 constexpr std::ptrdiff_t kRun = 2048;
 
 template <class Done>
@@ -370,7 +392,7 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n, Done done) {
     c[4 * r + 3] = a - ti;
   };
   const int J = log2_of(n);
-  if (J < 6) {
+  if (J < 8) {
     std::ptrdiff_t rev = 0;
     for (std::ptrdiff_t r = 0; r < n; ++r) {
       put(r, rev);
@@ -384,27 +406,38 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n, Done done) {
     done(c, 2 * n);
     return;
   }
-  // From 64 values on, in 8 x 8 tiles of r and its reversal, which keep the
-  // reads of x in 8 cache lines a tile instead of one line a value. The tiles
-  // of a chunk of consecutive m (kRun / 16 of them, or all) are written as 8
-  // runs of consecutive r, one for each high part a, each run done when
-  // written; the chunk's lines of x stay in the cache meanwhile.
-  const int mid = J - 6, high = J - 3;
+  // From 256 values on, in 16 x 16 tiles of r and its reversal: r splits as
+  // (high 4 bits a, middle m, low 4 bits b) and its reversal as
+  // (rev b, rev m, rev a), so a tile (one m) reads x in 16 runs of 16
+  // consecutive values and writes c in 16 runs of 16 positions, instead of
+  // one cache line a value. The tiles of a chunk of consecutive m
+  // (kRun / 32 of them, or all) make 16 runs of consecutive r, one for each
+  // a, done when the chunk is written.
+  const int mid = J - 8, high = J - 4;
   const std::ptrdiff_t mids = std::ptrdiff_t{1} << mid;
-  const std::ptrdiff_t chunk = mids < kRun / 16 ? mids : kRun / 16;
+  const std::ptrdiff_t chunk = mids < kRun / 32 ? mids : kRun / 32;
+#ifdef TFMEX_X86
+  const bool simd = vector::path() != vector::Path::portable;
+#endif
   for (std::ptrdiff_t m0 = 0; m0 < mids; m0 += chunk) {
-    for (std::ptrdiff_t a = 0; a < 8; ++a) {
-      for (std::ptrdiff_t m = m0; m < m0 + chunk; ++m) {
-        const std::ptrdiff_t rm =
-            static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
-        for (std::ptrdiff_t b = 0; b < 8; ++b)
-          put((a << high) | (m << 3) | b,
-              (detail::kReverse3[b] << high) | (rm << 3) | detail::kReverse3[a]);
+    for (std::ptrdiff_t m = m0; m < m0 + chunk; ++m) {
+      const std::ptrdiff_t rm =
+          static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
+      for (std::ptrdiff_t a = 0; a < 16; ++a) {
+        const std::ptrdiff_t r0 = (a << high) | (m << 4), from = (rm << 4) | kReverse4[a];
+#ifdef TFMEX_X86
+        if (simd) {
+          avx2::put_row(x + from, high, c + 4 * r0, re_a, re_b, ti);
+          continue;
+        }
+#endif
+        for (std::ptrdiff_t b = 0; b < 16; ++b) put(r0 | b, (kReverse4[b] << high) | from);
       }
-      if (chunk == kRun / 16) done(c + 4 * ((a << high) | (m0 << 3)), kRun);
     }
+    if (chunk == kRun / 32)
+      for (std::ptrdiff_t a = 0; a < 16; ++a) done(c + 4 * ((a << high) | (m0 << 4)), kRun);
   }
-  if (chunk < kRun / 16) done(c, 2 * n);
+  if (chunk < kRun / 32) done(c, 2 * n);
 }
 
 // The reversal, the first two passes and the packed passes of span
