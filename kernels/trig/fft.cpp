@@ -263,6 +263,32 @@ void put_row(const double* xa, std::ptrdiff_t high, double* c, double re_a, doub
     _mm256_storeu_pd(c + 4 * b, v);
   }
 }
+
+// split_out for j = 0 .. 4k - 1, four j a step (lanes j, j + 2, j + 1, j + 3
+// until the store); returns 4k, the first j left to the scalar loop.
+std::ptrdiff_t split_rows(const double* c, const double* split, double* out, std::ptrdiff_t n,
+                          double c1, double c2, double scale) {
+  const V v1 = _mm256_set1_pd(c1), v2 = _mm256_set1_pd(c2), m2 = _mm256_set1_pd(-c2);
+  const V s = _mm256_set1_pd(scale);
+  std::ptrdiff_t j = 0;
+  for (; j + 4 <= n; j += 4) {
+    const V pa = _mm256_loadu_pd(c + 2 * j), pb = _mm256_loadu_pd(c + 2 * j + 4);
+    // The mirrors 2n - 1 - j .. 2n - 4 - j, in order of j.
+    const V qb = _mm256_loadu_pd(c + 2 * (2 * n - 2 - j)), qa = _mm256_loadu_pd(c + 2 * (2 * n - 4 - j));
+    const V qj = _mm256_permute2f128_pd(qb, qb, 1), qk = _mm256_permute2f128_pd(qa, qa, 1);
+    const V wa = _mm256_loadu_pd(split + 2 * j), wb = _mm256_loadu_pd(split + 2 * j + 4);
+    const V p0 = _mm256_unpacklo_pd(pa, pb), p1 = _mm256_unpackhi_pd(pa, pb);
+    const V q0 = _mm256_unpacklo_pd(qj, qk), q1 = _mm256_unpackhi_pd(qj, qk);
+    const V wr = _mm256_unpacklo_pd(wa, wb), wi = _mm256_unpackhi_pd(wa, wb);
+    const V h1r = _mm256_mul_pd(v1, _mm256_add_pd(p0, q0));
+    const V h2r = _mm256_mul_pd(m2, _mm256_add_pd(p1, q1));
+    const V h2i = _mm256_mul_pd(v2, _mm256_sub_pd(p0, q0));
+    const V r = _mm256_mul_pd(
+        s, _mm256_sub_pd(_mm256_add_pd(h1r, _mm256_mul_pd(wr, h2r)), _mm256_mul_pd(wi, h2i)));
+    _mm256_storeu_pd(out + j, _mm256_permute4x64_pd(r, 0xD8));
+  }
+  return j;
+}
 }  // namespace avx2
 #if defined(__clang__)
 #pragma clang attribute pop
@@ -300,58 +326,54 @@ inline V vtwist(V w, V b) {
 #endif
 
 // The packed levels L0 .. top (h = 2^L0 .. 2^top) on count values at c, on
-// the vector path taken now. Blocked for the caches: the levels within blocks
-// of 2^(kInner + 1) values (32 KB) finish one such block before the next is read,
-// those within 2^(kOuter + 1) values (512 KB) likewise, and only the larger ones sweep
-// the whole array. Levels 1 .. 3 take the AVX2 sweep on both paths (the level
-// of h = 2 is narrower than an AVX-512 vector).
+// the vector path taken now, in groups that each read the array once. The
+// levels within blocks of 2^(kInner + 1) values (32 KB) finish one such block
+// in sweeps over it before the next is read, and those within blocks of
+// 2^(kOuter + 1) values (512 KB) likewise. The levels of a later group, from
+// L on, pair places that agree modulo 2^L, so they run on kColumns of those
+// classes at a time: up to six levels (two sweeps) on 64 runs of kColumns
+// values spaced 2^L apart (1 MB), which stay in the cache between the
+// sweeps. Levels 1 .. 3
+// take the AVX2 sweep on both paths (the level of h = 2 is narrower than an
+// AVX-512 vector).
 constexpr int kInner = 10, kOuter = 14;
-constexpr std::ptrdiff_t kColumns = 16;
+constexpr std::ptrdiff_t kColumns = 1024;
 
 void vector_levels(double* c, std::ptrdiff_t count, int L0, int top, const double* tw) {
   // AVX-512 vectors where they lie within cache lines, else AVX2 (a wide
   // load across two lines costs more than two narrow ones).
   const bool wide =
       vector::path() == vector::Path::avx512 && reinterpret_cast<std::uintptr_t>(c) % 64 == 0;
-  auto run = [&](int from, int to) {
+  auto sweeps = [&](double* p, std::ptrdiff_t size, int from, int to, std::ptrdiff_t u0,
+                    std::ptrdiff_t u1) {
+    if (wide) {
+      avx512::sweeps(p, size, from, to, tw, u0, u1);
+    } else {
+      avx2::sweeps(p, size, from, to, tw, u0, u1);
+    }
+  };
+  auto group = [&](int from, int to) {
     if (from < L0) from = L0;
     if (to > top) to = top;
     if (from > to) return;
-    const std::ptrdiff_t size = std::ptrdiff_t{2} << to;
+    const std::ptrdiff_t size = std::ptrdiff_t{2} << to, classes = std::ptrdiff_t{1} << from;
     for (std::ptrdiff_t b = 0; b < count; b += size) {
       double* const p = c + 2 * b;
+      if (from > kOuter) {
+        for (std::ptrdiff_t u = 0; u < classes; u += kColumns) sweeps(p, size, from, to, u, u + kColumns);
+        continue;
+      }
       int L = from;
       if (L == 1) {
         L = to < 3 ? to + 1 : 4;
-        avx2::sweeps(p, size, 1, L - 1, tw);
+        avx2::sweeps(p, size, 1, L - 1, tw, 0, 2);
       }
-      if (L > to) continue;
-      if (wide) {
-        avx512::sweeps(p, size, L, to, tw);
-      } else {
-        avx2::sweeps(p, size, L, to, tw);
-      }
+      if (L <= to) sweeps(p, size, L, to, 0, std::ptrdiff_t{1} << L);
     }
   };
-  run(1, kInner);
-  run(kInner + 1, kOuter);
-  // Beyond, up to six levels (two sweeps) in one reading of the array: they
-  // pair places that agree modulo 2^(kOuter + 1), so they run on kColumns of
-  // those classes at a time, 64 runs of kColumns values that stay in the
-  // cache between the sweeps.
-  const int lo = L0 > kOuter + 1 ? L0 : kOuter + 1;
-  const int hi = top < kOuter + 6 ? top : kOuter + 6;
-  if (lo <= hi) {
-    const std::ptrdiff_t classes = std::ptrdiff_t{1} << lo;
-    for (std::ptrdiff_t u = 0; u < classes; u += kColumns) {
-      if (wide) {
-        avx512::sweeps(c, count, lo, hi, tw, u, u + kColumns);
-      } else {
-        avx2::sweeps(c, count, lo, hi, tw, u, u + kColumns);
-      }
-    }
-  }
-  run(kOuter + 7, top);
+  group(1, kInner);
+  group(kInner + 1, kOuter);
+  for (int L = kOuter + 1; L <= top; L += 6) group(L, L + 5);
 }
 #endif
 
@@ -471,7 +493,11 @@ void reversal_and_passes(const double* x, double* c, std::ptrdiff_t n, int top, 
 void split_out(const double* c, const double* split, double* out, std::ptrdiff_t n) {
   const double c1 = 0.5, c2 = -0.5;
   const double scale = std::sqrt(2.0 / n);
-  for (std::ptrdiff_t j = 0; j < n; ++j) {
+  std::ptrdiff_t j = 0;
+#ifdef TFMEX_X86
+  if (vector::path() != vector::Path::portable) j = avx2::split_rows(c, split, out, n, c1, c2, scale);
+#endif
+  for (; j < n; ++j) {
     const double* p = c + 2 * j;
     const double* q = c + 2 * (2 * n - 1 - j);
     const double wr = split[2 * j], wi = split[2 * j + 1];
