@@ -300,24 +300,25 @@ TEST(TrigExact, TypeFourCosineVectorPassesAgreeBeyondTheTranscriptionLengths) {
         PathGuard guard(path);
         SCOPED_TRACE(std::string(tfmex::vector::path_name(path)) + " path, n=" + std::to_string(n) +
                      " kind=" + std::to_string(kind));
-        for (const bool tabled : {false, true})
-        for (const int offset : {0, 1}) {
-          SCOPED_TRACE(offset ? "off a 64-byte boundary" : "on a 64-byte boundary");
-          const std::size_t size = (tabled ? 4 : 8) * N;
-          std::vector<double> buffer(size + 32, 7.0);
-          auto* work = reinterpret_cast<double*>(
-                           (reinterpret_cast<std::uintptr_t>(buffer.data()) + 63) / 64 * 64) + offset;
-          std::vector<double> got(N, -1.0);
-          if (tabled) {
-            tk::trigc4_tabled(x.data(), got.data(), work, tables.data(), n);
-          } else {
-            tk::trigc4(x.data(), got.data(), work, n);
+        for (const bool tabled : {false, true}) {
+          for (const int offset : {0, 1}) {
+            SCOPED_TRACE(offset ? "off a 64-byte boundary" : "on a 64-byte boundary");
+            const std::size_t size = (tabled ? 4 : 8) * N;
+            std::vector<double> buffer(size + 32, 7.0);
+            auto* work = reinterpret_cast<double*>(
+                             (reinterpret_cast<std::uintptr_t>(buffer.data()) + 63) / 64 * 64) + offset;
+            std::vector<double> got(N, -1.0);
+            if (tabled) {
+              tk::trigc4_tabled(x.data(), got.data(), work, tables.data(), n);
+            } else {
+              tk::trigc4(x.data(), got.data(), work, n);
+            }
+            EXPECT_SAME_BITS(got, want, tabled ? "trigc4_tabled" : "trigc4");
+            std::size_t outside = 0;
+            for (double* p = buffer.data(); p < work; ++p) outside += *p != 7.0;
+            for (double* p = work + size; p < buffer.data() + buffer.size(); ++p) outside += *p != 7.0;
+            EXPECT_EQ(outside, 0u) << "values written outside the workspace";
           }
-          EXPECT_SAME_BITS(got, want, tabled ? "trigc4_tabled" : "trigc4");
-          std::size_t outside = 0;
-          for (double* p = buffer.data(); p < work; ++p) outside += *p != 7.0;
-          for (double* p = work + size; p < buffer.data() + buffer.size(); ++p) outside += *p != 7.0;
-          EXPECT_EQ(outside, 0u) << "values written outside the workspace";
         }
       }
     }

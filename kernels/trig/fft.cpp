@@ -252,14 +252,16 @@ inline V vtwist(V w, V b) {
 // The positions r0 + b (b = 0 .. 15) of a tile of first_passes at c + 4 r0,
 // each from x at xa + (kReverse4[b] << high): (re_a, a + ti, re_b, a - ti),
 // a = x - 0.0.
-void put_row(const double* xa, std::ptrdiff_t high, double* c, double re_a, double re_b, double ti) {
+void put_row(const double* xa, std::ptrdiff_t high, double* c, double re_a, double re_b,
+             double ti) {
   const V k = _mm256_setr_pd(re_a, 0.0, re_b, 0.0);
   const V t = _mm256_set1_pd(ti);
   const V zero = _mm256_setzero_pd();
 #pragma GCC unroll 16
   for (int b = 0; b < 16; ++b) {
     const V a = _mm256_sub_pd(_mm256_broadcast_sd(xa + (kReverse4[b] << high)), zero);
-    const V v = _mm256_blend_pd(_mm256_blend_pd(k, _mm256_add_pd(a, t), 0x2), _mm256_sub_pd(a, t), 0x8);
+    const V v =
+        _mm256_blend_pd(_mm256_blend_pd(k, _mm256_add_pd(a, t), 0x2), _mm256_sub_pd(a, t), 0x8);
     _mm256_storeu_pd(c + 4 * b, v);
   }
 }
@@ -274,7 +276,8 @@ std::ptrdiff_t split_rows(const double* c, const double* split, double* out, std
   for (; j + 4 <= n; j += 4) {
     const V pa = _mm256_loadu_pd(c + 2 * j), pb = _mm256_loadu_pd(c + 2 * j + 4);
     // The mirrors 2n - 1 - j .. 2n - 4 - j, in order of j.
-    const V qb = _mm256_loadu_pd(c + 2 * (2 * n - 2 - j)), qa = _mm256_loadu_pd(c + 2 * (2 * n - 4 - j));
+    const V qb = _mm256_loadu_pd(c + 2 * (2 * n - 2 - j));
+    const V qa = _mm256_loadu_pd(c + 2 * (2 * n - 4 - j));
     const V qj = _mm256_permute2f128_pd(qb, qb, 1), qk = _mm256_permute2f128_pd(qa, qa, 1);
     const V wa = _mm256_loadu_pd(split + 2 * j), wb = _mm256_loadu_pd(split + 2 * j + 4);
     const V p0 = _mm256_unpacklo_pd(pa, pb), p1 = _mm256_unpackhi_pd(pa, pb);
@@ -314,7 +317,8 @@ inline V vsub(V a, V b) { return _mm512_sub_pd(a, b); }
 // not take for reads of an uninitialised vector.
 inline V vtwist(V w, V b) {
   const V p = _mm512_mul_pd(_mm512_mask_unpacklo_pd(w, 0xFF, w, w), b);
-  const V q = _mm512_mul_pd(_mm512_mask_unpackhi_pd(w, 0xFF, w, w), _mm512_mask_shuffle_pd(b, 0xFF, b, b, 0x55));
+  const V q = _mm512_mul_pd(_mm512_mask_unpackhi_pd(w, 0xFF, w, w),
+                            _mm512_mask_shuffle_pd(b, 0xFF, b, b, 0x55));
   return _mm512_mask_sub_pd(_mm512_add_pd(p, q), 0x55, p, q);
 }
 #include "fft_passes.inc"
@@ -333,9 +337,8 @@ inline V vtwist(V w, V b) {
 // L on, pair places that agree modulo 2^L, so they run on kColumns of those
 // classes at a time: up to six levels (two sweeps) on 64 runs of kColumns
 // values spaced 2^L apart (1 MB), which stay in the cache between the
-// sweeps. Levels 1 .. 3
-// take the AVX2 sweep on both paths (the level of h = 2 is narrower than an
-// AVX-512 vector).
+// sweeps. Levels 1 .. 3 take the AVX2 sweep on both paths (the level of
+// h = 2 is narrower than an AVX-512 vector).
 constexpr int kInner = 10, kOuter = 14;
 constexpr std::ptrdiff_t kColumns = 1024;
 
@@ -360,7 +363,8 @@ void vector_levels(double* c, std::ptrdiff_t count, int L0, int top, const doubl
     for (std::ptrdiff_t b = 0; b < count; b += size) {
       double* const p = c + 2 * b;
       if (from > kOuter) {
-        for (std::ptrdiff_t u = 0; u < classes; u += kColumns) sweeps(p, size, from, to, u, u + kColumns);
+        for (std::ptrdiff_t u = 0; u < classes; u += kColumns)
+          sweeps(p, size, from, to, u, u + kColumns);
         continue;
       }
       int L = from;
@@ -477,7 +481,8 @@ void reversal_and_passes(const double* x, double* c, std::ptrdiff_t n, int top, 
     const int inner = top < kInner ? top : kInner;
     const std::ptrdiff_t size = std::ptrdiff_t{2} << inner;
     first_passes(x, c, n, [&](double* run, std::ptrdiff_t len) {
-      for (std::ptrdiff_t b = 0; b < len; b += size) vector_levels(run + 2 * b, size, 1, inner, tw);
+      for (std::ptrdiff_t b = 0; b < len; b += size)
+        vector_levels(run + 2 * b, size, 1, inner, tw);
     });
     vector_levels(c, 2 * n, inner + 1, top, tw);
     return;
@@ -495,7 +500,8 @@ void split_out(const double* c, const double* split, double* out, std::ptrdiff_t
   const double scale = std::sqrt(2.0 / n);
   std::ptrdiff_t j = 0;
 #ifdef TFMEX_X86
-  if (vector::path() != vector::Path::portable) j = avx2::split_rows(c, split, out, n, c1, c2, scale);
+  if (vector::path() != vector::Path::portable)
+    j = avx2::split_rows(c, split, out, n, c1, c2, scale);
 #endif
   for (; j < n; ++j) {
     const double* p = c + 2 * j;
@@ -524,8 +530,7 @@ void trigc4(const double* x, double* out, double* work, int n_) {
 
   reversal_and_passes(x, c, n, log2_of(n) - 1, tw);
 
-  // The passes of packed span 2 .. n/2 on each half, then the last pass (span
-  // n packed) with its recurrence run alongside.
+  // The last pass (span n packed) with its recurrence run alongside.
   if (n >= 2) {
     const Pass p = pass_constants(4 * n);
     double wr = 1.0, wi = 0.0;
