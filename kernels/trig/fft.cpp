@@ -249,20 +249,109 @@ inline V vtwist(V w, V b) {
 }
 #include "fft_passes.inc"
 
-// The positions r0 + b (b = 0 .. 15) of a tile of first_passes at c + 4 r0,
-// each from x at xa + (kReverse4[b] << high): (re_a, a + ti, re_b, a - ti),
-// a = x - 0.0.
-void put_row(const double* xa, std::ptrdiff_t high, double* c, double re_a, double re_b,
-             double ti) {
+// The twiddles of the levels h = 2, 4, 8 as butterflies<3> reads them at
+// h = 2 (pairs at tw + 0, 4 | 8, 12 | 16 | 20 | 24 for the three levels),
+// split once into (wr, wr) and (wi, wi) for all the blocks of 16 values.
+struct First3 {
+  V wr[7], wi[7];
+  explicit First3(const double* tw) {
+    for (int k = 0; k < 7; ++k) {
+      const V w = _mm256_loadu_pd(tw + 4 * k);
+      wr[k] = _mm256_movedup_pd(w);
+      wi[k] = _mm256_permute_pd(w, 0xF);
+    }
+  }
+};
+
+// butterflies<3> at h = 2, u = 0 with the twiddles of f: the same operations.
+inline void first3(V* v, const First3& f) {
+#pragma GCC unroll 3
+  for (int l = 0; l < 3; ++l) {
+    const int s = 1 << l;
+#pragma GCC unroll 8
+    for (int j = 0; j < 8; ++j) {
+      if (j & s) continue;
+      const int k = s - 1 + (j & (s - 1));
+      const V b = v[j + s];
+      const V x = _mm256_addsub_pd(_mm256_mul_pd(f.wr[k], b),
+                                   _mm256_mul_pd(f.wi[k], _mm256_permute_pd(b, 0x5)));
+      v[j + s] = _mm256_sub_pd(v[j], x);
+      v[j] = _mm256_add_pd(v[j], x);
+    }
+  }
+}
+
+// The levels h = 2, 4, 8 on count packed values at c.
+void sweep_first3(double* c, std::ptrdiff_t count, const double* tw) {
+  const First3 f(tw);
+  for (std::ptrdiff_t blk = 0; blk < count; blk += 16) {
+    double* const p = c + 2 * blk;
+    V v[8];
+#pragma GCC unroll 8
+    for (int j = 0; j < 8; ++j) v[j] = _mm256_loadu_pd(p + 4 * j);
+    first3(v, f);
+#pragma GCC unroll 8
+    for (int j = 0; j < 8; ++j) _mm256_storeu_pd(p + 4 * j, v[j]);
+  }
+}
+
+// The tiles m0 <= m < m1 of first_passes (16 x 16, mid and high as there).
+// Each position r0 + b (b = 0 .. 15) of a row takes x at
+// xa + (kReverse4[b] << high): (re_a, a + ti, re_b, a - ti), a = x - 0.0.
+void tiles_alone(const double* x, double* c, int mid, int high, std::ptrdiff_t m0,
+                 std::ptrdiff_t m1, double re_a, double re_b, double ti) {
   const V k = _mm256_setr_pd(re_a, 0.0, re_b, 0.0);
   const V t = _mm256_set1_pd(ti);
   const V zero = _mm256_setzero_pd();
+  for (std::ptrdiff_t m = m0; m < m1; ++m) {
+    const std::ptrdiff_t rm =
+        static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
+    for (std::ptrdiff_t a = 0; a < 16; ++a) {
+      const double* const xa = x + ((rm << 4) | kReverse4[a]);
+      double* const row = c + 4 * ((a << high) | (m << 4));
 #pragma GCC unroll 16
-  for (int b = 0; b < 16; ++b) {
-    const V a = _mm256_sub_pd(_mm256_broadcast_sd(xa + (kReverse4[b] << high)), zero);
-    const V v =
-        _mm256_blend_pd(_mm256_blend_pd(k, _mm256_add_pd(a, t), 0x2), _mm256_sub_pd(a, t), 0x8);
-    _mm256_storeu_pd(c + 4 * b, v);
+      for (int b = 0; b < 16; ++b) {
+        const V y = _mm256_sub_pd(_mm256_broadcast_sd(xa + (kReverse4[b] << high)), zero);
+        _mm256_storeu_pd(row + 4 * b, _mm256_blend_pd(_mm256_blend_pd(k, _mm256_add_pd(y, t), 0x2),
+                                                      _mm256_sub_pd(y, t), 0x8));
+      }
+    }
+  }
+}
+
+// The same, and then, with tw not null, on each 16 positions written the
+// levels h = 2, 4, 8 (the
+// positions r hold the packed values 2r, 2r + 1, a block of 16 of them is 8
+// consecutive r).
+void tiles(const double* x, double* c, int mid, int high, std::ptrdiff_t m0, std::ptrdiff_t m1,
+           double re_a, double re_b, double ti, const double* tw) {
+  if (tw == nullptr) {
+    tiles_alone(x, c, mid, high, m0, m1, re_a, re_b, ti);
+    return;
+  }
+  const First3 f(tw);
+  const V k = _mm256_setr_pd(re_a, 0.0, re_b, 0.0);
+  const V t = _mm256_set1_pd(ti);
+  const V zero = _mm256_setzero_pd();
+  for (std::ptrdiff_t m = m0; m < m1; ++m) {
+    const std::ptrdiff_t rm =
+        static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
+    for (std::ptrdiff_t a = 0; a < 16; ++a) {
+      const double* const xa = x + ((rm << 4) | kReverse4[a]);
+      double* const row = c + 4 * ((a << high) | (m << 4));
+      for (int half = 0; half < 16; half += 8) {
+        V v[8];
+#pragma GCC unroll 8
+        for (int b = 0; b < 8; ++b) {
+          const V y = _mm256_sub_pd(_mm256_broadcast_sd(xa + (kReverse4[half + b] << high)), zero);
+          v[b] = _mm256_blend_pd(_mm256_blend_pd(k, _mm256_add_pd(y, t), 0x2), _mm256_sub_pd(y, t),
+                                 0x8);
+        }
+        first3(v, f);
+#pragma GCC unroll 8
+        for (int b = 0; b < 8; ++b) _mm256_storeu_pd(row + 4 * (half + b), v[b]);
+      }
+    }
   }
 }
 
@@ -368,9 +457,12 @@ void vector_levels(double* c, std::ptrdiff_t count, int L0, int top, const doubl
         continue;
       }
       int L = from;
-      if (L == 1) {
-        L = to < 3 ? to + 1 : 4;
-        avx2::sweeps(p, size, 1, L - 1, tw, 0, 2);
+      if (L == 1 && to >= 3) {
+        avx2::sweep_first3(p, size, tw);
+        L = 4;
+      } else if (L == 1) {
+        avx2::sweeps(p, size, 1, to, tw, 0, 2);
+        L = to + 1;
       }
       if (L <= to) sweeps(p, size, L, to, 0, std::ptrdiff_t{1} << L);
     }
@@ -394,13 +486,15 @@ void passes(double* c, std::ptrdiff_t B, const double* tw) {
 // Reversal and the first two passes of the packed sequence c (4n values)
 // from x. After the first pass the odd position 4r + 1 holds (+0, x - 0.0)
 // and 4r + 3 holds (+0, +0); the second pass combines them with its twiddle of
-// position 1. done(run, len) is told of each run of len packed values at run
-// as soon as it is finished (while it is still in the cache): runs of
-// kRun values from n = 2^14 on, else the whole of c at the end.
+// position 1. done(run, len, L) is told of each run of len packed values at
+// run as soon as it is finished (while it is still in the cache), L the
+// first level (h = 2^L) left to do on it: runs of kRun values from n = 2^14
+// on, else the whole of c at the end. On the vector paths the tiles (from
+// n = 2^8 on) do the levels 1 .. 3 too, with the twiddles at tw.
 constexpr std::ptrdiff_t kRun = 2048;
 
 template <class Done>
-void first_passes(const double* x, double* c, std::ptrdiff_t n, Done done) {
+void first_passes(const double* x, double* c, std::ptrdiff_t n, const double* tw, Done done) {
   const Pass p2 = pass_constants(4);
   double w1r = 1.0, w1i = 0.0;
   advance(w1r, w1i, p2.wpr, p2.wpi);
@@ -429,7 +523,7 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n, Done done) {
       }
       rev |= m;
     }
-    done(c, 2 * n);
+    done(c, 2 * n, 1);
     return;
   }
   // From 256 values on, in 16 x 16 tiles of r and its reversal: r splits as
@@ -442,28 +536,36 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n, Done done) {
   const int mid = J - 8, high = J - 4;
   const std::ptrdiff_t mids = std::ptrdiff_t{1} << mid;
   const std::ptrdiff_t chunk = mids < kRun / 32 ? mids : kRun / 32;
+  // The tiles do the levels 1 .. 3 while x lies in the outer caches (up to
+  // 2^17 values, 1 MB); beyond, its reads miss them, and the tiles alone keep
+  // more of those misses in flight at once.
+  int done_to = 1;
 #ifdef TFMEX_X86
-  const bool simd = vector::path() != vector::Path::portable;
+  if (vector::path() != vector::Path::portable && J <= 17) done_to = 4;
+#else
+  (void)tw;
 #endif
   for (std::ptrdiff_t m0 = 0; m0 < mids; m0 += chunk) {
-    for (std::ptrdiff_t m = m0; m < m0 + chunk; ++m) {
-      const std::ptrdiff_t rm =
-          static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
-      for (std::ptrdiff_t a = 0; a < 16; ++a) {
-        const std::ptrdiff_t r0 = (a << high) | (m << 4), from = (rm << 4) | kReverse4[a];
 #ifdef TFMEX_X86
-        if (simd) {
-          avx2::put_row(x + from, high, c + 4 * r0, re_a, re_b, ti);
-          continue;
-        }
+    if (vector::path() != vector::Path::portable) {
+      avx2::tiles(x, c, mid, high, m0, m0 + chunk, re_a, re_b, ti, done_to == 4 ? tw : nullptr);
+    } else
 #endif
-        for (std::ptrdiff_t b = 0; b < 16; ++b) put(r0 | b, (kReverse4[b] << high) | from);
+    {
+      for (std::ptrdiff_t m = m0; m < m0 + chunk; ++m) {
+        const std::ptrdiff_t rm =
+            static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
+        for (std::ptrdiff_t a = 0; a < 16; ++a) {
+          const std::ptrdiff_t r0 = (a << high) | (m << 4), from = (rm << 4) | kReverse4[a];
+          for (std::ptrdiff_t b = 0; b < 16; ++b) put(r0 | b, (kReverse4[b] << high) | from);
+        }
       }
     }
     if (chunk == kRun / 32)
-      for (std::ptrdiff_t a = 0; a < 16; ++a) done(c + 4 * ((a << high) | (m0 << 4)), kRun);
+      for (std::ptrdiff_t a = 0; a < 16; ++a)
+        done(c + 4 * ((a << high) | (m0 << 4)), kRun, done_to);
   }
-  if (chunk < kRun / 32) done(c, 2 * n);
+  if (chunk < kRun / 32) done(c, 2 * n, done_to);
 }
 
 // The reversal, the first two passes and the packed passes of span
@@ -471,24 +573,24 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n, Done done) {
 // the levels within the first blocks run on each run of the reversal as it
 // is written.
 void reversal_and_passes(const double* x, double* c, std::ptrdiff_t n, int top, const double* tw) {
-  const auto nothing = [](double*, std::ptrdiff_t) {};
+  const auto nothing = [](double*, std::ptrdiff_t, int) {};
   if (top < 1) {
-    first_passes(x, c, n, nothing);
+    first_passes(x, c, n, tw, nothing);
     return;
   }
 #ifdef TFMEX_X86
   if (vector::path() != vector::Path::portable) {
     const int inner = top < kInner ? top : kInner;
     const std::ptrdiff_t size = std::ptrdiff_t{2} << inner;
-    first_passes(x, c, n, [&](double* run, std::ptrdiff_t len) {
+    first_passes(x, c, n, tw, [&](double* run, std::ptrdiff_t len, int from) {
       for (std::ptrdiff_t b = 0; b < len; b += size)
-        vector_levels(run + 2 * b, size, 1, inner, tw);
+        vector_levels(run + 2 * b, size, from, inner, tw);
     });
     vector_levels(c, 2 * n, inner + 1, top, tw);
     return;
   }
 #endif
-  first_passes(x, c, n, nothing);
+  first_passes(x, c, n, tw, nothing);
   const std::ptrdiff_t size = std::ptrdiff_t{2} << top;
   for (std::ptrdiff_t b = 0; b < 2 * n; b += size) passes(c + 2 * b, size, tw);
 }
