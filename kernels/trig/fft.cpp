@@ -143,7 +143,8 @@ int log2_of(std::ptrdiff_t n) {
   return J;
 }
 
-// The 4-bit reversals of 0 .. 15, for the 16 x 16 tiles of first_passes.
+// The 4-bit reversals of 0 .. 15, for the 16 x 16 tiles of first_passes on
+// the vector paths.
 constexpr std::ptrdiff_t kReverse4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
 
 struct Pass {
@@ -209,7 +210,9 @@ void pass_twiddles(double* tw, std::ptrdiff_t n) {
 
 // One radix-2 pass on packed blocks of B complex values at c: partners u and
 // u + B/2 with twiddle tw[u] (pairs), t = w f_b, f_b = f_a - t, f_a = f_a + t.
-void combine_scalar(double* c, std::ptrdiff_t B, const double* tw) {
+// Kept out of line: inlined into the recursion of passes, GCC makes a slower
+// loop of it.
+__attribute__((noinline)) void combine_scalar(double* c, std::ptrdiff_t B, const double* tw) {
   const std::ptrdiff_t h = B / 2;
   for (std::ptrdiff_t u = 0; u < h; ++u) {
     double* a = c + 2 * u;
@@ -488,9 +491,9 @@ void passes(double* c, std::ptrdiff_t B, const double* tw) {
 // and 4r + 3 holds (+0, +0); the second pass combines them with its twiddle of
 // position 1. done(run, len, L) is told of each run of len packed values at
 // run as soon as it is finished (while it is still in the cache), L the
-// first level (h = 2^L) left to do on it: runs of kRun values from n = 2^14
-// on, else the whole of c at the end. On the vector paths the tiles (from
-// n = 2^8 on) do the levels 1 .. 3 too, with the twiddles at tw.
+// first level (h = 2^L) left to do on it: on the vector paths runs of kRun
+// values from n = 2^14 on, else the whole of c at the end. The vector paths'
+// tiles do the levels 1 .. 3 too up to n = 2^17, with the twiddles at tw.
 constexpr std::ptrdiff_t kRun = 2048;
 
 template <class Done>
@@ -502,6 +505,33 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n, const double* tw
   const double tr = w1r * zero - w1i * zero;
   const double ti = w1r * zero + w1i * zero;
   const double re_a = zero + tr, re_b = zero - tr;
+  const int J = log2_of(n);
+#ifdef TFMEX_X86
+  if (vector::path() != vector::Path::portable && J >= 8) {
+    // In 16 x 16 tiles of r and its reversal: r splits as (high 4 bits a,
+    // middle m, low 4 bits b) and its reversal as (rev b, rev m, rev a), so a
+    // tile (one m) reads x in 16 runs of 16 consecutive values and writes c
+    // in 16 runs of 16 positions. The tiles of a chunk of consecutive m
+    // (kRun / 32 of them, or all) make 16 runs of consecutive r, one for each
+    // a, done when the chunk is written. The tiles do the levels 1 .. 3 while
+    // x lies in the outer caches (up to 2^17 values, 1 MB); beyond, its reads
+    // miss them, and the tiles alone keep more of those misses in flight.
+    const int mid = J - 8, high = J - 4;
+    const std::ptrdiff_t mids = std::ptrdiff_t{1} << mid;
+    const std::ptrdiff_t chunk = mids < kRun / 32 ? mids : kRun / 32;
+    const int done_to = J <= 17 ? 4 : 1;
+    for (std::ptrdiff_t m0 = 0; m0 < mids; m0 += chunk) {
+      avx2::tiles(x, c, mid, high, m0, m0 + chunk, re_a, re_b, ti, done_to == 4 ? tw : nullptr);
+      if (chunk == kRun / 32)
+        for (std::ptrdiff_t a = 0; a < 16; ++a)
+          done(c + 4 * ((a << high) | (m0 << 4)), kRun, done_to);
+    }
+    if (chunk < kRun / 32) done(c, 2 * n, done_to);
+    return;
+  }
+#else
+  (void)tw;
+#endif
   // Position r takes x at the reversal of r; the positions are visited in any
   // order, each once.
   auto put = [&](std::ptrdiff_t r, std::ptrdiff_t rev) {
@@ -511,8 +541,7 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n, const double* tw
     c[4 * r + 2] = re_b;
     c[4 * r + 3] = a - ti;
   };
-  const int J = log2_of(n);
-  if (J < 8) {
+  if (J < 6) {
     std::ptrdiff_t rev = 0;
     for (std::ptrdiff_t r = 0; r < n; ++r) {
       put(r, rev);
@@ -526,46 +555,18 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n, const double* tw
     done(c, 2 * n, 1);
     return;
   }
-  // From 256 values on, in 16 x 16 tiles of r and its reversal: r splits as
-  // (high 4 bits a, middle m, low 4 bits b) and its reversal as
-  // (rev b, rev m, rev a), so a tile (one m) reads x in 16 runs of 16
-  // consecutive values and writes c in 16 runs of 16 positions, instead of
-  // one cache line a value. The tiles of a chunk of consecutive m
-  // (kRun / 32 of them, or all) make 16 runs of consecutive r, one for each
-  // a, done when the chunk is written.
-  const int mid = J - 8, high = J - 4;
-  const std::ptrdiff_t mids = std::ptrdiff_t{1} << mid;
-  const std::ptrdiff_t chunk = mids < kRun / 32 ? mids : kRun / 32;
-  // The tiles do the levels 1 .. 3 while x lies in the outer caches (up to
-  // 2^17 values, 1 MB); beyond, its reads miss them, and the tiles alone keep
-  // more of those misses in flight at once.
-  int done_to = 1;
-#ifdef TFMEX_X86
-  if (vector::path() != vector::Path::portable && J <= 17) done_to = 4;
-#else
-  (void)tw;
-#endif
-  for (std::ptrdiff_t m0 = 0; m0 < mids; m0 += chunk) {
-#ifdef TFMEX_X86
-    if (vector::path() != vector::Path::portable) {
-      avx2::tiles(x, c, mid, high, m0, m0 + chunk, re_a, re_b, ti, done_to == 4 ? tw : nullptr);
-    } else
-#endif
-    {
-      for (std::ptrdiff_t m = m0; m < m0 + chunk; ++m) {
-        const std::ptrdiff_t rm =
-            static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
-        for (std::ptrdiff_t a = 0; a < 16; ++a) {
-          const std::ptrdiff_t r0 = (a << high) | (m << 4), from = (rm << 4) | kReverse4[a];
-          for (std::ptrdiff_t b = 0; b < 16; ++b) put(r0 | b, (kReverse4[b] << high) | from);
-        }
-      }
-    }
-    if (chunk == kRun / 32)
-      for (std::ptrdiff_t a = 0; a < 16; ++a)
-        done(c + 4 * ((a << high) | (m0 << 4)), kRun, done_to);
+  // From 64 values on, in 8 x 8 tiles of r and its reversal, which keep the
+  // reads of x in 8 cache lines a tile instead of one line a value.
+  const int mid = J - 6, high = J - 3;
+  for (std::ptrdiff_t m = 0; m < (std::ptrdiff_t{1} << mid); ++m) {
+    const std::ptrdiff_t rm =
+        static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
+    for (std::ptrdiff_t a = 0; a < 8; ++a)
+      for (std::ptrdiff_t b = 0; b < 8; ++b)
+        put((a << high) | (m << 3) | b,
+            (detail::kReverse3[b] << high) | (rm << 3) | detail::kReverse3[a]);
   }
-  if (chunk < kRun / 32) done(c, 2 * n, done_to);
+  done(c, 2 * n, 1);
 }
 
 // The reversal, the first two passes and the packed passes of span
