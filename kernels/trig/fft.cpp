@@ -143,10 +143,6 @@ int log2_of(std::ptrdiff_t n) {
   return J;
 }
 
-// The 4-bit reversals of 0 .. 15, for the 16 x 16 tiles of first_passes on
-// the vector paths.
-constexpr std::ptrdiff_t kReverse4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
-
 struct Pass {
   double wpr, wpi;
 };
@@ -228,6 +224,10 @@ __attribute__((noinline)) void combine_scalar(double* c, std::ptrdiff_t B, const
 }
 
 #ifdef TFMEX_X86
+// The 4-bit reversals of 0 .. 15, for the 16 x 16 tiles of first_passes on
+// the vector paths.
+constexpr std::ptrdiff_t kReverse4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+
 // The vector passes (fft_passes.inc) for AVX2, two complex values a vector,
 // and AVX-512, four; every function between a push and its pop is built for
 // that instruction set.
@@ -494,7 +494,9 @@ void passes(double* c, std::ptrdiff_t B, const double* tw) {
 // first level (h = 2^L) left to do on it: on the vector paths runs of kRun
 // values from n = 2^14 on, else the whole of c at the end. The vector paths'
 // tiles do the levels 1 .. 3 too up to n = 2^17, with the twiddles at tw.
+#ifdef TFMEX_X86
 constexpr std::ptrdiff_t kRun = 2048;
+#endif
 
 template <class Done>
 void first_passes(const double* x, double* c, std::ptrdiff_t n, const double* tw, Done done) {
