@@ -228,6 +228,24 @@ TEST(CosinePackets, SameDoublesAsThePlainSteps) {
   }
 }
 
+TEST(CosinePackets, LongBlocksSameDoublesAsThePlainSteps) {
+  // Blocks of 2^14 and 2^15 values, where the cosine transform's vector paths
+  // run its reversal and first passes together and its later levels in
+  // groups, inside the plug-ins' own workspaces and with their cached tables.
+  const int n = 1 << 15;
+  Vec x = random_vector(n, 950);
+  for (int k = 0; k < n; k += 11) x[k] = k % 2 ? -0.0 : 0.0;
+  for (const auto path : tfmex::test::every_path()) {
+    const tfmex::test::PathGuard guard(path);
+    for (int D : {0, 1}) {
+      SCOPED_TRACE(testing::Message() << tfmex::vector::path_name(path) << " D " << D);
+      const Array T = run("BellSplit", {Array::row(x), Array::scalar(D), Array::scalar(0)});
+      EXPECT_TRUE(same_bits(T.values(), plain_table(x, D)));
+      EXPECT_TRUE(same_bits(run("BellJoin", {T}).values(), plain_join(T.values(), n, D)));
+    }
+  }
+}
+
 TEST(CosinePackets, MessagesInTheirOrder) {
   const Array x = Array::row({1, 2, 3, 4, 5, 6, 7, 8}), D = Array::scalar(1), b = Array::scalar(0);
   const Array single = Array::of_class(ClassId::Single, 1, 8);

@@ -1,6 +1,7 @@
 // The optimised trigonometric kernels against plain transcriptions of their
-// algorithms (trig_reference.h), bit for bit, on the AVX2 and on the portable
-// path: random signals of every length up to 2^16, signals with signed zeros,
+// algorithms (trig_reference.h), bit for bit, on every vector path and on the
+// portable path: random signals of every length up to 2^16 (and the type-IV
+// cosine's vector paths against its portable one up to 2^20), signals with signed zeros,
 // huge, tiny and subnormal values, infinities and NaNs, and workspaces that
 // are fresh or hold the tables of an earlier call.
 #include <cstdint>
@@ -271,6 +272,55 @@ TEST(TrigExact, AlignedScratchStaysInsideItsWorkspace) {
       }
       for (double* p = buffer.data(); p < work; ++p) EXPECT_EQ(*p, 7.0);
       for (double* p = work + 8 * n; p < buffer.data() + buffer.size(); ++p) EXPECT_EQ(*p, 7.0);
+    }
+  }
+}
+
+TEST(TrigExact, TypeFourCosineVectorPassesAgreeBeyondTheTranscriptionLengths) {
+  // The vector paths run the reversal with the passes of the first 32 KB
+  // blocks from n = 2^14 on, and sweep three levels at once over the whole
+  // array from 2^17 on; here each path, in both forms, against the portable
+  // path (itself held to the transcription above up to 2^16), on a
+  // workspace of exactly the size the form needs, on a 64-byte boundary (the
+  // AVX-512 sweeps) and one value past it (AVX2 sweeps on either vector
+  // path), fenced by sentinels.
+  for (int J : {13, 14, 17, 18, 20}) {
+    const int n = 1 << J;
+    const auto N = static_cast<std::size_t>(n);
+    std::vector<double> tables(tk::trigc4_table_size(n));
+    tk::trigc4_tables(tables.data(), n);
+    for (int kind : {0, 3}) {
+      const auto x = signal(N, kind, 800 + J);
+      std::vector<double> want(N), ww(8 * N);
+      {
+        PathGuard portable(KernelPath::portable);
+        tk::trigc4(x.data(), want.data(), ww.data(), n);
+      }
+      for (const auto path : every_path()) {
+        PathGuard guard(path);
+        SCOPED_TRACE(std::string(tfmex::vector::path_name(path)) + " path, n=" + std::to_string(n) +
+                     " kind=" + std::to_string(kind));
+        for (const bool tabled : {false, true}) {
+          for (const int offset : {0, 1}) {
+            SCOPED_TRACE(offset ? "off a 64-byte boundary" : "on a 64-byte boundary");
+            const std::size_t size = (tabled ? 4 : 8) * N;
+            std::vector<double> buffer(size + 32, 7.0);
+            auto* work = reinterpret_cast<double*>(
+                             (reinterpret_cast<std::uintptr_t>(buffer.data()) + 63) / 64 * 64) + offset;
+            std::vector<double> got(N, -1.0);
+            if (tabled) {
+              tk::trigc4_tabled(x.data(), got.data(), work, tables.data(), n);
+            } else {
+              tk::trigc4(x.data(), got.data(), work, n);
+            }
+            EXPECT_SAME_BITS(got, want, tabled ? "trigc4_tabled" : "trigc4");
+            std::size_t outside = 0;
+            for (double* p = buffer.data(); p < work; ++p) outside += *p != 7.0;
+            for (double* p = work + size; p < buffer.data() + buffer.size(); ++p) outside += *p != 7.0;
+            EXPECT_EQ(outside, 0u) << "values written outside the workspace";
+          }
+        }
+      }
     }
   }
 }

@@ -6,6 +6,7 @@
 // with wpr = -2 sin^2(theta/2) and wpi = sin(theta), so that the sine is
 // evaluated twice per pass and never per butterfly.
 #include <cstddef>
+#include <cstdint>
 
 #include <cmath>
 
@@ -125,14 +126,22 @@ void realft(double* data, int N, int /*isign: forward only*/) {
 //
 // Layout of work (8n values): the packed sequence in work[0 .. 4n - 1], the
 // twiddles of the passes of span 4 .. n complex values behind it (pass by
-// pass, (wr, wi) pairs), then those of the realft split at odd i. Passes are
-// run depth first so that a block in the cache is finished there.
+// pass, (wr, wi) pairs), then those of the realft split at odd i. The
+// portable passes run depth first so that a block in the cache is finished
+// there; the vector passes (fft_passes.inc) run up to three levels in one
+// sweep, blocked for the caches (vector_levels).
 //
 // trigc4_tables runs the same recurrences once and keeps, besides the pass
 // and split twiddles, the odd twiddles of the last pass (which trigc4 uses as
 // they come); trigc4_tabled then does the data passes alone, the last one as
 // a packed pass like the others.
 namespace {
+
+int log2_of(std::ptrdiff_t n) {
+  int J = 0;
+  while ((std::ptrdiff_t{1} << J) < n) ++J;
+  return J;
+}
 
 struct Pass {
   double wpr, wpi;
@@ -197,7 +206,9 @@ void pass_twiddles(double* tw, std::ptrdiff_t n) {
 
 // One radix-2 pass on packed blocks of B complex values at c: partners u and
 // u + B/2 with twiddle tw[u] (pairs), t = w f_b, f_b = f_a - t, f_a = f_a + t.
-void combine_scalar(double* c, std::ptrdiff_t B, const double* tw) {
+// Kept out of line: inlined into the recursion of passes, GCC makes a slower
+// loop of it.
+__attribute__((noinline)) void combine_scalar(double* c, std::ptrdiff_t B, const double* tw) {
   const std::ptrdiff_t h = B / 2;
   for (std::ptrdiff_t u = 0; u < h; ++u) {
     double* a = c + 2 * u;
@@ -213,49 +224,282 @@ void combine_scalar(double* c, std::ptrdiff_t B, const double* tw) {
 }
 
 #ifdef TFMEX_X86
-// Two complex values per vector: (wr, wr, ...) * (br, bi, ...) against
-// (wi, wi, ...) * (bi, br, ...), subtracted in the real lanes and added in the
-// imaginary ones: the same products and sums as the scalar butterfly.
-TFMEX_AVX2 void combine_avx2(double* c, std::ptrdiff_t B, const double* tw) {
-  const std::ptrdiff_t h = B / 2;
-  for (std::ptrdiff_t u = 0; u < h; u += 2) {
-    double* a = c + 2 * u;
-    double* b = c + 2 * (u + h);
-    const __m256d w = _mm256_loadu_pd(tw + 2 * u);
-    const __m256d wr = _mm256_movedup_pd(w);
-    const __m256d wi = _mm256_permute_pd(w, 0xF);
-    const __m256d fb = _mm256_loadu_pd(b);
-    const __m256d fa = _mm256_loadu_pd(a);
-    const __m256d t = _mm256_addsub_pd(_mm256_mul_pd(wr, fb),
-                                       _mm256_mul_pd(wi, _mm256_permute_pd(fb, 0x5)));
-    _mm256_storeu_pd(b, _mm256_sub_pd(fa, t));
-    _mm256_storeu_pd(a, _mm256_add_pd(fa, t));
+// The 4-bit reversals of 0 .. 15, for the 16 x 16 tiles of first_passes on
+// the vector paths.
+constexpr std::ptrdiff_t kReverse4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+
+// The vector passes (fft_passes.inc) for AVX2, two complex values a vector,
+// and AVX-512, four; every function between a push and its pop is built for
+// that instruction set.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#endif
+namespace avx2 {
+typedef __m256d V;
+constexpr std::ptrdiff_t kC = 2;
+inline V vload(const double* p) { return _mm256_loadu_pd(p); }
+inline void vstore(double* p, V v) { _mm256_storeu_pd(p, v); }
+inline V vadd(V a, V b) { return _mm256_add_pd(a, b); }
+inline V vsub(V a, V b) { return _mm256_sub_pd(a, b); }
+// (wr, wr) (br, bi) against (wi, wi) (bi, br), subtracted in the real lanes
+// and added in the imaginary ones.
+inline V vtwist(V w, V b) {
+  return _mm256_addsub_pd(_mm256_mul_pd(_mm256_movedup_pd(w), b),
+                          _mm256_mul_pd(_mm256_permute_pd(w, 0xF), _mm256_permute_pd(b, 0x5)));
+}
+#include "fft_passes.inc"
+
+// The twiddles of the levels h = 2, 4, 8 as butterflies<3> reads them at
+// h = 2 (pairs at tw + 0, 4 | 8, 12 | 16 | 20 | 24 for the three levels),
+// split once into (wr, wr) and (wi, wi) for all the blocks of 16 values.
+struct First3 {
+  V wr[7], wi[7];
+  explicit First3(const double* tw) {
+    for (int k = 0; k < 7; ++k) {
+      const V w = _mm256_loadu_pd(tw + 4 * k);
+      wr[k] = _mm256_movedup_pd(w);
+      wi[k] = _mm256_permute_pd(w, 0xF);
+    }
   }
+};
+
+// butterflies<3> at h = 2, u = 0 with the twiddles of f: the same operations.
+inline void first3(V* v, const First3& f) {
+#pragma GCC unroll 3
+  for (int l = 0; l < 3; ++l) {
+    const int s = 1 << l;
+#pragma GCC unroll 8
+    for (int j = 0; j < 8; ++j) {
+      if (j & s) continue;
+      const int k = s - 1 + (j & (s - 1));
+      const V b = v[j + s];
+      const V x = _mm256_addsub_pd(_mm256_mul_pd(f.wr[k], b),
+                                   _mm256_mul_pd(f.wi[k], _mm256_permute_pd(b, 0x5)));
+      v[j + s] = _mm256_sub_pd(v[j], x);
+      v[j] = _mm256_add_pd(v[j], x);
+    }
+  }
+}
+
+// The levels h = 2, 4, 8 on count packed values at c.
+void sweep_first3(double* c, std::ptrdiff_t count, const double* tw) {
+  const First3 f(tw);
+  for (std::ptrdiff_t blk = 0; blk < count; blk += 16) {
+    double* const p = c + 2 * blk;
+    V v[8];
+#pragma GCC unroll 8
+    for (int j = 0; j < 8; ++j) v[j] = _mm256_loadu_pd(p + 4 * j);
+    first3(v, f);
+#pragma GCC unroll 8
+    for (int j = 0; j < 8; ++j) _mm256_storeu_pd(p + 4 * j, v[j]);
+  }
+}
+
+// The tiles m0 <= m < m1 of first_passes (16 x 16, mid and high as there).
+// Each position r0 + b (b = 0 .. 15) of a row takes x at
+// xa + (kReverse4[b] << high): (re_a, a + ti, re_b, a - ti), a = x - 0.0.
+void tiles_alone(const double* x, double* c, int mid, int high, std::ptrdiff_t m0,
+                 std::ptrdiff_t m1, double re_a, double re_b, double ti) {
+  const V k = _mm256_setr_pd(re_a, 0.0, re_b, 0.0);
+  const V t = _mm256_set1_pd(ti);
+  const V zero = _mm256_setzero_pd();
+  for (std::ptrdiff_t m = m0; m < m1; ++m) {
+    const std::ptrdiff_t rm =
+        static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
+    for (std::ptrdiff_t a = 0; a < 16; ++a) {
+      const double* const xa = x + ((rm << 4) | kReverse4[a]);
+      double* const row = c + 4 * ((a << high) | (m << 4));
+#pragma GCC unroll 16
+      for (int b = 0; b < 16; ++b) {
+        const V y = _mm256_sub_pd(_mm256_broadcast_sd(xa + (kReverse4[b] << high)), zero);
+        _mm256_storeu_pd(row + 4 * b, _mm256_blend_pd(_mm256_blend_pd(k, _mm256_add_pd(y, t), 0x2),
+                                                      _mm256_sub_pd(y, t), 0x8));
+      }
+    }
+  }
+}
+
+// The same, and then, with tw not null, on each 16 positions written the
+// levels h = 2, 4, 8 (the
+// positions r hold the packed values 2r, 2r + 1, a block of 16 of them is 8
+// consecutive r).
+void tiles(const double* x, double* c, int mid, int high, std::ptrdiff_t m0, std::ptrdiff_t m1,
+           double re_a, double re_b, double ti, const double* tw) {
+  if (tw == nullptr) {
+    tiles_alone(x, c, mid, high, m0, m1, re_a, re_b, ti);
+    return;
+  }
+  const First3 f(tw);
+  const V k = _mm256_setr_pd(re_a, 0.0, re_b, 0.0);
+  const V t = _mm256_set1_pd(ti);
+  const V zero = _mm256_setzero_pd();
+  for (std::ptrdiff_t m = m0; m < m1; ++m) {
+    const std::ptrdiff_t rm =
+        static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
+    for (std::ptrdiff_t a = 0; a < 16; ++a) {
+      const double* const xa = x + ((rm << 4) | kReverse4[a]);
+      double* const row = c + 4 * ((a << high) | (m << 4));
+      for (int half = 0; half < 16; half += 8) {
+        V v[8];
+#pragma GCC unroll 8
+        for (int b = 0; b < 8; ++b) {
+          const V y = _mm256_sub_pd(_mm256_broadcast_sd(xa + (kReverse4[half + b] << high)), zero);
+          v[b] = _mm256_blend_pd(_mm256_blend_pd(k, _mm256_add_pd(y, t), 0x2), _mm256_sub_pd(y, t),
+                                 0x8);
+        }
+        first3(v, f);
+#pragma GCC unroll 8
+        for (int b = 0; b < 8; ++b) _mm256_storeu_pd(row + 4 * (half + b), v[b]);
+      }
+    }
+  }
+}
+
+// split_out for j = 0 .. 4k - 1, four j a step (lanes j, j + 2, j + 1, j + 3
+// until the store); returns 4k, the first j left to the scalar loop.
+std::ptrdiff_t split_rows(const double* c, const double* split, double* out, std::ptrdiff_t n,
+                          double c1, double c2, double scale) {
+  const V v1 = _mm256_set1_pd(c1), v2 = _mm256_set1_pd(c2), m2 = _mm256_set1_pd(-c2);
+  const V s = _mm256_set1_pd(scale);
+  std::ptrdiff_t j = 0;
+  for (; j + 4 <= n; j += 4) {
+    const V pa = _mm256_loadu_pd(c + 2 * j), pb = _mm256_loadu_pd(c + 2 * j + 4);
+    // The mirrors 2n - 1 - j .. 2n - 4 - j, in order of j.
+    const V qb = _mm256_loadu_pd(c + 2 * (2 * n - 2 - j));
+    const V qa = _mm256_loadu_pd(c + 2 * (2 * n - 4 - j));
+    const V qj = _mm256_permute2f128_pd(qb, qb, 1), qk = _mm256_permute2f128_pd(qa, qa, 1);
+    const V wa = _mm256_loadu_pd(split + 2 * j), wb = _mm256_loadu_pd(split + 2 * j + 4);
+    const V p0 = _mm256_unpacklo_pd(pa, pb), p1 = _mm256_unpackhi_pd(pa, pb);
+    const V q0 = _mm256_unpacklo_pd(qj, qk), q1 = _mm256_unpackhi_pd(qj, qk);
+    const V wr = _mm256_unpacklo_pd(wa, wb), wi = _mm256_unpackhi_pd(wa, wb);
+    const V h1r = _mm256_mul_pd(v1, _mm256_add_pd(p0, q0));
+    const V h2r = _mm256_mul_pd(m2, _mm256_add_pd(p1, q1));
+    const V h2i = _mm256_mul_pd(v2, _mm256_sub_pd(p0, q0));
+    const V r = _mm256_mul_pd(
+        s, _mm256_sub_pd(_mm256_add_pd(h1r, _mm256_mul_pd(wr, h2r)), _mm256_mul_pd(wi, h2i)));
+    _mm256_storeu_pd(out + j, _mm256_permute4x64_pd(r, 0xD8));
+  }
+  return j;
+}
+}  // namespace avx2
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx512f")
+#endif
+namespace avx512 {
+typedef __m512d V;
+constexpr std::ptrdiff_t kC = 4;
+inline V vload(const double* p) { return _mm512_loadu_pd(p); }
+inline void vstore(double* p, V v) { _mm512_storeu_pd(p, v); }
+inline V vadd(V a, V b) { return _mm512_add_pd(a, b); }
+inline V vsub(V a, V b) { return _mm512_sub_pd(a, b); }
+// As for AVX2, the subtraction taking the real (even) lanes of the sum. The
+// shuffles are the masked forms with every lane selected, which GCC 12 does
+// not take for reads of an uninitialised vector.
+inline V vtwist(V w, V b) {
+  const V p = _mm512_mul_pd(_mm512_mask_unpacklo_pd(w, 0xFF, w, w), b);
+  const V q = _mm512_mul_pd(_mm512_mask_unpackhi_pd(w, 0xFF, w, w),
+                            _mm512_mask_shuffle_pd(b, 0xFF, b, b, 0x55));
+  return _mm512_mask_sub_pd(_mm512_add_pd(p, q), 0x55, p, q);
+}
+#include "fft_passes.inc"
+}  // namespace avx512
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+
+// The packed levels L0 .. top (h = 2^L0 .. 2^top) on count values at c, on
+// the vector path taken now, in groups that each read the array once. The
+// levels within blocks of 2^(kInner + 1) values (32 KB) finish one such block
+// in sweeps over it before the next is read, and those within blocks of
+// 2^(kOuter + 1) values (512 KB) likewise. The levels of a later group, from
+// L on, pair places that agree modulo 2^L, so they run on kColumns of those
+// classes at a time: up to six levels (two sweeps) on 64 runs of kColumns
+// values spaced 2^L apart (1 MB), which stay in the cache between the
+// sweeps. Levels 1 .. 3 take the AVX2 sweep on both paths (the level of
+// h = 2 is narrower than an AVX-512 vector).
+constexpr int kInner = 10, kOuter = 14;
+constexpr std::ptrdiff_t kColumns = 1024;
+
+void vector_levels(double* c, std::ptrdiff_t count, int L0, int top, const double* tw) {
+  // AVX-512 vectors where they lie within cache lines, else AVX2 (a wide
+  // load across two lines costs more than two narrow ones).
+  const bool wide =
+      vector::path() == vector::Path::avx512 && reinterpret_cast<std::uintptr_t>(c) % 64 == 0;
+  auto sweeps = [&](double* p, std::ptrdiff_t size, int from, int to, std::ptrdiff_t u0,
+                    std::ptrdiff_t u1) {
+    if (wide) {
+      avx512::sweeps(p, size, from, to, tw, u0, u1);
+    } else {
+      avx2::sweeps(p, size, from, to, tw, u0, u1);
+    }
+  };
+  auto group = [&](int from, int to) {
+    if (from < L0) from = L0;
+    if (to > top) to = top;
+    if (from > to) return;
+    const std::ptrdiff_t size = std::ptrdiff_t{2} << to, classes = std::ptrdiff_t{1} << from;
+    for (std::ptrdiff_t b = 0; b < count; b += size) {
+      double* const p = c + 2 * b;
+      if (from > kOuter) {
+        for (std::ptrdiff_t u = 0; u < classes; u += kColumns)
+          sweeps(p, size, from, to, u, u + kColumns);
+        continue;
+      }
+      int L = from;
+      if (L == 1 && to >= 3) {
+        avx2::sweep_first3(p, size, tw);
+        L = 4;
+      } else if (L == 1) {
+        avx2::sweeps(p, size, 1, to, tw, 0, 2);
+        L = to + 1;
+      }
+      if (L <= to) sweeps(p, size, L, to, 0, std::ptrdiff_t{1} << L);
+    }
+  };
+  group(1, kInner);
+  group(kInner + 1, kOuter);
+  for (int L = kOuter + 1; L <= top; L += 6) group(L, L + 5);
 }
 #endif
 
 // The passes of span 2 .. B/2 (packed) on the block of B packed values at c;
 // tw points at the twiddles of the packed span 2 pass, the others follow.
-void passes(double* c, std::ptrdiff_t B, const double* tw, bool simd) {
+void passes(double* c, std::ptrdiff_t B, const double* tw) {
   if (B <= 2) return;
-  passes(c, B / 2, tw, simd);
-  passes(c + B, B / 2, tw, simd);
+  passes(c, B / 2, tw);
+  passes(c + B, B / 2, tw);
   // Twiddles of this pass: behind those of the spans 2 .. B/4 (B/2 - 2 doubles).
-  const double* own = tw + (B - 4);
-#ifdef TFMEX_X86
-  if (simd) {
-    combine_avx2(c, B, own);
-    return;
-  }
-#endif
-  combine_scalar(c, B, own);
+  combine_scalar(c, B, tw + (B - 4));
 }
 
 // Reversal and the first two passes of the packed sequence c (4n values)
 // from x. After the first pass the odd position 4r + 1 holds (+0, x - 0.0)
 // and 4r + 3 holds (+0, +0); the second pass combines them with its twiddle of
-// position 1.
-void first_passes(const double* x, double* c, std::ptrdiff_t n) {
+// position 1. done(run, len, L) is told of each run of len packed values at
+// run as soon as it is finished (while it is still in the cache), L the
+// first level (h = 2^L) left to do on it: on the vector paths runs of kRun
+// values from n = 2^14 on, else the whole of c at the end. The vector paths'
+// tiles do the levels 1 .. 3 too up to n = 2^17, with the twiddles at tw.
+#ifdef TFMEX_X86
+constexpr std::ptrdiff_t kRun = 2048;
+#endif
+
+template <class Done>
+void first_passes(const double* x, double* c, std::ptrdiff_t n, const double* tw, Done done) {
   const Pass p2 = pass_constants(4);
   double w1r = 1.0, w1i = 0.0;
   advance(w1r, w1i, p2.wpr, p2.wpi);
@@ -263,6 +507,33 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n) {
   const double tr = w1r * zero - w1i * zero;
   const double ti = w1r * zero + w1i * zero;
   const double re_a = zero + tr, re_b = zero - tr;
+  const int J = log2_of(n);
+#ifdef TFMEX_X86
+  if (vector::path() != vector::Path::portable && J >= 8) {
+    // In 16 x 16 tiles of r and its reversal: r splits as (high 4 bits a,
+    // middle m, low 4 bits b) and its reversal as (rev b, rev m, rev a), so a
+    // tile (one m) reads x in 16 runs of 16 consecutive values and writes c
+    // in 16 runs of 16 positions. The tiles of a chunk of consecutive m
+    // (kRun / 32 of them, or all) make 16 runs of consecutive r, one for each
+    // a, done when the chunk is written. The tiles do the levels 1 .. 3 while
+    // x lies in the outer caches (up to 2^17 values, 1 MB); beyond, its reads
+    // miss them, and the tiles alone keep more of those misses in flight.
+    const int mid = J - 8, high = J - 4;
+    const std::ptrdiff_t mids = std::ptrdiff_t{1} << mid;
+    const std::ptrdiff_t chunk = mids < kRun / 32 ? mids : kRun / 32;
+    const int done_to = J <= 17 ? 4 : 1;
+    for (std::ptrdiff_t m0 = 0; m0 < mids; m0 += chunk) {
+      avx2::tiles(x, c, mid, high, m0, m0 + chunk, re_a, re_b, ti, done_to == 4 ? tw : nullptr);
+      if (chunk == kRun / 32)
+        for (std::ptrdiff_t a = 0; a < 16; ++a)
+          done(c + 4 * ((a << high) | (m0 << 4)), kRun, done_to);
+    }
+    if (chunk < kRun / 32) done(c, 2 * n, done_to);
+    return;
+  }
+#else
+  (void)tw;
+#endif
   // Position r takes x at the reversal of r; the positions are visited in any
   // order, each once.
   auto put = [&](std::ptrdiff_t r, std::ptrdiff_t rev) {
@@ -272,8 +543,6 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n) {
     c[4 * r + 2] = re_b;
     c[4 * r + 3] = a - ti;
   };
-  int J = 0;
-  while ((std::ptrdiff_t{1} << J) < n) ++J;
   if (J < 6) {
     std::ptrdiff_t rev = 0;
     for (std::ptrdiff_t r = 0; r < n; ++r) {
@@ -285,18 +554,48 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n) {
       }
       rev |= m;
     }
+    done(c, 2 * n, 1);
     return;
   }
   // From 64 values on, in 8 x 8 tiles of r and its reversal, which keep the
   // reads of x in 8 cache lines a tile instead of one line a value.
   const int mid = J - 6, high = J - 3;
   for (std::ptrdiff_t m = 0; m < (std::ptrdiff_t{1} << mid); ++m) {
-    const std::ptrdiff_t rm = static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
+    const std::ptrdiff_t rm =
+        static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
     for (std::ptrdiff_t a = 0; a < 8; ++a)
       for (std::ptrdiff_t b = 0; b < 8; ++b)
         put((a << high) | (m << 3) | b,
             (detail::kReverse3[b] << high) | (rm << 3) | detail::kReverse3[a]);
   }
+  done(c, 2 * n, 1);
+}
+
+// The reversal, the first two passes and the packed passes of span
+// 2 .. 2^top (0 <= top <= log2 n) on the 2n values of c. On the vector paths
+// the levels within the first blocks run on each run of the reversal as it
+// is written.
+void reversal_and_passes(const double* x, double* c, std::ptrdiff_t n, int top, const double* tw) {
+  const auto nothing = [](double*, std::ptrdiff_t, int) {};
+  if (top < 1) {
+    first_passes(x, c, n, tw, nothing);
+    return;
+  }
+#ifdef TFMEX_X86
+  if (vector::path() != vector::Path::portable) {
+    const int inner = top < kInner ? top : kInner;
+    const std::ptrdiff_t size = std::ptrdiff_t{2} << inner;
+    first_passes(x, c, n, tw, [&](double* run, std::ptrdiff_t len, int from) {
+      for (std::ptrdiff_t b = 0; b < len; b += size)
+        vector_levels(run + 2 * b, size, from, inner, tw);
+    });
+    vector_levels(c, 2 * n, inner + 1, top, tw);
+    return;
+  }
+#endif
+  first_passes(x, c, n, tw, nothing);
+  const std::ptrdiff_t size = std::ptrdiff_t{2} << top;
+  for (std::ptrdiff_t b = 0; b < 2 * n; b += size) passes(c + 2 * b, size, tw);
 }
 
 // The realft split at i = 2j + 1 against its mirror 4n - i (packed 2n - 1 - j),
@@ -304,7 +603,12 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n) {
 void split_out(const double* c, const double* split, double* out, std::ptrdiff_t n) {
   const double c1 = 0.5, c2 = -0.5;
   const double scale = std::sqrt(2.0 / n);
-  for (std::ptrdiff_t j = 0; j < n; ++j) {
+  std::ptrdiff_t j = 0;
+#ifdef TFMEX_X86
+  if (vector::path() != vector::Path::portable)
+    j = avx2::split_rows(c, split, out, n, c1, c2, scale);
+#endif
+  for (; j < n; ++j) {
     const double* p = c + 2 * j;
     const double* q = c + 2 * (2 * n - 1 - j);
     const double wr = split[2 * j], wi = split[2 * j + 1];
@@ -327,17 +631,12 @@ void trigc4(const double* x, double* out, double* work, int n_) {
   double* const c = work;                // 2n packed complex values
   double* const tw = work + 4 * n;       // spans 2 .. n/2 packed: 2n - 4 doubles
   double* const split = tw + (n >= 2 ? 2 * n - 4 : 0);  // realft twiddles at odd i: 2n doubles
-  const bool simd = vector::path() != vector::Path::portable;
-
   pass_twiddles(tw, n);
 
-  first_passes(x, c, n);
+  reversal_and_passes(x, c, n, log2_of(n) - 1, tw);
 
-  // The passes of packed span 2 .. n/2 on each half, then the last pass (span
-  // n packed) with its recurrence run alongside.
+  // The last pass (span n packed) with its recurrence run alongside.
   if (n >= 2) {
-    passes(c, n, tw, simd);
-    passes(c + 2 * n, n, tw, simd);
     const Pass p = pass_constants(4 * n);
     double wr = 1.0, wi = 0.0;
     Split sp = split_constants(n);
@@ -398,22 +697,10 @@ void trigc4_tables(double* tables, int n_) {
 void trigc4_tabled(const double* x, double* out, double* work, const double* tables, int n_) {
   const std::ptrdiff_t n = n_;
   double* const c = work;
-  const bool simd = vector::path() != vector::Path::portable;
-  first_passes(x, c, n);
-  if (n >= 2) {
-    passes(c, n, tables, simd);
-    passes(c + 2 * n, n, tables, simd);
-    // The last pass: packed partners u and u + n, twiddle of odd position 2u + 1.
-#ifdef TFMEX_X86
-    if (simd) {
-      combine_avx2(c, 2 * n, tables + last_at(n));
-    } else {
-      combine_scalar(c, 2 * n, tables + last_at(n));
-    }
-#else
-    combine_scalar(c, 2 * n, tables + last_at(n));
-#endif
-  }
+  // The last pass (packed partners u and u + n, twiddle of odd position
+  // 2u + 1) has its twiddles at last_at(n) = 2n - 4, where the pass after
+  // span n/2 would have them, so it runs as one more level of the others.
+  reversal_and_passes(x, c, n, log2_of(n), tables);
   split_out(c, tables + split_at(n), out, n);
 }
 

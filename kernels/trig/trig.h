@@ -106,7 +106,8 @@ void trigc4_tabled(const double* x, double* out, double* work, const double* tab
 
 // The first place of a workspace of 8n values (n >= 1 a power of two) that
 // lies on a 32-byte boundary, at most three values in: trigc4's vector passes
-// run faster on scratch aligned so. trigc4 uses 8n - 4 values for n >= 2 (and
+// run faster on scratch aligned so (its AVX-512 passes need a 64-byte
+// boundary, and take AVX2 ones elsewhere). trigc4 uses 8n - 4 values for n >= 2 (and
 // trigc4_tabled with its tables 10f - 4 for f <= n/2), so the scratch still
 // fits from there; for n = 1 it is work itself.
 inline double* trigc4_scratch(double* work, int n) {
