@@ -3,6 +3,8 @@
 // side and UTF-16 on the system's.
 #include "platform.h"
 
+#include <cstdint>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -106,16 +108,42 @@ std::string program_path() {
 
 std::size_t last_separator(const std::string& path) { return path.rfind('/'); }
 
-void* map_zeroed(std::size_t bytes) {
-  void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (p == MAP_FAILED) return nullptr;
-#ifdef MADV_HUGEPAGE
-  madvise(p, bytes, MADV_HUGEPAGE);  // advice only: a refusal changes nothing
+#ifdef __linux__
+// Mappings start on a 2 MB boundary and span whole 2 MB pages, which the
+// system can then back with large pages from the first byte to the last.
+constexpr std::size_t kLargePage = std::size_t{2} << 20;
+std::size_t mapped_length(std::size_t bytes) {
+  return (bytes + kLargePage - 1) / kLargePage * kLargePage;
+}
+#else
+std::size_t mapped_length(std::size_t bytes) { return bytes; }
 #endif
-  return p;
+
+void* map_zeroed(std::size_t bytes) {
+  const std::size_t length = mapped_length(bytes);
+#ifdef __linux__
+  // Map a large page more than needed and give back the ends around the
+  // first 2 MB boundary.
+  void* raw = mmap(nullptr, length + kLargePage, PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) return nullptr;
+  auto* first = static_cast<char*>(raw);
+  char* start = first + (kLargePage - reinterpret_cast<std::uintptr_t>(first) % kLargePage) %
+                            kLargePage;
+  if (start > first) munmap(first, static_cast<std::size_t>(start - first));
+  char* const end = first + length + kLargePage;
+  if (end > start + length) munmap(start + length, static_cast<std::size_t>(end - start - length));
+#ifdef MADV_HUGEPAGE
+  madvise(start, length, MADV_HUGEPAGE);  // advice only: a refusal changes nothing
+#endif
+  return start;
+#else
+  void* p = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  return p == MAP_FAILED ? nullptr : p;
+#endif
 }
 
-void unmap(void* p, std::size_t bytes) { munmap(p, bytes); }
+void unmap(void* p, std::size_t bytes) { munmap(p, mapped_length(bytes)); }
 
 #endif
 

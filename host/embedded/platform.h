@@ -16,9 +16,9 @@ void* find_symbol(void* library, const char* name);
 void close_library(void* library);
 
 // `bytes` zero bytes mapped fresh from the system, or null. On Linux the
-// mapping is marked for 2 MB pages, each zeroed and mapped in one fault where
-// 4 KB pages take 512 of them; for results of tens of megabytes the faults
-// are otherwise most of a call's time.
+// mapping is whole 2 MB pages on a 2 MB boundary, marked for large pages,
+// each zeroed and mapped in one fault where 4 KB pages take 512 of them; for
+// results of tens of megabytes those faults are otherwise most of a call.
 void* map_zeroed(std::size_t bytes);
 void unmap(void* p, std::size_t bytes);
 
