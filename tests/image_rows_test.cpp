@@ -114,13 +114,13 @@ TEST(ImageRows, StagesThroughTransposesMatchStagesThroughACopy) {
                             s.data(), n, 2);
         tfmex::image::dpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, transposed.data(),
                             nullptr, s.data(), n, 2);
-        EXPECT_TRUE(same_bits(copied, transposed)) 
+        EXPECT_TRUE(same_bits(copied, transposed))
             << "analysis n=" << n << " m=" << m << " L=" << L;
         tfmex::image::idpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, copied.data(), t.data(),
                              s.data(), n, 2);
         tfmex::image::idpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, transposed.data(),
                              nullptr, s.data(), n, 2);
-        EXPECT_TRUE(same_bits(copied, transposed)) 
+        EXPECT_TRUE(same_bits(copied, transposed))
             << "synthesis n=" << n << " m=" << m << " L=" << L;
       }
     }
