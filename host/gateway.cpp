@@ -1,6 +1,7 @@
 #include "gateway.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "../kernels/periodized/periodized.h"
@@ -12,6 +13,13 @@ void fail(const char* msg) {
   // The host does not return from mexErrMsgTxt; should one ever do so, stop
   // here rather than run a gateway past a failed check.
   std::abort();
+}
+
+const char* keep_message(const char* msg) {
+  // One message at a time is shown by the host, which copies it.
+  static char kept[512];
+  std::snprintf(kept, sizeof kept, "%s", msg != nullptr ? msg : "");
+  return kept;
 }
 
 void check_counts(int nlhs, int nrhs, int inputs, const char* in_msg, const char* out_msg) {

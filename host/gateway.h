@@ -9,6 +9,8 @@
 #define TFMEX_HOST_GATEWAY_H
 
 #include <cstddef>
+#include <exception>
+#include <new>
 
 // Compiled by a host's own build command (MATLAB's mex defines
 // MATLAB_MEX_FILE; tfmex_build.m and the Octave package's Makefile define
@@ -99,6 +101,27 @@ mxArray* create(std::size_t rows, std::size_t cols);
 // High-pass filter g[j] = (-1)^j h[j] of the filter argument, into g (as many
 // values as the argument has).
 void highpass(const mxArray* filter, double* g);
+
+// A copy of msg that outlives the exception it came from.
+const char* keep_message(const char* msg);
+
+// Runs f, the gateway's one library call. The gateway has checked every
+// argument and taken the workspace, so the library has nothing to refuse;
+// should it throw all the same, the call fails with `memory_msg` for a lack
+// of memory and with the library's own message otherwise, instead of letting
+// the exception cross into the host.
+template <class F>
+void library_call(const char* memory_msg, F&& f) {
+  const char* problem = nullptr;
+  try {
+    f();
+  } catch (const std::bad_alloc&) {
+    problem = memory_msg;
+  } catch (const std::exception& e) {
+    problem = keep_message(e.what());
+  }
+  if (problem != nullptr) fail(problem);
+}
 
 }  // namespace tfmex::gw
 

@@ -1,6 +1,6 @@
-// The per-plug-in pools of host/parallel.h: workspace buffers kept between
-// calls, and worker threads started on first need.
-#include "parallel.h"
+// The pools behind tfmex::Workspace and src/parallel.hpp: workspace buffers
+// kept between calls, and worker threads started on first need.
+#include "parallel.hpp"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -9,12 +9,14 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
+#include <pthread.h>
 #include <sched.h>
 #endif
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
@@ -22,11 +24,10 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <string>
 #include <vector>
 
-#include "gateway.h"
-
-namespace tfmex::gw {
+namespace tfmex {
 
 struct Workspace::Slot {
   void* raw = nullptr;      // what calloc returned
@@ -36,6 +37,8 @@ struct Workspace::Slot {
 };
 
 namespace {
+
+using par::kKeepLimit;
 
 // The free buffers. A slot is in the list or held by exactly one call.
 class SlotPool {
@@ -86,6 +89,10 @@ class SlotPool {
     free_ = s;
   }
 
+  // Held across fork(), so that the child's copy of the list is whole.
+  void lock() { lock_.lock(); }
+  void unlock() { lock_.unlock(); }
+
  private:
   std::mutex lock_;
   Workspace::Slot* free_ = nullptr;
@@ -126,23 +133,54 @@ bool grow(Workspace::Slot* s, std::size_t count) {
 
 }  // namespace
 
-Workspace::Workspace(std::size_t count, const char* msg) : slot_(nullptr), data_(nullptr) {
-  if (count == 0) count = 1;
-  Slot* s = slots().take(count);
-  if (s == nullptr) fail(msg);
-  if (s->capacity < count) {
-    if (!grow(s, count)) {
-      slots().give(s);
-      fail(msg);
-    }
+Workspace::Workspace(std::size_t doubles) { reserve(doubles); }
+
+void Workspace::reserve(std::size_t doubles) {
+  if (doubles == 0) doubles = 1;
+  if (slot_ != nullptr && slot_->capacity >= doubles) return;
+  Slot* s = slot_;
+  if (s == nullptr) {
+    s = slots().take(doubles);
+    if (s == nullptr) throw out_of_memory("tfmex: no memory for a workspace");
+  }
+  if (s->capacity < doubles && !grow(s, doubles)) {
+    slots().give(s);
+    slot_ = nullptr;
+    data_ = nullptr;
+    size_ = 0;
+    throw out_of_memory("tfmex: no memory for a workspace of " + std::to_string(doubles) +
+                        " doubles");
   }
   slot_ = s;
   data_ = s->data;
+  size_ = s->capacity;
 }
 
-Workspace::~Workspace() { slots().give(slot_); }
+Workspace::~Workspace() {
+  if (slot_ != nullptr) slots().give(slot_);
+}
 
-}  // namespace tfmex::gw
+Workspace::Workspace(Workspace&& other) noexcept
+    : slot_(other.slot_), data_(other.data_), size_(other.size_) {
+  other.slot_ = nullptr;
+  other.data_ = nullptr;
+  other.size_ = 0;
+}
+
+Workspace& Workspace::operator=(Workspace&& other) noexcept {
+  if (this != &other) {
+    if (slot_ != nullptr) slots().give(slot_);
+    slot_ = other.slot_;
+    data_ = other.data_;
+    size_ = other.size_;
+    other.slot_ = nullptr;
+    other.data_ = nullptr;
+    other.size_ = 0;
+  }
+  return *this;
+}
+
+}  // namespace tfmex
 
 namespace tfmex::par {
 
@@ -152,6 +190,14 @@ namespace {
 // pool (busy_); the caller runs parts itself as well.
 class ThreadPool {
  public:
+  ThreadPool() {
+#ifndef _WIN32
+    // Registered once per binary the library is linked into; glibc drops a
+    // plug-in's handlers when the plug-in is unloaded.
+    pthread_atfork(&before_fork, &after_fork_in_parent, &after_fork_in_child);
+#endif
+  }
+
   ~ThreadPool() {
 #ifdef _WIN32
     // Only at process exit (the library is pinned once it has workers), when
@@ -244,6 +290,14 @@ class ThreadPool {
     }
   }
 
+#ifndef _WIN32
+  // No call is running in the pool while a process forks: the parent keeps
+  // its workers, the child starts with none.
+  static void before_fork();
+  static void after_fork_in_parent();
+  static void after_fork_in_child();
+#endif
+
   std::mutex busy_;
   std::mutex lock_;
   std::condition_variable wake_, done_;
@@ -260,6 +314,42 @@ ThreadPool& pool() {
   return p;
 }
 
+#ifndef _WIN32
+void ThreadPool::before_fork() {
+  ThreadPool& p = pool();
+  p.busy_.lock();
+  p.lock_.lock();
+  tfmex::slots().lock();
+}
+
+void ThreadPool::after_fork_in_parent() {
+  ThreadPool& p = pool();
+  tfmex::slots().unlock();
+  p.lock_.unlock();
+  p.busy_.unlock();
+}
+
+// The child has only the thread that forked. The parent's workers do not
+// exist here: their handles are left unjoined (never destroyed, which would
+// end the process), and the condition variables they waited on are made
+// anew without being destroyed, since destroying one waits for its waiters.
+void ThreadPool::after_fork_in_child() {
+  ThreadPool& p = pool();
+  if (!p.workers_.empty()) {
+    new std::vector<std::thread>(std::move(p.workers_));
+    p.workers_.clear();
+  }
+  new (&p.wake_) std::condition_variable;
+  new (&p.done_) std::condition_variable;
+  p.fn_ = nullptr;
+  p.ctx_ = nullptr;
+  p.parts_ = p.next_ = p.finished_ = 0;
+  tfmex::slots().unlock();
+  p.lock_.unlock();
+  p.busy_.unlock();
+}
+#endif
+
 int available_processors() {
 #ifdef __linux__
   cpu_set_t set;
@@ -273,18 +363,9 @@ int available_processors() {
   return h > 0 ? static_cast<int>(h) : 1;
 }
 
-}  // namespace
+std::atomic<int> chosen_threads{0};
 
-int threads() {
-  constexpr std::int64_t kMax = 256;
-  if (const char* s = std::getenv("TFMEX_THREADS")) {
-    char* end = nullptr;
-    const std::int64_t v = std::strtoll(s, &end, 10);
-    if (end != s && *end == '\0' && v >= 1) return static_cast<int>(v < kMax ? v : kMax);
-  }
-  static const int processors = available_processors();
-  return processors;
-}
+}  // namespace
 
 int parts_for(std::ptrdiff_t items, double work, double min_work) {
   if (items < 2 || work < min_work) return 1;
@@ -298,3 +379,25 @@ void run(int parts, void (*fn)(void*, int), void* ctx) {
 }
 
 }  // namespace tfmex::par
+
+namespace tfmex {
+
+const char* version() { return TFMEX_VERSION_STRING; }
+
+void set_threads(int count) { par::chosen_threads.store(count > 0 ? count : 0); }
+
+int threads() {
+  constexpr std::int64_t kMax = 256;
+  if (const int chosen = par::chosen_threads.load(); chosen > 0) {
+    return chosen < kMax ? chosen : static_cast<int>(kMax);
+  }
+  if (const char* s = std::getenv("TFMEX_THREADS")) {
+    char* end = nullptr;
+    const std::int64_t v = std::strtoll(s, &end, 10);
+    if (end != s && *end == '\0' && v >= 1) return static_cast<int>(v < kMax ? v : kMax);
+  }
+  static const int processors = par::available_processors();
+  return processors;
+}
+
+}  // namespace tfmex
