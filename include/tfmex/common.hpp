@@ -107,6 +107,19 @@ struct Batch2 {
   static Batch2 packed(std::ptrdiff_t count) { return Batch2{count, {}, {}}; }
 };
 
+// A batch of signals turned into tables (a split) and of tables turned back
+// into signals (a join).
+struct VectorToTable {
+  std::ptrdiff_t count = 1;
+  Strides in{};
+  Strides2 out{};
+};
+struct TableToVector {
+  std::ptrdiff_t count = 1;
+  Strides2 in{};
+  Strides out{};
+};
+
 // Scratch memory of at least size() doubles on a 64-byte boundary, taken from
 // a process-wide pool and given back when the Workspace is destroyed, so
 // repeated calls neither allocate nor touch fresh pages. Its contents are
