@@ -177,8 +177,10 @@ void wpsynthesis_stage(double* y, const double* column, int c, std::ptrdiff_t co
   });
 }
 
-// Where the tables of a batch lie, the defaults of Strides2 filled in. A
-// table of adjacent rows is worked on in place, column by column.
+// Where the tables of a batch lie, the defaults of Strides2 filled in: tables
+// that follow one another are as far apart as the longer of a table's n rows
+// and its D + 1 columns spans. A table of adjacent rows is worked on in place,
+// column by column.
 struct Table {
   std::ptrdiff_t rows;
   std::ptrdiff_t cols;
@@ -188,7 +190,8 @@ struct Table {
 
 Table table_layout(const Strides2& s, std::ptrdiff_t n, int D) {
   const std::ptrdiff_t cols = s.cols != 0 ? s.cols : s.rows * n;
-  const std::ptrdiff_t extent = std::abs(s.rows) > std::abs(cols) ? s.rows * n : cols * (D + 1);
+  const std::ptrdiff_t down = s.rows * n, across = cols * (D + 1);
+  const std::ptrdiff_t extent = std::abs(down) > std::abs(across) ? down : across;
   return Table{s.rows, cols, s.distance != 0 ? s.distance : extent, s.rows == 1};
 }
 
