@@ -6,8 +6,10 @@
 // exercised. Every array sits between guard bytes. A call keeps account of
 // every array the plug-in creates; afterwards it reports the output or the
 // message, and whether every workspace was destroyed, the inputs were left
-// unchanged and every guard is intact. Calls on different threads are
-// independent.
+// unchanged (small ones compared byte for byte, large ones by a fingerprint,
+// so that a call holds no second copy of them) and every guard is intact.
+// Calls on different threads are independent. An array larger than the
+// memory the system has left is refused rather than mapped.
 #ifndef TFMEX_HOST_EMBEDDED_HOST_H
 #define TFMEX_HOST_EMBEDDED_HOST_H
 

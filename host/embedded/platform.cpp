@@ -4,6 +4,8 @@
 #include "platform.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -85,6 +87,9 @@ void* map_zeroed(std::size_t bytes) {
 
 void unmap(void* p, std::size_t) { VirtualFree(p, 0, MEM_RELEASE); }
 
+// Committed memory is backed there: a mapping that cannot be is refused.
+bool memory_left_for(std::size_t) { return true; }
+
 #else
 
 void* open_library(const std::string& path, std::string* why) {
@@ -144,6 +149,95 @@ void* map_zeroed(std::size_t bytes) {
 }
 
 void unmap(void* p, std::size_t bytes) { munmap(p, mapped_length(bytes)); }
+
+#ifdef __linux__
+namespace {
+
+constexpr std::uint64_t kUnknown = UINT64_MAX;
+
+// The value of a "Key: value" line of a file (in `unit` bytes), or kUnknown.
+std::uint64_t keyed_value(const char* path, const char* key, std::uint64_t unit) {
+  std::FILE* f = std::fopen(path, "r");
+  if (f == nullptr) return kUnknown;
+  char line[256];
+  std::uint64_t value = kUnknown;
+  const std::size_t len = std::strlen(key);
+  while (std::fgets(line, sizeof line, f) != nullptr) {
+    unsigned long long v = 0;
+    if (std::strncmp(line, key, len) == 0 && std::sscanf(line + len, " %llu", &v) == 1) {
+      value = static_cast<std::uint64_t>(v) * unit;
+      break;
+    }
+  }
+  std::fclose(f);
+  return value;
+}
+
+// The number a file holds ("max" and anything else unreadable: kUnknown).
+std::uint64_t file_value(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "r");
+  if (f == nullptr) return kUnknown;
+  unsigned long long v = 0;
+  const bool ok = std::fscanf(f, "%llu", &v) == 1;
+  std::fclose(f);
+  return ok ? static_cast<std::uint64_t>(v) : kUnknown;
+}
+
+// What the memory control group of this process leaves: its limit less what
+// it uses, the file pages it could reclaim counted as free; kUnknown without
+// a limit.
+std::uint64_t group_left() {
+  std::string v2 = "/sys/fs/cgroup", v1 = "/sys/fs/cgroup/memory";
+  if (std::FILE* f = std::fopen("/proc/self/cgroup", "r")) {
+    char line[512];
+    while (std::fgets(line, sizeof line, f) != nullptr) {
+      std::string l(line);
+      if (!l.empty() && l.back() == '\n') l.pop_back();
+      if (l.compare(0, 3, "0::") == 0) v2 += l.substr(3);
+      const std::size_t at = l.find(":memory:");
+      if (at != std::string::npos) v1 += l.substr(at + 8);
+    }
+    std::fclose(f);
+  }
+  struct Files {
+    std::string dir;
+    const char *limit, *usage, *stat, *file_key;
+  };
+  // The process's own group first, then the root of what this process sees
+  // (inside a container the group is mounted there).
+  const Files tries[] = {{v2, "memory.max", "memory.current", "memory.stat", "file"},
+                         {"/sys/fs/cgroup", "memory.max", "memory.current", "memory.stat", "file"},
+                         {v1, "memory.limit_in_bytes", "memory.usage_in_bytes", "memory.stat",
+                          "total_cache"},
+                         {"/sys/fs/cgroup/memory", "memory.limit_in_bytes",
+                          "memory.usage_in_bytes", "memory.stat", "total_cache"}};
+  for (const Files& t : tries) {
+    const std::uint64_t limit = file_value(t.dir + "/" + t.limit);
+    const std::uint64_t used = file_value(t.dir + "/" + t.usage);
+    // No limit reads as "max" (v2) or as a number near 2^63 (v1).
+    if (limit == kUnknown || used == kUnknown || limit >= (std::uint64_t{1} << 62)) continue;
+    std::uint64_t file = keyed_value((t.dir + "/" + t.stat).c_str(), t.file_key, 1);
+    if (file == kUnknown || file > used) file = 0;
+    const std::uint64_t busy = used - file;
+    return busy < limit ? limit - busy : 0;
+  }
+  return kUnknown;
+}
+
+}  // namespace
+
+bool memory_left_for(std::size_t bytes) {
+  const std::uint64_t available = keyed_value("/proc/meminfo", "MemAvailable:", 1024);
+  const std::uint64_t swap = keyed_value("/proc/meminfo", "SwapFree:", 1024);
+  std::uint64_t left = kUnknown;
+  if (available != kUnknown) left = available + (swap != kUnknown ? swap : 0);
+  const std::uint64_t group = group_left();
+  if (group < left) left = group;
+  return left == kUnknown || bytes <= left;
+}
+#else
+bool memory_left_for(std::size_t) { return true; }
+#endif
 
 #endif
 

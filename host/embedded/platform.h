@@ -22,6 +22,15 @@ void close_library(void* library);
 void* map_zeroed(std::size_t bytes);
 void unmap(void* p, std::size_t bytes);
 
+// Whether `bytes` more memory can be had without the system running short.
+// A fresh mapping is only promised memory: where the system overcommits
+// (Linux), a mapping larger than what is left is granted all the same, and
+// the process is ended when it fills it. On Linux the answer is what the
+// system says it can still supply (MemAvailable + SwapFree) and, in a memory
+// control group, what the group's limit leaves (reclaimable file pages
+// counted as free); elsewhere, and whatever cannot be read, true.
+bool memory_left_for(std::size_t bytes);
+
 // The running program's file (UTF-8), or "" when the system cannot tell.
 std::string program_path();
 
