@@ -359,7 +359,8 @@ void run(const char* fn, Kind kind, const double* in, double* out, std::ptrdiff_
   if (count == 0) return;
   const bool split = kind == Kind::ShiftSplit || kind == Kind::PacketSplit;
   const Table t = table_layout(table, n, D);
-  const Plan p = plan(kind, n, D, h.size, count, packed_vectors(kind, t.direct, signal.stride == 1));
+  const Plan p =
+      plan(kind, n, D, h.size, count, packed_vectors(kind, t.direct, signal.stride == 1));
   Workspace own;
   double* ws = detail::workspace(given, own, p.total());
   const Filters f{ws, h.data, static_cast<int>(h.size)};

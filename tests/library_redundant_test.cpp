@@ -85,8 +85,9 @@ Vec plugin_result(Op op, const Vec& in, std::ptrdiff_t n, int D, const Vec& h) {
   const auto un = static_cast<std::size_t>(n);
   const Array hf = h.empty() ? Array::empty() : Array::row(h);
   const int J = log2i(n);
-  if (op == Op::ShiftSplit) return run("ShiftSplit", {Array::column(in), Array::scalar(J - D), hf}).values();
-  if (op == Op::PacketSplit) return run("PacketSplit", {Array::column(in), Array::scalar(D), hf}).values();
+  const Array x = Array::column(in);
+  if (op == Op::ShiftSplit) return run("ShiftSplit", {x, Array::scalar(J - D), hf}).values();
+  if (op == Op::PacketSplit) return run("PacketSplit", {x, Array::scalar(D), hf}).values();
   return run(name(op), {Array::matrix(un, static_cast<std::size_t>(D) + 1, in), hf}).values();
 }
 
@@ -198,7 +199,8 @@ TEST(LibraryRedundant, StridedAndBatchedLayoutsMatchThePackedCall) {
               Vec got(want.size());
               for (std::ptrdiff_t c = 0; c < (splits(op) ? cols : 1); ++c)
                 for (std::ptrdiff_t r = 0; r < n; ++r) {
-                  const std::ptrdiff_t at = out.origin + (splits(op) ? tab_at(b, r, c) : sig_at(b, r, c));
+                  const std::ptrdiff_t at =
+                      out.origin + (splits(op) ? tab_at(b, r, c) : sig_at(b, r, c));
                   got[r + c * n] = out.data[at];
                   rest[at] = kMarker;
                 }

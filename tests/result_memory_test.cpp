@@ -136,7 +136,8 @@ std::size_t memory_left() {
   std::size_t kb = 0;
   while (std::fgets(line, sizeof line, f) != nullptr) {
     unsigned long v = 0;
-    if (std::sscanf(line, "MemAvailable: %lu", &v) == 1 || std::sscanf(line, "SwapFree: %lu", &v) == 1)
+    if (std::sscanf(line, "MemAvailable: %lu", &v) == 1 ||
+        std::sscanf(line, "SwapFree: %lu", &v) == 1)
       kb += v;
   }
   std::fclose(f);

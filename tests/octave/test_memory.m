@@ -49,6 +49,6 @@ end
 
 function cmd = octave_child(code, prefix)
   % A shell command that runs code in a fresh octave-cli on one thread.
-  cmd = sprintf('%sTFMEX_THREADS=1 octave-cli --no-gui --norc --no-history --quiet --eval "%s" 2>&1', ...
-                prefix, code);
+  cmd = sprintf(['%sTFMEX_THREADS=1 octave-cli --no-gui --norc --no-history --quiet ' ...
+                 '--eval "%s" 2>&1'], prefix, code);
 end
