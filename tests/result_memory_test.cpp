@@ -68,9 +68,9 @@ TEST(ResultMemory, ATableThatCannotBeHadIsRefusedWithAMessage) {
   for (const char* p : {"ShiftSplit", "PacketSplit"}) plugin(p);  // loaded here, not in the child
   const Array x = Array::column(random_vector(kN, 1)), zero = Array::scalar(0);
   const Array depth = Array::scalar(22), h = Array::row(orthonormal_filter(8, 2));
-  // The workspaces (2n and n doubles) fit, the tables (23n) do not: the host
-  // cannot create the result, and the call ends with its message, holding
-  // nothing (a second call fares the same).
+  // The host's copy of the signal and the workspaces (2n and n doubles) fit,
+  // the tables (23n) do not: the host cannot create the result, and the call
+  // ends with its message, holding nothing (a second call fares the same).
   EXPECT_EXIT(run_limited(256 * kMiB, [&] {
                 bool ok = true;
                 for (int round = 0; round < 2; ++round) {
@@ -83,8 +83,9 @@ TEST(ResultMemory, ATableThatCannotBeHadIsRefusedWithAMessage) {
                 return ok;
               }),
               testing::ExitedWithCode(0), "");
-  // Not even the workspace fits: the plug-in's own message, before any array.
-  EXPECT_EXIT(run_limited(16 * kMiB, [&] {
+  // The host's copy of the signal (32 MiB) fits, the workspace does not: the
+  // plug-in's own message, before any array.
+  EXPECT_EXIT(run_limited(48 * kMiB, [&] {
                 const CallReport r = plugin("ShiftSplit").call({&x, &zero, &h});
                 const CallReport s = plugin("PacketSplit").call({&x, &depth, &h});
                 return r.message == "ShiftSplit could not allocate its workspace" &&
@@ -118,11 +119,12 @@ TEST(ResultMemory, ACallHoldsItsOutputAndAFewSignalsOfWorkspace) {
   const std::size_t signal = kN * 8;
   const Array x = Array::column(random_vector(kN, 3)), zero = Array::scalar(0);
   const Array h = Array::row(haar());
-  // ShiftSplit to level 0: a table of 23 signals, 2 signals of workspace.
-  EXPECT_EXIT(peak_within(x, zero, h, "ShiftSplit", 23 * signal + 2 * signal + 24 * kMiB),
+  // ShiftSplit to level 0: a table of 23 signals, 2 signals of workspace and
+  // the host's copy of the signal.
+  EXPECT_EXIT(peak_within(x, zero, h, "ShiftSplit", (23 + 2 + 1) * signal + 24 * kMiB),
               testing::ExitedWithCode(0), "");
-  // ShiftJoin of a 9-column table: one signal out, 4 of workspace, and no
-  // copy of the table it reads.
+  // ShiftJoin of a 9-column table (288 MiB): one signal out, 4 of workspace,
+  // and no copy of the table it reads.
   const Array t = Array::matrix(kN, 9, random_vector(9 * kN, 5));
   EXPECT_EXIT(peak_within(t, h, Array(), "ShiftJoin", signal + 4 * signal + 24 * kMiB),
               testing::ExitedWithCode(0), "");

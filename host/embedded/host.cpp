@@ -147,10 +147,11 @@ bool mul_overflows(std::size_t a, std::size_t b, std::size_t* out) {
 }
 
 // What a call keeps of an input to tell afterwards whether it was changed:
-// the bytes themselves when there are few, else four 64-bit lanes, each
-// folding in every fourth word by a bijective step, so that a change of any
-// one word always shows, without a second copy of a large input.
-constexpr std::size_t kCopiedInput = std::size_t{1} << 20;
+// the bytes themselves up to 64 MiB, else four 64-bit lanes, each folding in
+// every fourth word by a bijective step, so that a change of any one word
+// always shows, without a second copy of a large input (a table of
+// gigabytes, say).
+constexpr std::size_t kCopiedInput = std::size_t{64} << 20;
 
 struct InputPrint {
   std::vector<unsigned char> bytes;

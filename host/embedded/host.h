@@ -6,7 +6,7 @@
 // exercised. Every array sits between guard bytes. A call keeps account of
 // every array the plug-in creates; afterwards it reports the output or the
 // message, and whether every workspace was destroyed, the inputs were left
-// unchanged (small ones compared byte for byte, large ones by a fingerprint,
+// unchanged (compared byte for byte, or by a fingerprint from 64 MiB on,
 // so that a call holds no second copy of them) and every guard is intact.
 // Calls on different threads are independent. An array larger than the
 // memory the system has left is refused rather than mapped.
