@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "MEXSource/block_transpose.h"
-#include "MEXSource/image_stages.h"
+#include "src/block_transpose.hpp"
+#include "src/image_stages.hpp"
 #include "kernel_paths.h"
 #include "kernels/periodized/periodized.h"
 #include "support.h"
