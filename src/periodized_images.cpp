@@ -67,8 +67,9 @@ void scatter_image(const double* src, const Layout& l, std::ptrdiff_t n, double*
 // How a batch of images is split. The high-pass filter comes first, then one
 // lane per group of images transformed side by side. A lane holds the room
 // of the stages (a copy of the block, n (n + 8) doubles, up to the size of
-// workspace the pool keeps; beyond it, the transposes with a column of n per
-// part) and, for images not packed column-major, a packed copy of the image.
+// workspace the pool keeps between calls, 4096 x 4096; larger images take the
+// transposes, with a column of n per part) and, for images not packed
+// column-major, a packed copy of the image.
 // An image large enough to gain from threads splits its stages over `parts`
 // and the images go one after another; smaller ones run a stage on one
 // thread and the images go side by side in lanes.

@@ -1,12 +1,14 @@
-// The periodized single stages and image transforms of the library: the same
-// doubles as the plug-ins, on packed and on strided batches (every layout
-// equal to the packed call, nothing written outside the output), with any
-// number of threads and any workspace, and clear refusals of bad arguments.
+// The periodized single stages and image transforms of the library: the
+// plug-ins' doubles; every strided layout equal to one packed call per item,
+// with nothing written outside the output; threads and workspaces changing no
+// bit; clear refusals.
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <limits>
 #include <string>
+#include <utility>
 
 #include "support.h"
 #include "tfmex/tfmex.hpp"
@@ -15,441 +17,234 @@ namespace tfmex::test {
 namespace {
 
 using Vec = std::vector<double>;
+using P = std::ptrdiff_t;
 
 bool same_bits(const Vec& a, const Vec& b) {
   return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * 8) == 0);
 }
-
 Array filter_arg(const Vec& h) { return h.empty() ? Array::empty() : Array::row(h); }
+constexpr double kUntouched = -7.25e77;  // what the places between outputs keep
 
-// A value no transform writes: the places of a buffer outside its vectors
-// must still hold it afterwards.
-constexpr double kUntouched = -7.25e77;
-
-// A caller's buffer holding `count` items at base[b * distance + offsets],
-// allocated around every place the layout reaches, negative offsets included.
-struct Buffer {
-  Vec data;
-  std::ptrdiff_t origin = 0;
-  double* base() { return data.data() + origin; }
-  const double* base() const { return data.data() + origin; }
-};
-
-Buffer buffer_for(std::ptrdiff_t lo, std::ptrdiff_t hi) {
-  Buffer b;
-  b.data.assign(static_cast<std::size_t>(hi - lo + 1), kUntouched);
-  b.origin = -lo;
-  return b;
-}
-
-// --- single stages ---------------------------------------------------------
-
+using StageFn = void (*)(const double*, double*, P, Taps, const Batch&);
 struct StageCase {
   const char* plugin;
   bool grow;
-  std::function<void(const double*, double*, std::ptrdiff_t, Taps, const Batch&)> call;
+  StageFn call;
 };
+// halve_detail and grow_detail with their default workspace.
+const StageCase kStages[] = {
+    {"HalveCoarse", false,
+     [](auto x, auto y, P n, Taps h, auto& b) { halve_coarse(x, y, n, h, b); }},
+    {"HalveDetail", false,
+     [](auto x, auto y, P n, Taps h, auto& b) { halve_detail(x, y, n, h, b); }},
+    {"GrowCoarse", true, [](auto x, auto y, P n, Taps h, auto& b) { grow_coarse(x, y, n, h, b); }},
+    {"GrowDetail", true, [](auto x, auto y, P n, Taps h, auto& b) { grow_detail(x, y, n, h, b); }}};
+P out_len(const StageCase& s, P n) { return s.grow ? 2 * n : n / 2; }
 
-std::vector<StageCase> stages() {
-  return {
-      {"HalveCoarse", false,
-       [](const double* x, double* y, std::ptrdiff_t n, Taps h, const Batch& b) {
-         halve_coarse(x, y, n, h, b);
-       }},
-      {"HalveDetail", false,
-       [](const double* x, double* y, std::ptrdiff_t n, Taps h, const Batch& b) {
-         halve_detail(x, y, n, h, b);
-       }},
-      {"GrowCoarse", true,
-       [](const double* x, double* y, std::ptrdiff_t n, Taps h, const Batch& b) {
-         grow_coarse(x, y, n, h, b);
-       }},
-      {"GrowDetail", true,
-       [](const double* x, double* y, std::ptrdiff_t n, Taps h, const Batch& b) {
-         grow_detail(x, y, n, h, b);
-       }},
-  };
+using ImageFn = void (*)(const double*, double*, P, int, Taps, const Batch2&, Workspace*);
+const std::pair<const char*, ImageFn> kImages[] = {{"CircSplit2", circ_split2},
+                                                   {"CircJoin2", circ_join2}};
+
+TEST(LibraryPeriodized, MatchesThePluginsBitForBit) {
+  unsigned seed = 10;
+  for (const StageCase& s : kStages)
+    for (P n : {1, 2, 16, 4096})
+      for (int m : {0, 1, 3, 8, 20}) {
+        const Vec x = random_vector(n, ++seed), h = random_vector(m, ++seed);
+        Vec y(out_len(s, n));
+        s.call(x.data(), y.data(), n, h, {});
+        EXPECT_TRUE(same_bits(y, run(s.plugin, {Array::row(x), filter_arg(h)}).values()))
+            << s.plugin << " n=" << n << " m=" << m;
+      }
+  for (const auto& [plugin, call] : kImages)
+    for (int J : {0, 1, 3, 6, 9}) {  // 512 x 512 splits its stages over threads
+      const P n = P{1} << J;
+      for (int m : {0, 2, 7, 20})
+        for (int L : {0, J / 2, J}) {
+          const Vec h = random_vector(m, ++seed), x = random_vector(n * n, ++seed);
+          Vec w(x.size());
+          call(x.data(), w.data(), n, L, h, {}, nullptr);
+          EXPECT_TRUE(same_bits(
+              w, run(plugin, {Array::matrix(n, n, x), Array::scalar(L), filter_arg(h)}).values()))
+              << plugin << " n=" << n << " m=" << m << " L=" << L;
+        }
+    }
 }
 
-std::ptrdiff_t out_len(const StageCase& s, std::ptrdiff_t n) { return s.grow ? 2 * n : n / 2; }
+// Item b of a batch at base[b * distance + offset(i)], in a buffer spanning
+// every place the layout reaches (negative strides included).
+struct Placed {
+  Vec data;
+  P origin = 0;
+  double* base() { return data.data() + origin; }
+};
+Placed placed(const std::vector<P>& offsets) {
+  const auto [lo, hi] = std::minmax_element(offsets.begin(), offsets.end());
+  return Placed{Vec(static_cast<std::size_t>(*hi - *lo + 1), kUntouched), -*lo};
+}
 
-// The stage on `count` packed vectors.
-Vec packed_stage(const StageCase& s, const Vec& x, std::ptrdiff_t n, const Vec& h,
-                 std::ptrdiff_t count) {
-  Vec y(static_cast<std::size_t>(out_len(s, n) * count), kUntouched);
-  s.call(x.data(), y.data(), n, h, Batch::packed(count));
+// Offsets of `count` vectors of `len` values, or of n x n images.
+std::vector<P> offsets(const Strides& s, P len, P count) {
+  std::vector<P> o;
+  for (P b = 0; b < count; ++b)
+    for (P i = 0; i < len; ++i)
+      o.push_back(b * (s.distance ? s.distance : len * s.stride) + i * s.stride);
+  return o;
+}
+std::vector<P> offsets(const Strides2& s, P n, P count) {
+  const P cols = s.cols ? s.cols : s.rows * n;
+  const P d = s.distance ? s.distance : n * (std::abs(s.rows) > std::abs(cols) ? s.rows : cols);
+  std::vector<P> o;
+  for (P b = 0; b < count; ++b)
+    for (P c = 0; c < n; ++c)
+      for (P r = 0; r < n; ++r) o.push_back(b * d + r * s.rows + c * cols);
+  return o;
+}
+
+// Runs `call` from packed `x` laid out as `in` into a buffer laid out as
+// `out`; returns the outputs packed, after checking the rest is untouched.
+template <class S>
+Vec through(const Vec& x, const S& in, P in_len, const S& out, P out_len, P count,
+            const std::function<void(const double*, double*)>& call) {
+  const std::vector<P> oi = offsets(in, in_len, count), oo = offsets(out, out_len, count);
+  Placed a = placed(oi), b = placed(oo);
+  for (std::size_t i = 0; i < oi.size(); ++i) a.base()[oi[i]] = x[i];
+  const Vec before = a.data;
+  call(a.base(), b.base());
+  EXPECT_TRUE(same_bits(a.data, before)) << "the input changed";
+  Vec y(oo.size());
+  for (std::size_t i = 0; i < oo.size(); ++i) y[i] = std::exchange(b.base()[oo[i]], kUntouched);
+  for (double v : b.data) EXPECT_EQ(v, kUntouched) << "written outside the outputs";
   return y;
 }
 
-TEST(LibraryStages, MatchThePluginsBitForBit) {
-  unsigned seed = 10;
-  for (const StageCase& s : stages())
-    for (std::ptrdiff_t n : {1, 2, 4, 16, 256, 4096})
-      for (int m : {0, 1, 2, 3, 4, 8, 20}) {
-        const Vec x = random_vector(static_cast<std::size_t>(n), ++seed);
-        const Vec h = random_vector(static_cast<std::size_t>(m), ++seed);
-        const Vec want = run(s.plugin, {Array::row(x), filter_arg(h)}).values();
-        EXPECT_TRUE(same_bits(packed_stage(s, x, n, h, 1), want))
-            << s.plugin << " n=" << n << " m=" << m;
-      }
-}
-
-TEST(LibraryStages, OneValueHasNoAnalysisOutputAndNeedsNoOutputPointer) {
-  const Vec x{3.0}, h = haar();
-  halve_coarse(x.data(), nullptr, 1, h);
-  halve_detail(x.data(), nullptr, 1, h);
-  Vec y(2);
-  grow_coarse(x.data(), y.data(), 1, h);
-  EXPECT_EQ(y, (Vec{3.0 * h[0], 3.0 * h[1]}));
-}
-
-// Lengths that are even but no power of two: an orthonormal filter's two
-// analysis halves grow back into the signal.
-TEST(LibraryStages, EvenLengthsRebuildTheSignal) {
-  for (std::ptrdiff_t n : {6, 10, 24})
-    for (int m : {2, 4, 8}) {
-      const Vec h = orthonormal_filter(m, static_cast<unsigned>(m));
-      const Vec x = random_vector(static_cast<std::size_t>(n), 3u + static_cast<unsigned>(n));
-      Vec a(n / 2), d(n / 2), ya(n), yd(n);
-      halve_coarse(x.data(), a.data(), n, h);
-      halve_detail(x.data(), d.data(), n, h);
-      grow_coarse(a.data(), ya.data(), n / 2, h);
-      grow_detail(d.data(), yd.data(), n / 2, h);
-      for (std::ptrdiff_t i = 0; i < n; ++i)
-        EXPECT_NEAR(ya[i] + yd[i], x[i], 1e-13) << "n=" << n << " m=" << m << " i=" << i;
-    }
-}
-
-// Strided batches of vectors: input and output layouts each from a list (the
-// rows of a column-major matrix, reversed vectors, gaps, vectors in reverse
-// order), all against the packed call, with the output's gaps untouched.
-struct VecLayout {
-  const char* name;
-  Strides s;  // distance 0 here: follow one another
-};
-
-std::vector<VecLayout> vector_layouts(std::ptrdiff_t count) {
-  return {{"packed", {1, 0}},
-          {"rows of a column-major matrix", {count, 1}},
-          {"stride 3 with gaps", {3, 0}},
-          {"reversed values", {-1, 0}},
-          {"reversed vectors, stride 2", {2, -1}}};  // distance fixed in place()
-}
-
-// The strides for vectors of `len` values (a distance of -1 above stands for
-// vectors in reverse order, 2 len + 5 apart).
-Strides place(const Strides& s, std::ptrdiff_t len) {
-  if (s.distance == -1) return {s.stride, -(2 * len + 5)};
-  return s;
-}
-
-std::pair<std::ptrdiff_t, std::ptrdiff_t> extent(const Strides& s, std::ptrdiff_t len,
-                                                 std::ptrdiff_t count) {
-  const std::ptrdiff_t d = s.distance != 0 ? s.distance : len * s.stride;
-  std::ptrdiff_t lo = 0, hi = 0;
-  for (std::ptrdiff_t b : {std::ptrdiff_t{0}, count - 1})
-    for (std::ptrdiff_t i : {std::ptrdiff_t{0}, len - 1}) {
-      lo = std::min(lo, b * d + i * s.stride);
-      hi = std::max(hi, b * d + i * s.stride);
-    }
-  return {lo, hi};
-}
-
-TEST(LibraryStages, StridedBatchesEqualThePackedCall) {
-  const std::ptrdiff_t count = 5;
-  for (const StageCase& s : stages())
-    for (std::ptrdiff_t n : {2, 16, 64})
-      for (int m : {3, 8}) {
-        const Vec h = random_vector(static_cast<std::size_t>(m), 40u + static_cast<unsigned>(m));
-        const Vec x = random_vector(static_cast<std::size_t>(n * count), 50u);
-        const Vec want = packed_stage(s, x, n, h, count);
-        const std::ptrdiff_t out = out_len(s, n);
-        for (const VecLayout& li : vector_layouts(count))
-          for (const VecLayout& lo : vector_layouts(count)) {
-            const Strides si = place(li.s, n), so = place(lo.s, out);
-            const auto [ilo, ihi] = extent(si, n, count);
-            const auto [olo, ohi] = extent(so, out, count);
-            Buffer in = buffer_for(ilo, ihi), res = buffer_for(olo, ohi);
-            const std::ptrdiff_t di = si.distance != 0 ? si.distance : n * si.stride;
-            const std::ptrdiff_t dout = so.distance != 0 ? so.distance : out * so.stride;
-            for (std::ptrdiff_t b = 0; b < count; ++b)
-              for (std::ptrdiff_t i = 0; i < n; ++i)
-                in.base()[b * di + i * si.stride] = x[b * n + i];
-            s.call(in.base(), res.base(), n, h, Batch{count, si, so});
-            Vec got(want.size());
-            for (std::ptrdiff_t b = 0; b < count; ++b)
-              for (std::ptrdiff_t i = 0; i < out; ++i) {
-                double& v = res.base()[b * dout + i * so.stride];
-                got[b * out + i] = v;
-                v = kUntouched;
-              }
-            EXPECT_TRUE(same_bits(got, want))
-                << s.plugin << " n=" << n << " m=" << m << " in: " << li.name
-                << ", out: " << lo.name;
-            for (double v : res.data) ASSERT_EQ(v, kUntouched) << s.plugin << " wrote outside";
-          }
-      }
-}
-
-// --- images ----------------------------------------------------------------
-
-using ImageCall = void (*)(const double*, double*, std::ptrdiff_t, int, Taps, const Batch2&,
-                           Workspace*);
-
-struct ImageCase {
-  const char* plugin;
-  ImageCall call;
-};
-
-const ImageCase kImages[] = {{"CircSplit2", circ_split2}, {"CircJoin2", circ_join2}};
-
-std::vector<int> levels(int J) {
-  std::vector<int> l{0};
-  if (J >= 2) l.push_back(J / 2);
-  if (J >= 1) l.push_back(J);
-  return l;
-}
-
-TEST(LibraryImages, MatchThePluginsBitForBit) {
-  unsigned seed = 200;
-  for (const ImageCase& c : kImages)
-    for (int J : {0, 1, 2, 3, 6, 7, 9}) {  // 512 x 512 splits its stages over threads
-      const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
-      for (int m : {0, 2, 7, 20}) {
-        const Vec h = random_vector(static_cast<std::size_t>(m), ++seed);
-        const Vec x = random_vector(static_cast<std::size_t>(n * n), ++seed);
-        for (int L : levels(J)) {
-          if (J == 9 && m != 7) continue;
-          const Vec want = run(c.plugin, {Array::matrix(n, n, x), Array::scalar(L), filter_arg(h)})
-                               .values();
-          Vec got(x.size(), kUntouched);
-          c.call(x.data(), got.data(), n, L, h, {}, nullptr);
-          EXPECT_TRUE(same_bits(got, want)) << c.plugin << " n=" << n << " m=" << m << " L=" << L;
-        }
-      }
-    }
-}
-
-// The layouts of a batch of images; a distance of -1 stands for images in
-// reverse order with a gap between them.
-struct ImageLayout {
-  const char* name;
-  Strides2 s;
-};
-
-std::vector<ImageLayout> image_layouts(std::ptrdiff_t n) {
-  return {{"column-major", {1, 0, 0}},
-          {"column-major, spaced images", {1, n, n * n + 3}},
-          {"row-major", {n, 1, 0}},
-          {"padded columns", {1, n + 3, 0}},
-          {"rotated by a half turn", {-1, -n, -1}},
-          {"row-major, stride 2, reverse order", {2 * n, 2, -1}}};
-}
-
-Strides2 place(const Strides2& s, std::ptrdiff_t n) {
-  Strides2 p = s;
-  const std::ptrdiff_t cols = s.cols != 0 ? s.cols : s.rows * n;
-  if (s.distance == -1) p.distance = -(n * std::max(std::abs(s.rows), std::abs(cols)) + 11);
-  return p;
-}
-
-std::ptrdiff_t offset(const Strides2& s, std::ptrdiff_t n, std::ptrdiff_t b, std::ptrdiff_t r,
-                      std::ptrdiff_t c) {
-  const std::ptrdiff_t cols = s.cols != 0 ? s.cols : s.rows * n;
-  const std::ptrdiff_t outer = std::abs(s.rows) > std::abs(cols) ? s.rows : cols;
-  const std::ptrdiff_t d = s.distance != 0 ? s.distance : n * outer;
-  return b * d + r * s.rows + c * cols;
-}
-
-Buffer image_buffer(const Strides2& s, std::ptrdiff_t n, std::ptrdiff_t count) {
-  std::ptrdiff_t lo = 0, hi = 0;
-  for (std::ptrdiff_t b : {std::ptrdiff_t{0}, count - 1})
-    for (std::ptrdiff_t r : {std::ptrdiff_t{0}, n - 1})
-      for (std::ptrdiff_t c : {std::ptrdiff_t{0}, n - 1}) {
-        lo = std::min(lo, offset(s, n, b, r, c));
-        hi = std::max(hi, offset(s, n, b, r, c));
-      }
-  return buffer_for(lo, hi);
-}
-
-// Every image of the batch in the given layout against the packed call, for
-// every pair of input and output layouts; nothing written outside the output.
-void check_image_layouts(const ImageCase& c, std::ptrdiff_t n, int L, const Vec& h,
-                         std::ptrdiff_t count) {
-  const std::size_t nn = static_cast<std::size_t>(n * n);
-  const Vec x =
-      random_vector(nn * static_cast<std::size_t>(count), 300u + static_cast<unsigned>(n));
-  Vec want(x.size());
-  c.call(x.data(), want.data(), n, L, h, Batch2::packed(count), nullptr);
-  for (const ImageLayout& li : image_layouts(n))
-    for (const ImageLayout& lo : image_layouts(n)) {
-      const Strides2 si = place(li.s, n), so = place(lo.s, n);
-      Buffer in = image_buffer(si, n, count), out = image_buffer(so, n, count);
-      for (std::ptrdiff_t b = 0; b < count; ++b)
-        for (std::ptrdiff_t q = 0; q < n; ++q)
-          for (std::ptrdiff_t r = 0; r < n; ++r)
-            in.base()[offset(si, n, b, r, q)] = x[b * n * n + r + q * n];
-      const Vec in_before = in.data;
-      c.call(in.base(), out.base(), n, L, h, Batch2{count, si, so}, nullptr);
-      Vec got(want.size());
-      for (std::ptrdiff_t b = 0; b < count; ++b)
-        for (std::ptrdiff_t q = 0; q < n; ++q)
-          for (std::ptrdiff_t r = 0; r < n; ++r) {
-            double& v = out.base()[offset(so, n, b, r, q)];
-            got[b * n * n + r + q * n] = v;
-            v = kUntouched;
-          }
-      const std::string where = std::string(c.plugin) + " n=" + std::to_string(n) +
-                                " L=" + std::to_string(L) + " in: " + li.name + ", out: " + lo.name;
-      EXPECT_TRUE(same_bits(got, want)) << where;
-      EXPECT_TRUE(same_bits(in.data, in_before)) << where << ": the input changed";
-      for (double v : out.data) ASSERT_EQ(v, kUntouched) << where << ": wrote outside the images";
-    }
-}
-
-TEST(LibraryImages, StridedBatchesEqualThePackedCall) {
+TEST(LibraryPeriodized, StridedBatchesEqualOnePackedCallPerItem) {
+  const P count = 3;
   const Vec h = orthonormal_filter(8, 4);
-  for (const ImageCase& c : kImages) {
-    check_image_layouts(c, 1, 0, h, 3);
-    check_image_layouts(c, 8, 0, h, 3);
-    check_image_layouts(c, 32, 2, random_vector(5, 9), 4);
-  }
+  // Packed, rows of a column-major matrix, gaps, reversed values, vectors in
+  // reverse order.
+  const auto vec_layouts = [&](P len) {
+    return std::vector<Strides>{{1, 0}, {count, 1}, {3, 0}, {-1, 0}, {2, -(2 * len + 5)}};
+  };
+  for (const StageCase& s : kStages)
+    for (P n : {2, 64}) {
+      const P out = out_len(s, n);
+      const Vec x = random_vector(n * count, 50);
+      Vec want(out * count);
+      for (P b = 0; b < count; ++b) s.call(x.data() + b * n, want.data() + b * out, n, h, {});
+      for (const Strides& si : vec_layouts(n))
+        for (const Strides& so : vec_layouts(out))
+          EXPECT_TRUE(same_bits(through(x, si, n, so, out, count,
+                                        [&](auto a, auto y) {
+                                          s.call(a, y, n, h, Batch{count, si, so});
+                                        }),
+                                want))
+              << s.plugin << " n=" << n << " in " << si.stride << "," << si.distance << " out "
+              << so.stride << "," << so.distance;
+    }
+  for (const auto& [plugin, call] : kImages)
+    for (P n : {1, 8, 32}) {
+      // Column-major (spaced), row-major, padded columns, a half turn,
+      // row-major with stride 2 in reverse order.
+      const std::vector<Strides2> layouts{
+          {1, 0, 0},     {1, n, n * n + 3},     {n, 1, 0},
+          {1, n + 3, 0}, {-1, -n, -n * n - 11}, {2 * n, 2, -2 * n * n - 7}};
+      const Vec x = random_vector(n * n * count, 60);
+      const int L = n > 1 ? 1 : 0;
+      Vec want(x.size());
+      for (P b = 0; b < count; ++b)
+        call(x.data() + b * n * n, want.data() + b * n * n, n, L, h, {}, nullptr);
+      for (const Strides2& si : layouts)
+        for (const Strides2& so : layouts) {
+          const Batch2 batch{count, si, so};
+          Workspace ws(circ_split2_workspace(n, h, batch));
+          std::fill(ws.data(), ws.data() + ws.size(), std::nan(""));
+          EXPECT_TRUE(same_bits(through(x, si, n, so, n, count,
+                                        [&](auto a, auto y) { call(a, y, n, L, h, batch, &ws); }),
+                                want))
+              << plugin << " n=" << n << " in " << si.rows << "," << si.cols << " out " << so.rows
+              << "," << so.cols;
+        }
+    }
 }
-
-TEST(LibraryImages, ABatchEqualsOneCallPerImage) {
-  const std::ptrdiff_t n = 64, count = 6;
-  const Vec h = orthonormal_filter(20, 12);
-  const Vec x = random_vector(static_cast<std::size_t>(n * n * count), 13);
-  for (const ImageCase& c : kImages) {
-    Vec batch(x.size()), one(x.size());
-    c.call(x.data(), batch.data(), n, 1, h, Batch2::packed(count), nullptr);
-    for (std::ptrdiff_t b = 0; b < count; ++b)
-      c.call(x.data() + b * n * n, one.data() + b * n * n, n, 1, h, {}, nullptr);
-    EXPECT_TRUE(same_bits(batch, one)) << c.plugin;
-  }
-}
-
-// --- threads and workspaces -------------------------------------------------
-
-struct ThreadsGuard {
-  ~ThreadsGuard() { set_threads(0); }
-};
 
 TEST(LibraryPeriodized, ThreadsOnAndOffGiveTheSameBits) {
-  const ThreadsGuard restore;
   const Vec h = orthonormal_filter(8, 21);
-  const std::ptrdiff_t n = 16384, count = 64;  // enough work to split the batch
-  const Vec x = random_vector(static_cast<std::size_t>(n * count), 22);
-  const std::ptrdiff_t big = 512, small = 32, images = 300;
-  const Vec X = random_vector(static_cast<std::size_t>(big * big), 23);
-  const Vec S = random_vector(static_cast<std::size_t>(small * small * images), 24);
-  const Batch2 row_major{images, {small, 1, 0}, {small, 1, 0}};
+  const P n = 16384, count = 64, big = 512, small = 32, images = 300;
+  const Vec x = random_vector(n * count, 22), X = random_vector(big * big, 23);
+  const Vec S = random_vector(small * small * images, 24);
   const auto results = [&] {
     std::vector<Vec> r;
-    for (const StageCase& s : stages()) {
-      r.push_back(packed_stage(s, x, s.grow ? n / 2 : n, h, count));
-      Vec y(static_cast<std::size_t>(out_len(s, n) * count));
-      s.call(x.data(), y.data(), n, h, Batch{count, {1, n}, {count, 1}});  // out: rows
-      r.push_back(y);
+    for (const StageCase& s : kStages) {  // the batch split over the threads
+      r.emplace_back(out_len(s, n) * count);
+      s.call(x.data(), r.back().data(), s.grow ? n / 2 : n, h, Batch{count, {1, n}, {count, 1}});
     }
-    for (const ImageCase& c : kImages) {
-      Vec w(X.size()), v(S.size()), u(S.size());
-      c.call(X.data(), w.data(), big, 0, h, {}, nullptr);
-      c.call(S.data(), v.data(), small, 1, h, Batch2::packed(images), nullptr);
-      c.call(S.data(), u.data(), small, 1, h, row_major, nullptr);
-      r.insert(r.end(), {w, v, u});
+    for (const auto& [plugin, call] : kImages) {  // the stages, then the images split
+      r.emplace_back(X.size());
+      call(X.data(), r.back().data(), big, 0, h, {}, nullptr);
+      r.emplace_back(S.size());
+      call(S.data(), r.back().data(), small, 1, h, Batch2{images, {small, 1, 0}, {}}, nullptr);
     }
     return r;
   };
   set_threads(1);
   const std::vector<Vec> serial = results();
-  for (int t : {2, 3}) {
-    set_threads(t);
-    const std::vector<Vec> threaded = results();
-    for (std::size_t i = 0; i < serial.size(); ++i)
-      EXPECT_TRUE(same_bits(threaded[i], serial[i])) << "result " << i << " with " << t;
-  }
+  set_threads(3);
+  const std::vector<Vec> threaded = results();
+  set_threads(0);
+  for (std::size_t i = 0; i < serial.size(); ++i)
+    EXPECT_TRUE(same_bits(threaded[i], serial[i])) << i;
 }
 
-TEST(LibraryPeriodized, AnyWorkspaceGivesTheSameBits) {
-  const Vec h = orthonormal_filter(6, 31);
-  const std::ptrdiff_t n = 64, count = 3;
-  const Vec x = random_vector(static_cast<std::size_t>(n * n * count), 32);
-  const Batch2 layouts[] = {Batch2::packed(count), Batch2{count, {n, 1, 0}, {1, n + 1, 0}}};
-  for (const Batch2& b : layouts) {
-    const std::size_t out_size = static_cast<std::size_t>(n * (n + 1) * count);  // padded columns
-    Vec want(out_size);
-    circ_split2(x.data(), want.data(), n, 2, h, b, nullptr);
-    Workspace exact(circ_split2_workspace(n, h, b)), tiny(1);
-    for (std::size_t i = 0; i < exact.size(); ++i) exact.data()[i] = std::nan("");
-    for (Workspace* ws : {&exact, &tiny}) {
-      Vec got(out_size);
-      circ_split2(x.data(), got.data(), n, 2, h, b, ws);
-      EXPECT_TRUE(same_bits(got, want)) << "workspace of " << ws->size();
-    }
+#define EXPECT_REFUSAL(call, text)                       \
+  try {                                                  \
+    call;                                                \
+    ADD_FAILURE() << "accepted: " #call;                 \
+  } catch (const tfmex::invalid_argument& e) {           \
+    EXPECT_EQ(std::string(e.what()), std::string(text)); \
   }
-  // The detail stages keep g in theirs.
-  const Vec v = random_vector(256, 33);
-  Workspace ws(halve_detail_workspace(256, h));
-  for (std::size_t i = 0; i < ws.size(); ++i) ws.data()[i] = 1e300;
-  Vec d(128), want(128);
-  halve_detail(v.data(), want.data(), 256, h);
-  halve_detail(v.data(), d.data(), 256, h, {}, &ws);
-  EXPECT_TRUE(same_bits(d, want));
-  EXPECT_GE(grow_detail_workspace(128, h), h.size());
-}
-
-// --- refusals ---------------------------------------------------------------
-
-void expect_refusal(const std::function<void()>& f, const std::string& text) {
-  try {
-    f();
-    ADD_FAILURE() << "accepted; expected: " << text;
-  } catch (const tfmex::invalid_argument& e) {
-    EXPECT_NE(std::string(e.what()).find(text), std::string::npos) << e.what();
-  }
-}
 
 TEST(LibraryPeriodized, RefusesBadArgumentsClearly) {
   const Vec h = haar();
-  Vec x(1 << 12, 1.0), y(1 << 12);
+  Vec x(4096, 1.0), y(4096);
   const double* px = x.data();
   double* py = y.data();
-  for (std::ptrdiff_t n : std::vector<std::ptrdiff_t>{0, 3, 7, -2, (1 << 30) + 2}) {
-    expect_refusal([&] { halve_coarse(px, py, n, h); },
-                   "tfmex::halve_coarse: n must be even (or 1) from 1 to 2^30, not " +
+  for (P n : {P{0}, P{7}, P{-2}, (P{1} << 30) + 2})
+    EXPECT_REFUSAL(halve_detail(px, py, n, h),
+                   "tfmex::halve_detail: n must be even (or 1) from 1 to 2^30, not " +
                        std::to_string(n));
-  }
-  expect_refusal([&] { halve_detail(px, py, 5, h); }, "tfmex::halve_detail: n must be even");
-  for (std::ptrdiff_t n : std::vector<std::ptrdiff_t>{0, -1, (1 << 30) + 1})
-    expect_refusal([&] { grow_detail(px, py, n, h); },
-                   "tfmex::grow_detail: n must be from 1 to 1073741824, not " + std::to_string(n));
-  expect_refusal([&] { grow_coarse(nullptr, py, 4, h); },
-                 "tfmex::grow_coarse: null input or output pointer");
-  expect_refusal([&] { halve_coarse(px, nullptr, 4, h); },
-                 "tfmex::halve_coarse: null input or output pointer");
-  expect_refusal([&] { halve_detail(px, py, 4, Taps(nullptr, 2)); },
-                 "tfmex::halve_detail: h is a null pointer");
-  expect_refusal([&] { grow_coarse(px, py, 4, h, Batch{-1, {}, {}}); },
-                 "tfmex::grow_coarse: the batch count must not be negative, not -1");
-  // An empty batch reads and writes nothing.
-  halve_detail(nullptr, nullptr, 4, h, Batch::packed(0));
-  for (std::ptrdiff_t n : std::vector<std::ptrdiff_t>{0, 3, 12, 1 << 16}) {
-    expect_refusal([&] { circ_split2(px, py, n, 0, h, {}, nullptr); },
+  EXPECT_REFUSAL(grow_coarse(px, py, 0, h),
+                 "tfmex::grow_coarse: n must be from 1 to 1073741824, not 0");
+  EXPECT_REFUSAL(grow_detail(nullptr, py, 4, h),
+                 "tfmex::grow_detail: null input or output pointer");
+  EXPECT_REFUSAL(halve_coarse(px, py, 4, Taps(nullptr, 2)),
+                 "tfmex::halve_coarse: h is a null pointer");
+  for (P n : {P{0}, P{12}, P{1} << 16})
+    EXPECT_REFUSAL(circ_split2(px, py, n, 0, h),
                    "tfmex::circ_split2: n must be a power of two from 1 to 2^15, not " +
                        std::to_string(n));
-  }
-  for (int L : {-1, 5})
-    expect_refusal([&] { circ_join2(px, py, 16, L, h, {}, nullptr); },
-                   "tfmex::circ_join2: L must be from 0 to 4, not " + std::to_string(L));
-  expect_refusal([&] { circ_join2(px, nullptr, 16, 1, h, {}, nullptr); },
+  EXPECT_REFUSAL(circ_join2(px, py, 16, 5, h), "tfmex::circ_join2: L must be from 0 to 4, not 5");
+  EXPECT_REFUSAL(circ_join2(px, nullptr, 16, 1, h),
                  "tfmex::circ_join2: null input or output pointer");
-  expect_refusal([&] { circ_split2(nullptr, py, 16, 1, h, {}, nullptr); },
-                 "tfmex::circ_split2: null input or output pointer");
-  expect_refusal([&] { circ_split2(px, py, 16, 1, Taps(h.data(), -1), {}, nullptr); },
-                 "tfmex::circ_split2: h has a negative size");
-  circ_join2(nullptr, nullptr, 16, 1, h, Batch2::packed(0), nullptr);
-  EXPECT_EQ(circ_split2_workspace(std::ptrdiff_t{1} << 40, h), 0u);
+  // One value has no analysis output (no pointer needed); an empty batch
+  // reads and writes nothing.
+  halve_coarse(px, nullptr, 1, h);
+  halve_detail(nullptr, nullptr, 4, h, Batch::packed(0));
+  circ_split2(nullptr, nullptr, 16, 1, h, Batch2::packed(0));
+}
+
+// Even lengths that are no power of two are taken: an orthonormal filter's
+// two halves grow back into the signal.
+TEST(LibraryPeriodized, EvenLengthsRebuildTheSignal) {
+  for (P n : {6, 24}) {
+    const Vec h = orthonormal_filter(4, 3), x = random_vector(n, 5);
+    Vec a(n / 2), d(n / 2), ya(n), yd(n);
+    halve_coarse(x.data(), a.data(), n, h);
+    halve_detail(x.data(), d.data(), n, h);
+    grow_coarse(a.data(), ya.data(), n / 2, h);
+    grow_detail(d.data(), yd.data(), n / 2, h);
+    for (P i = 0; i < n; ++i) EXPECT_NEAR(ya[i] + yd[i], x[i], 1e-13) << "n=" << n;
+  }
 }
 
 }  // namespace
