@@ -129,7 +129,7 @@ Plan plan(std::size_t kernel, std::size_t in_len, std::size_t out_len, std::ptrd
 // inverses, none when the coarse part is the whole signal.
 std::size_t pyramid_scratch(std::size_t n, int L, bool forward) {
   int J = 0;
-  for (std::size_t k = 1; k < n; k *= 3) ++J;
+  for (std::size_t k = 1; k < n && J < kMaxLevels; k *= 3) ++J;
   if (L >= J) return 0;
   return forward ? n + n / 3 + n : n;
 }
@@ -147,8 +147,8 @@ Plan plan_predict(std::ptrdiff_t m, const Batch& b) {
   return plan(0, um, 3 * um, m, b);
 }
 
-// Runs body(part, scratch) over the parts of a batch, each with its own piece
-// of the workspace (none is taken when the plan needs none).
+// Runs body(part, parts, scratch) over the parts of a batch, each with its
+// own piece of the workspace (none is taken when the plan needs none).
 template <class Body>
 void run_parts(const Plan& p, Workspace* given, Body&& body) {
   if (p.stride == 0) {
