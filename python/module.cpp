@@ -19,7 +19,9 @@
 // - the array the gateway creates as its output becomes the result's numpy
 //   array (Fortran-ordered) without a copy.
 // - copies and the gateway run without the GIL.
-#include <Python.h>
+// pybind11 (and Python.h with it) before any system header, as Python asks.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
 
 #include <cstdint>
 #include <cstring>
@@ -28,9 +30,6 @@
 #include <string>
 #include <vector>
 
-#include <pybind11/numpy.h>
-#include <pybind11/pybind11.h>
-
 #include "python/array_layer.h"
 
 namespace py = pybind11;
@@ -38,7 +37,7 @@ namespace py = pybind11;
 using Entry = void (*)(int, mxArray**, int, const mxArray**);
 using VersionFn = const char* (*)();
 
-#define TFMEX_GATEWAY(name)                                                   \
+#define TFMEX_GATEWAY(name)                                              \
   extern "C" void tfmex_gw_##name(int, mxArray**, int, const mxArray**); \
   extern "C" const char* tfmex_gwv_##name();
 #include "gateways.inc"
@@ -96,7 +95,11 @@ bool is_native(char byteorder) {
 void stand_in(const py::dtype& dt, const char* plugin, mxArray_tag* a) {
   const char kind = dt.kind();
   switch (kind) {
-    case 'b': case 'i': case 'u': case 'S': case 'U':
+    case 'b':
+    case 'i':
+    case 'u':
+    case 'S':
+    case 'U':
       a->is_double = false;
       return;
     case 'f':  // float16, float32, long double: float64 is read before
@@ -170,8 +173,7 @@ bool from_sequence(PyObject* seq, Argument* arg) {
   if (!tfmex::python::allocate(&m, 1, static_cast<std::size_t>(n))) throw std::bad_alloc();
   for (Py_ssize_t i = 0; i < n; ++i) {
     PyObject* v = items[i];
-    m.data[i] = PyFloat_Check(v) ? PyFloat_AS_DOUBLE(v)
-                                 : static_cast<double>(PyLong_AsLongLong(v));
+    m.data[i] = PyFloat_Check(v) ? PyFloat_AS_DOUBLE(v) : static_cast<double>(PyLong_AsLongLong(v));
   }
   return true;
 }
@@ -199,8 +201,8 @@ void describe(PyObject* obj, const char* plugin, Argument* arg, std::vector<py::
     return;
   }
   if (g_converter == nullptr) throw std::runtime_error("tfmex: the converter is not set");
-  py::object converted = py::reinterpret_steal<py::object>(
-      PyObject_CallFunction(g_converter, "sO", plugin, obj));
+  py::object converted =
+      py::reinterpret_steal<py::object>(PyObject_CallFunction(g_converter, "sO", plugin, obj));
   if (!converted) throw py::error_already_set();
   if (!api.PyArray_Check_(converted.ptr()) || !from_array(converted.ptr(), plugin, arg))
     throw std::runtime_error(std::string(plugin) + ": the converter gave no 2-D array");
@@ -258,14 +260,15 @@ std::string size_text(std::size_t rows, std::size_t cols) {
     case Outcome::Message:
       // The gateways' own messages: the class message is a TypeError, a
       // workspace that could not be had a MemoryError.
-      if (ends_with(out.text, " requires real double arguments")) throw_python(PyExc_TypeError, out.text);
+      if (ends_with(out.text, " requires real double arguments"))
+        throw_python(PyExc_TypeError, out.text);
       if (ends_with(out.text, " could not allocate its workspace"))
         throw_python(PyExc_MemoryError, out.text);
       throw_python(PyExc_ValueError, out.text);
     case Outcome::NoRoom:
       throw_python(PyExc_MemoryError, name + ": Out of memory for a " + std::to_string(out.rows) +
-                                   " x " + std::to_string(out.cols) + " array of doubles (" +
-                                   size_text(out.rows, out.cols) + ")");
+                                          " x " + std::to_string(out.cols) + " array of doubles (" +
+                                          size_text(out.rows, out.cols) + ")");
     case Outcome::BadAlloc:
       throw_python(PyExc_MemoryError, name + ": Out of memory (" + out.text + ")");
     case Outcome::Invalid:
@@ -336,8 +339,7 @@ py::array to_numpy(mxArray* created) {
     return py::array(py::dtype::of<double>(), {rows, cols}, {item, item * rows});
   py::capsule keep(created, [](void* p) { tfmex::python::destroy(static_cast<mxArray*>(p)); });
   owned.release();
-  return py::array(py::dtype::of<double>(), {rows, cols}, {item, item * rows}, created->data,
-                   keep);
+  return py::array(py::dtype::of<double>(), {rows, cols}, {item, item * rows}, created->data, keep);
 }
 
 py::array call(int index, const py::tuple& values) {
@@ -381,7 +383,8 @@ PYBIND11_MODULE(_tfmex, m) {
         "Calls plug-in PLUGINS[index] on a tuple of arguments; returns its output.");
   m.def("index", &find, py::arg("name"), "The position of a plug-in in PLUGINS.");
   m.def(
-      "version", [](const std::string& name) { return std::string(kGateways[find(name)].version()); },
+      "version",
+      [](const std::string& name) { return std::string(kGateways[find(name)].version()); },
       py::arg("name"), "The interface version the plug-in reports (its mexVersion).");
   m.def(
       "set_converter",

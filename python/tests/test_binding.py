@@ -59,7 +59,8 @@ def test_views_unaligned_and_read_only_arrays_are_the_matrices_they_show():
     # stand-ins for unread arguments of other classes, complex ones too
     t = rng.standard_normal((16, 2))
     assert same_bits(plugins.BellJoin(t, 1 + 2j, np.zeros(3, complex)), plugins.BellJoin(t))
-    assert same_bits(plugins.BellSplit(x[:16], 2, np.ones(2, complex)), plugins.BellSplit(x[:16], 2, 0))
+    want = plugins.BellSplit(x[:16], 2, 0)
+    assert same_bits(plugins.BellSplit(x[:16], 2, np.ones(2, complex)), want)
 
 
 # The memory a call adds to the process at its peak (ru_maxrss against the
@@ -69,7 +70,8 @@ import resource, sys, numpy as np
 from tfmex import plugins
 def resident():
     return int(open("/proc/self/statm").read().split()[1]) * resource.getpagesize()
-name, rows, cols, order, L = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], int(sys.argv[5])
+name, rows, cols, order, L = sys.argv[1:]
+rows, cols, L = int(rows), int(cols), int(L)
 x = np.ones((rows, cols), order=order)
 f = getattr(plugins, name)
 f(x[:64, :1], 1, [0.5, 0.5])  # tables, pools and threads made before
