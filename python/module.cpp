@@ -19,6 +19,8 @@
 // - the array the gateway creates as its output becomes the result's numpy
 //   array (Fortran-ordered) without a copy.
 // - copies and the gateway run without the GIL.
+//
+// A few of the library's functions are bound directly as well (library.cpp).
 // pybind11 (and Python.h with it) before any system header, as Python asks.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -31,6 +33,7 @@
 #include <vector>
 
 #include "python/array_layer.h"
+#include "python/library.h"
 
 namespace py = pybind11;
 
@@ -396,4 +399,5 @@ PYBIND11_MODULE(_tfmex, m) {
       py::arg("converter"),
       "Sets converter(plugin, value) -> 2-D numpy array, for the arguments this module does "
       "not read itself.");
+  tfmex::python::bind_library(m);
 }
