@@ -21,6 +21,7 @@
 // - copies and the gateway run without the GIL.
 //
 // A few of the library's functions are bound directly as well (library.cpp).
+
 // pybind11 (and Python.h with it) before any system header, as Python asks.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -63,7 +64,6 @@ constexpr int kCount = static_cast<int>(sizeof kGateways / sizeof kGateways[0]);
 
 using tfmex::python::NoMemory;
 using tfmex::python::Raised;
-using Memory = mxArray_tag::Memory;
 
 // The package's converter of every other kind of argument into a numpy
 // array of at most two dimensions: set once by tfmex.plugins, kept for the
@@ -93,8 +93,9 @@ bool is_native(char byteorder) {
 #endif
 }
 
-// A number type that stands for a numpy dtype other than float64: whether it
-// is complex float64 (a double array, complex) or another class altogether.
+// Marks the stand-in for an argument of a numpy dtype other than float64:
+// complex128 is a complex double array, any other number or character dtype
+// another class. Dtypes that no host array stands for are refused here.
 void stand_in(const py::dtype& dt, const char* plugin, mxArray_tag* a) {
   const char kind = dt.kind();
   switch (kind) {
@@ -103,9 +104,7 @@ void stand_in(const py::dtype& dt, const char* plugin, mxArray_tag* a) {
     case 'u':
     case 'S':
     case 'U':
-      a->is_double = false;
-      return;
-    case 'f':  // float16, float32, long double: float64 is read before
+    case 'f':  // float16, float32, long double (float64 is read before)
       a->is_double = false;
       return;
     case 'c':
