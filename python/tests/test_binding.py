@@ -125,6 +125,25 @@ def test_arguments_too_big_to_copy_are_a_memory_error():
                                 "True"]
 
 
+@pytest.mark.skipif(not os.path.exists("/proc/self/status"), reason="needs /proc")
+def test_a_workspace_that_cannot_be_had_is_a_memory_error():
+    # ShiftSplit's workspace (two signals of 128 MB) is taken before its
+    # output: with 64 MB left below the limit it fails with the plug-in's
+    # message, which was a ValueError through the checked host.
+    code = (
+        "import resource, numpy as np\n"
+        "from tfmex import plugins\n"
+        "x = np.zeros(1 << 24)\n"
+        "size = int(open('/proc/self/status').read().split('VmSize:')[1].split()[0]) << 10\n"
+        "resource.setrlimit(resource.RLIMIT_AS, (size + (64 << 20), size + (64 << 20)))\n"
+        "try:\n"
+        "    plugins.ShiftSplit(x, 20, [0.5, 0.5])\n"
+        "except MemoryError as e:\n"
+        "    print(str(e).replace(' ', '_'))\n"
+    )
+    assert run_python(code, TFMEX_THREADS="1") == ["ShiftSplit_could_not_allocate_its_workspace"]
+
+
 FORK = """
 import os, sys, numpy as np
 from tfmex import plugins
