@@ -33,7 +33,8 @@ function names = tfmex_build(outdir)
   if isempty(plugins)
     error('tfmex_build: no plug-in sources in %s', fullfile(root, 'MEXSource'));
   end
-  shared = [{fullfile(root, 'host', 'gateway.cpp'), fullfile(root, 'host', 'parallel.cpp')}, cpp_files(fullfile(root, 'kernels'))];
+  shared = [{fullfile(root, 'host', 'gateway.cpp')}, cpp_files(fullfile(root, 'src')), ...
+            cpp_files(fullfile(root, 'kernels'))];
 
   % Every result must be the same double on every compiler and machine: no
   % fused multiply-add contraction, no value-changing optimisations.
@@ -42,7 +43,7 @@ function names = tfmex_build(outdir)
   % MATLAB's mex defines MATLAB_MEX_FILE; for Octave's mkoctfile,
   % TFMEX_HOST_MEX does the same: the gateways then include the host's own
   % mex.h, so every call binds to the names this host exports.
-  include = {['-I' root]};
+  include = {['-I' root], ['-I' fullfile(root, 'include')]};
   if octave
     include{end+1} = '-DTFMEX_HOST_MEX';
   end
@@ -62,7 +63,7 @@ function names = tfmex_build(outdir)
     flags = {};
   end
 
-  % The gateway and the kernels are compiled once and linked into every
+  % The gateway, the library and the kernels are compiled once and linked into every
   % plug-in; each object gets a folder of its own so equal names cannot clash.
   objdir = tempname;
   mkdir(objdir);

@@ -8,26 +8,12 @@
 
 #define PLUGIN "BlockMeanJoin"
 
-namespace {
-
-using namespace tfmex::refinement;
-
-// Rebuilds x (n = 3^J values) level by level: the coarse values divided by
-// their scale, then at every finer level the prediction from the level below
-// plus the stored difference divided by its scale. pred (n values, zero-filled)
-// is scratch; L <= J.
-void iwtave(const double* wc, int L, int D, double* x, int n, int J, double* pred) {
-  (void)n;
-  tfmex::triadic::inverse_pyramid(wc, L, D, x, J, pred, AveRefineSeq);
-}
-
-}  // namespace
-
 TFMEX_PLUGIN_VERSION
 
 TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   static const tfmex::triadic::JoinMessages messages{
       TFMEX_TYPE_MSG(PLUGIN), TFMEX_SCALAR_MSG(PLUGIN), TFMEX_SIZE_MSG(PLUGIN),
       PLUGIN " could not allocate its scratch arrays"};
-  tfmex::triadic::join_gateway(nlhs, plhs, nrhs, prhs, messages, iwtave);
+  tfmex::triadic::join_gateway(nlhs, plhs, nrhs, prhs, messages, tfmex::block_mean_join_workspace,
+                               tfmex::block_mean_join);
 }

@@ -13,37 +13,6 @@
 
 #define PLUGIN "BlockMeanSplit"
 
-namespace {
-
-using namespace tfmex::refinement;
-
-// Forward pyramid of x (n = 3^J values) into the zero-filled wc (2n values).
-// cur (n), next (n/3) and pred (n) are scratch; pred must start zero-filled,
-// since a degree other than 0 and 2 never writes it.
-void fwtave(const double* x, int L, int D, double* wc, int n, int J, double* cur, double* next,
-            double* pred) {
-  if (L >= J) {
-    // The coarse part is the signal itself (scale 1).
-    copydouble(x, 0, wc, n);
-    return;
-  }
-  copydouble(x, 0, cur, n);
-  for (int b = J; b >= L + 1; --b) {
-    const int m = pow3(b - 1);
-    for (int i = 0; i < m; ++i) next[i] = ((cur[3 * i] + cur[3 * i + 1]) + cur[3 * i + 2]) / 3;
-    AveRefineSeq(next, pred, m, D);
-    const double s = level_scale(J, b);
-    const int k = pow3(b);
-    for (int j = 0; j < k; ++j) wc[k + j] = (cur[j] - pred[j]) * s;
-    copydouble(next, 0, cur, m);
-  }
-  const double s = level_scale(J, L);
-  const int k = pow3(L);
-  for (int i = 0; i < k; ++i) wc[i] = cur[i] * s;
-}
-
-}  // namespace
-
 TFMEX_PLUGIN_VERSION
 
 TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
@@ -53,24 +22,20 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
                    "CenterSplit requires one output argument.");
   gw::check_real_double(3, prhs, TFMEX_TYPE_MSG(PLUGIN));
   const mxArray* x = prhs[0];
-  const int L = tr::coarse_level(prhs[1], TFMEX_SCALAR_MSG(PLUGIN), "In CenterSplit: L must be >= 1");
+  const int L =
+      tr::coarse_level(prhs[1], TFMEX_SCALAR_MSG(PLUGIN), "In CenterSplit: L must be >= 1");
   gw::check_size(mxGetM(x), mxGetN(x), 1, TFMEX_SIZE_MSG(PLUGIN));
   const std::size_t n = tr::vector_length(x);
   gw::check_size(n, 1, 2, TFMEX_SIZE_MSG(PLUGIN));
-  const int J = tr::triadic_length(n, "CenterSplit requires triadic length input");
+  tr::triadic_length(n, "CenterSplit requires triadic length input");
   const int D = gw::truncate(gw::scalar(prhs[2], TFMEX_SCALAR_MSG(PLUGIN)));
 
-  // The kernel works on a copy of the first n values of x (the first scratch
-  // array); x is never written.
-  tr::Scratch scratch;
-  if (L < J) {
-    scratch.allocate({n, n, n / 3, n}, PLUGIN " could not allocate its scratch arrays");
-  } else {
-    scratch.allocate({n}, PLUGIN " could not allocate its scratch arrays");
-  }
-  plhs[0] = tr::create_holding(1, 2 * n, scratch);
-  const int len = static_cast<int>(n);
-  copydouble(gw::data(x), 0, scratch.p[0], len);
-  fwtave(scratch.p[0], L, D, mxGetPr(plhs[0]), len, J, scratch.p[1], scratch.p[2], scratch.p[3]);
-  scratch.release();
+  const std::ptrdiff_t len = static_cast<std::ptrdiff_t>(n);
+  gw::Workspace ws(tfmex::block_mean_split_workspace(len, L, {}),
+                   PLUGIN " could not allocate its scratch arrays");
+  plhs[0] = gw::create(1, 2 * n);
+  double* out = mxGetPr(plhs[0]);
+  gw::library_call(PLUGIN " could not allocate its scratch arrays", [&] {
+    tfmex::block_mean_split(gw::data(x), out, len, L, D, {}, ws.get());
+  });
 }

@@ -10,24 +10,12 @@
 
 #define PLUGIN "CenterJoin"
 
-namespace {
-
-using namespace tfmex::refinement;
-
-// As the average-interpolating inverse, with the median refinement; pred
-// (n values, zero-filled) is scratch; L <= J.
-void iwtmed(const double* wc, int L, int D, double* x, int n, int J, double* pred) {
-  (void)n;
-  tfmex::triadic::inverse_pyramid(wc, L, D, x, J, pred, CenterPredict);
-}
-
-}  // namespace
-
 TFMEX_PLUGIN_VERSION
 
 TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   static const tfmex::triadic::JoinMessages messages{
       TFMEX_TYPE_MSG(PLUGIN), TFMEX_SCALAR_MSG(PLUGIN), TFMEX_SIZE_MSG(PLUGIN),
       PLUGIN " could not allocate its scratch arrays"};
-  tfmex::triadic::join_gateway(nlhs, plhs, nrhs, prhs, messages, iwtmed);
+  tfmex::triadic::join_gateway(nlhs, plhs, nrhs, prhs, messages, tfmex::center_join_workspace,
+                               tfmex::center_join);
 }

@@ -12,7 +12,7 @@
 #include <cstddef>
 #include "host/gateway.h"
 #include "host/parallel.h"
-#include "MEXSource/image_stages.h"
+#include "tfmex/periodized.hpp"
 
 #define PLUGIN "CircSplit2"
 
@@ -38,20 +38,11 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   // one value and less, which changes nothing, so L is bounded to 0 .. J.
   int L = gw::round_nearest(level);
   L = L < 0 ? 0 : (L > J ? J : L);
-  const int m = gw::length(h);
-  const int parts = tfmex::par::parts_for(n, 2.0 * n * n * (m + 1), tfmex::par::kMinWork);
-  const std::size_t stride = tfmex::par::part_stride(rows);
-  const std::size_t gsize = tfmex::par::part_stride(static_cast<std::size_t>(m));
-  // The stages go through a copy of the block up to the size of workspace a
-  // plug-in keeps between calls (4096 x 4096); larger images take the
-  // transposes, which need no more than a column per thread.
-  const std::size_t tsize = rows * (rows + 8);
-  const bool copy = tsize <= gw::kKeepLimit;
-  gw::Workspace ws(gsize + (copy ? tsize : stride * parts), TFMEX_MEMORY_MSG(PLUGIN));
+  const tfmex::Taps taps(gw::data(h), gw::length(h));
+  gw::Workspace ws(tfmex::circ_split2_workspace(n, taps), TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(rows, rows);
-  double* g = ws.data();
-  gw::highpass(h, g);
-  double* room = ws.data() + gsize;
-  tfmex::image::dpwt2(gw::data(x), n, n, L, J, g, gw::data(h), m, mxGetPr(plhs[0]),
-                      copy ? room : nullptr, room, stride, parts);
+  double* out = mxGetPr(plhs[0]);
+  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN), [&] {
+    tfmex::circ_split2(gw::data(x), out, n, L, taps, {}, ws.get());
+  });
 }

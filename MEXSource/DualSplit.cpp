@@ -11,37 +11,9 @@
 #include <cstddef>
 #include "host/gateway.h"
 #include "host/parallel.h"
-#include "kernels/centred/centred.h"
-#include "kernels/periodized/periodized.h"
+#include "tfmex/dual.hpp"
 
 #define PLUGIN "DualSplit"
-
-namespace {
-
-using tfmex::centred::downhipbs;
-using tfmex::centred::downlopbs;
-using tfmex::periodized::copydouble;
-
-// Forward transform of ncols signals of n values (0 <= L <= J): J - L
-// analysis stages each, every stage splitting the current low-pass block in
-// place. g (m2 taps) is the high-pass filter, qmf (m1 taps) the low-pass one;
-// work holds n values.
-void dpwt(const double* x, int n, int ncols, int L, int J, const double* g, const double* qmf,
-          int m1, int m2, double* W, double* work) {
-  copydouble(x, W, n * ncols);
-  for (int s = 0; s < ncols; ++s) {
-    double* w = W + static_cast<std::ptrdiff_t>(s) * n;
-    int len = n;
-    for (int j = J - 1; j >= L; --j) {
-      copydouble(w, work, len);
-      downlopbs(work, len, qmf, m1, w);
-      downhipbs(work, len, g, m2, w + len / 2);
-      len /= 2;
-    }
-  }
-}
-
-}  // namespace
 
 TFMEX_PLUGIN_VERSION
 
@@ -64,23 +36,13 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   // value, which yields nothing, so L is bounded to 0 .. J.
   int L = gw::round_nearest(level);
   L = L < 0 ? 0 : (L > J ? J : L);
-  // The columns are split over the threads, each part with n values of its
-  // own behind the high-pass filter.
   const int m1 = gw::length(qmf), m2 = gw::length(dqmf);
-  const int parts = tfmex::par::parts_for(s.count, 1.0 * s.n * s.count * (m1 + m2 + 2),
-                                          tfmex::par::kMinWork);
-  const std::size_t stride = tfmex::par::part_stride(static_cast<std::size_t>(s.n));
-  const std::size_t gsize = tfmex::par::part_stride(static_cast<std::size_t>(m2));
-  gw::Workspace ws(gsize + stride * parts, TFMEX_MEMORY_MSG(PLUGIN));
+  const tfmex::Taps lo(gw::data(qmf), m1), hi(gw::data(dqmf), m2);
+  const tfmex::Batch batch = tfmex::Batch::packed(s.count);
+  gw::Workspace ws(tfmex::dual_split_workspace(s.n, lo, hi, batch), TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(mxGetM(x), mxGetN(x));
-  double* g = ws.data();
-  tfmex::centred::mirrorsymmfilt(gw::data(dqmf), g, m2);
-  const double* in = gw::data(x);
   double* out = mxGetPr(plhs[0]);
-  tfmex::par::run(parts, [&](int p) {
-    const std::ptrdiff_t c0 = tfmex::par::part_begin(s.count, parts, p);
-    const std::ptrdiff_t c1 = tfmex::par::part_begin(s.count, parts, p + 1);
-    dpwt(in + c0 * s.n, s.n, static_cast<int>(c1 - c0), L, J, g, gw::data(qmf), m1, m2,
-         out + c0 * s.n, ws.data() + gsize + stride * p);
+  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN), [&] {
+    tfmex::dual_split(gw::data(x), out, s.n, L, lo, hi, batch, ws.get());
   });
 }

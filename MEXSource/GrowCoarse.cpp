@@ -4,4 +4,10 @@
 //   y = GrowCoarse(a, h)
 #include "single_stage.h"
 
-TFMEX_SINGLE_STAGE_PLUGIN("GrowCoarse", tfmex::periodized::uplo, false, true)
+namespace {
+void grow_coarse(const double* a, double* y, std::ptrdiff_t n, tfmex::Taps h, tfmex::Workspace*) {
+  tfmex::grow_coarse(a, y, n, h);
+}
+}  // namespace
+
+TFMEX_SINGLE_STAGE_PLUGIN("GrowCoarse", grow_coarse, nullptr, true)

@@ -5,4 +5,4 @@
 // X has the shape of x; a matrix is taken as its first column.
 #include "trig_gateway.h"
 
-TFMEX_TRIG_PLUGIN("TrigC2", tfmex::trig::dct)
+TFMEX_TRIG_PLUGIN("TrigC2", tfmex::dct2)

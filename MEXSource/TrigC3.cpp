@@ -5,4 +5,4 @@
 // x has the shape of X; a matrix is taken as its first column.
 #include "trig_gateway.h"
 
-TFMEX_TRIG_PLUGIN("TrigC3", tfmex::trig::idct)
+TFMEX_TRIG_PLUGIN("TrigC3", tfmex::dct3)

@@ -5,10 +5,10 @@
 //
 // y has the shape of x; a matrix is taken as its first column and every other
 // value of y is 0.
+#include <cstddef>
 #include "host/gateway.h"
 #include "host/parallel.h"
-#include "kernels/trig/table_cache.h"
-#include "kernels/trig/trig.h"
+#include "tfmex/trig.hpp"
 
 TFMEX_PLUGIN_VERSION
 
@@ -24,18 +24,10 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   gw::check_size(n, 1, 8, TFMEX_SIZE_MSG("TrigC4"));  // the 8n-value workspace
   gw::dyadic_length(n, "TRIGC4 requires dyadic length");
 
-  gw::Workspace scratch(8 * n, TFMEX_MEMORY_MSG("TrigC4"));
+  const auto len = static_cast<std::ptrdiff_t>(n);
+  gw::Workspace ws(tfmex::trig_workspace(len), TFMEX_MEMORY_MSG("TrigC4"));
   plhs[0] = gw::create(rows, cols);
-  // The transform's scratch starts on a 32-byte boundary within the workspace;
-  // the twiddles come from the plug-in's table cache, or are made by trigc4
-  // when the cache cannot have them.
-  const int len = static_cast<int>(n);
-  double* const work = tfmex::trig::trigc4_scratch(scratch.data(), len);
-  const tfmex::trig::SharedTable tables =
-      tfmex::trig::shared_table(tfmex::trig::trigc4_tables, len, tfmex::trig::trigc4_table_size(len));
-  if (tables) {
-    tfmex::trig::trigc4_tabled(gw::data(x), mxGetPr(plhs[0]), work, tables->data(), len);
-  } else {
-    tfmex::trig::trigc4(gw::data(x), mxGetPr(plhs[0]), work, len);
-  }
+  double* out = mxGetPr(plhs[0]);
+  gw::library_call(TFMEX_MEMORY_MSG("TrigC4"),
+                   [&] { tfmex::dct4(gw::data(x), out, len, {}, ws.get()); });
 }

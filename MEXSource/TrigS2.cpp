@@ -5,4 +5,4 @@
 // S has the shape of x; a matrix is taken as its first column.
 #include "trig_gateway.h"
 
-TFMEX_TRIG_PLUGIN("TrigS2", tfmex::trig::dst)
+TFMEX_TRIG_PLUGIN("TrigS2", tfmex::dst2)

@@ -5,4 +5,4 @@
 // x has the shape of S; a matrix is taken as its first column.
 #include "trig_gateway.h"
 
-TFMEX_TRIG_PLUGIN("TrigS3", tfmex::trig::idst)
+TFMEX_TRIG_PLUGIN("TrigS3", tfmex::dst3)

@@ -5,18 +5,24 @@
 #ifndef TFMEX_MEXSOURCE_SINGLE_STAGE_H
 #define TFMEX_MEXSOURCE_SINGLE_STAGE_H
 
+#include <cstddef>
+
 #include "host/gateway.h"
 #include "host/parallel.h"
-#include "kernels/periodized/periodized.h"
+#include "tfmex/periodized.hpp"
 
 namespace {
 
-using StageKernel = void (*)(const double* x, int n, const double* f, int m, double* y);
+// The stage on one packed signal of n values, and the workspace it needs
+// (none when `workspace` is null).
+using StageCall = void (*)(const double* x, double* y, std::ptrdiff_t n, tfmex::Taps h,
+                           tfmex::Workspace* ws);
+using StageWorkspace = std::size_t (*)(std::ptrdiff_t n, tfmex::Taps h, const tfmex::Batch&);
 
 struct Stage {
-  StageKernel kernel;
-  bool highpass;  // filter with the mirrored filter made from the argument
-  bool grow;      // synthesis: 2n values out; analysis: n/2
+  StageCall call;
+  StageWorkspace workspace;
+  bool grow;  // synthesis: 2n values out; analysis: n/2
 };
 
 void single_stage(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], const Stage& stage,
@@ -34,21 +40,23 @@ void single_stage(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], co
 
   const std::size_t out_len = stage.grow ? 2 * static_cast<std::size_t>(s.n)
                                          : static_cast<std::size_t>(s.n / 2);
+  const tfmex::Taps taps(gw::data(h), gw::length(h));
   // The mirrored filter, when there is one, is the only workspace.
-  gw::Workspace g(stage.highpass ? static_cast<std::size_t>(gw::length(h)) : 0, memory_msg);
+  gw::Workspace ws(stage.workspace != nullptr ? stage.workspace(s.n, taps, {}) : 0, memory_msg);
   plhs[0] = s.row ? gw::create(1, out_len) : gw::create(out_len, 1);
-  if (stage.highpass) gw::highpass(h, g.data());
-  stage.kernel(gw::data(x), s.n, stage.highpass ? g.data() : gw::data(h), gw::length(h),
-               mxGetPr(plhs[0]));
+  double* out = mxGetPr(plhs[0]);
+  gw::library_call(memory_msg, [&] { stage.call(gw::data(x), out, s.n, taps, ws.get()); });
 }
 
 }  // namespace
 
-// Declares the gateway of single-stage plug-in `name`.
-#define TFMEX_SINGLE_STAGE_PLUGIN(name, kernel, highpass, grow)                                 \
+// Declares the gateway of single-stage plug-in `name`: `call` is a function
+// with the signature of StageCall, `workspace` the size of its workspace or
+// nullptr.
+#define TFMEX_SINGLE_STAGE_PLUGIN(name, call, workspace, grow)                                  \
   TFMEX_PLUGIN_VERSION                                                                          \
   TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {  \
-    single_stage(nlhs, plhs, nrhs, prhs, Stage{kernel, highpass, grow},                         \
+    single_stage(nlhs, plhs, nrhs, prhs, Stage{call, workspace, grow},                          \
                  name " requires two input arguments.", name " requires one output argument.", \
                  TFMEX_TYPE_MSG(name), TFMEX_SIZE_MSG(name), name " requires dyadic length",    \
                  TFMEX_MEMORY_MSG(name));                                                       \

@@ -127,6 +127,8 @@ def main():
               f"{(f'{madd / 1e9:.2f} G madd/s' if madd else '')}")
     for name in sorted(k for k in ours if k.startswith("overhead/")):
         print(f"  {name:<34} {fmt(ours[name]):>10}  (one call, n = 8)")
+    library_section(ours)
+
     for name in sorted(k for k in ours if k.startswith("BM_")):
         c = counters[name]
         madd = c.get("madd/s")
@@ -253,6 +255,28 @@ def octave_section(path, ours):
 
 
 BELL_TARGET = 1.2
+
+
+def library_section(ours):
+    """Each transform through the library against the plug-in's own call."""
+    names = sorted(k for k in ours if k.startswith("library/"))
+    if not names:
+        return
+    print()
+    print("Through the library against through the plug-in (direct call), one thread;")
+    print("ratio = plug-in / library, below 1 = the library slower")
+    for name in names:
+        plugin = ours.get("direct/" + name[len("library/"):])
+        lib = ours[name]
+        ratio = f"{plugin / lib:.2f}" if plugin and lib else "-"
+        print(f"  {name[8:]:<34} library {fmt(lib):>10}  plug-in {fmt(plugin):>10}  {ratio:>6}")
+    print("Per-call overhead at n = 8: library, plug-in through a trusting host (direct),")
+    print("the embedded host's checked call")
+    for name in sorted(k for k in ours if k.startswith("overhead/library/")):
+        plugin = name[len("overhead/library/"):]
+        print(f"  {plugin:<16} library {fmt(ours[name]):>10}  "
+              f"direct {fmt(ours.get('overhead/direct/' + plugin)):>10}  "
+              f"checked {fmt(ours.get('overhead/checked/' + plugin)):>10}")
 
 
 def cosine_packets(ours):

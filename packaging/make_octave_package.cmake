@@ -43,10 +43,12 @@ foreach(file IN LISTS toolbox)
   list(APPEND toolbox_names ${function_name})
 endforeach()
 
-# src/: the same tree as the repository, so that every #include "host/..."
-# and "kernels/..." resolves from src/ as it does from the top.
+# src/: the same tree as the repository, so that every #include "host/...",
+# "src/..." and "kernels/..." resolves from src/ as it does from the top.
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
-     ${SOURCE_DIR}/host/gateway.cpp ${SOURCE_DIR}/host/parallel.cpp ${SOURCE_DIR}/host/*.h
+     ${SOURCE_DIR}/host/gateway.cpp ${SOURCE_DIR}/host/*.h
+     ${SOURCE_DIR}/src/*.cpp ${SOURCE_DIR}/src/*.hpp ${SOURCE_DIR}/src/*.inc
+     ${SOURCE_DIR}/include/tfmex/*.hpp
      ${SOURCE_DIR}/kernels/*.h ${SOURCE_DIR}/kernels/*.hpp ${SOURCE_DIR}/kernels/*.inc
      ${SOURCE_DIR}/kernels/*.cpp
      ${SOURCE_DIR}/MEXSource/*.h ${SOURCE_DIR}/MEXSource/*.cpp)

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes a wheel of the installed tfmex package, offline: the folder `tfmex`
-under SITE (as `cmake --install` laid it out, plug-ins and host library
-included) with its dist-info, tagged for the running interpreter.
+under SITE (as `cmake --install` laid it out: the module, the Python files
+and the help texts) with its dist-info, tagged for the running interpreter.
 
     make_wheel.py SITE VERSION OUTDIR
 """
@@ -44,8 +44,8 @@ def main(site, version, outdir):
     with zipfile.ZipFile(wheel, "w", zipfile.ZIP_DEFLATED) as z:
         for name, data in files:
             entry = zipfile.ZipInfo(name, date_time=(2020, 1, 1, 0, 0, 0))
-            # shared objects stay executable once unpacked
-            executable = name.endswith((".so", ".mex"))
+            # the module stays executable once unpacked
+            executable = name.endswith(".so")
             entry.external_attr = (0o755 if executable else 0o644) << 16
             entry.compress_type = zipfile.ZIP_DEFLATED
             z.writestr(entry, data)

@@ -2,6 +2,8 @@
 // kept between calls, and worker threads started on first need.
 #include "parallel.hpp"
 
+#include "tfmex/version.hpp"
+
 #ifdef _WIN32
 #ifndef NOMINMAX
 #define NOMINMAX

@@ -1,13 +1,13 @@
 // CircSplit2 and CircJoin2 against the earlier row-by-row layout of their
 // stages, bit for bit, on images up to 256 x 256 with filters longer than the
 // small blocks; the stages through the transposes (taken by the largest
-// arrays) against those through a copy of the block; the block transpose; and
-// the routines that filter all rows of a block at once.
+// arrays, and in place) against those through a copy of the block; the block
+// transpose; and the routines that filter all rows of a block at once.
 #include <cstddef>
 #include <cstring>
 
-#include "MEXSource/block_transpose.h"
-#include "MEXSource/image_stages.h"
+#include "src/block_transpose.hpp"
+#include "src/image_stages.hpp"
 #include "kernel_paths.h"
 #include "kernels/periodized/periodized.h"
 #include "support.h"
@@ -116,12 +116,21 @@ TEST(ImageRows, StagesThroughTransposesMatchStagesThroughACopy) {
                             nullptr, s.data(), n, 2);
         EXPECT_TRUE(same_bits(copied, transposed))
             << "analysis n=" << n << " m=" << m << " L=" << L;
+        // In place, as the library runs a strided image through its copy.
+        Vec in_place = X;
+        tfmex::image::dpwt2(in_place.data(), n, n, L, J, g.data(), h.data(), m, in_place.data(),
+                            nullptr, s.data(), n, 2);
+        EXPECT_TRUE(same_bits(copied, in_place)) << "analysis in place n=" << n << " L=" << L;
         tfmex::image::idpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, copied.data(), t.data(),
                              s.data(), n, 2);
         tfmex::image::idpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, transposed.data(),
                              nullptr, s.data(), n, 2);
         EXPECT_TRUE(same_bits(copied, transposed))
             << "synthesis n=" << n << " m=" << m << " L=" << L;
+        in_place = X;
+        tfmex::image::idpwt2(in_place.data(), n, n, L, J, g.data(), h.data(), m, in_place.data(),
+                             nullptr, s.data(), n, 2);
+        EXPECT_TRUE(same_bits(copied, in_place)) << "synthesis in place n=" << n << " L=" << L;
       }
     }
   }

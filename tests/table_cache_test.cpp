@@ -1,6 +1,6 @@
-// The plug-ins' table cache: one immutable table per builder and length,
-// evicted least recently used within its bound while held tables stay
-// alive; the tables it hands out are the ones the kernels build; and every
+// The table cache: one immutable table per builder and length, evicted
+// least recently used within its bound while held tables stay alive; the
+// tables it hands out are the ones the builders make; and every
 // trigonometric and bell plug-in gives the same doubles on its first call,
 // its later calls and calls from several threads at once, in a freshly
 // loaded copy that is then unloaded.
@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "kernels/bells/bells.h"
 #include "kernels/trig/table_cache.h"
 #include "kernels/trig/trig.h"
 #include "support.h"
@@ -59,26 +60,46 @@ TEST(TableCache, KeepsOneTablePerBuilderAndLengthAndEvictsTheLeastRecentlyUsed) 
   EXPECT_NE(tk::shared_table(numbered, 10, tk::kTableCacheBytes / 8 + kMegaValues), big);
 }
 
-TEST(TableCache, CosineTablesAreTheOnesTheKernelsBuild) {
+TEST(TableCache, SharedTablesAreTheOnesTheBuildersMake) {
   for (int J = 0; J <= 14; ++J) {
     SCOPED_TRACE(J);
-    const std::size_t n = std::size_t{1} << J;
-    const std::vector<double> x = random_vector(n, 40 + J);
-    for (auto kernel : {tk::dct, tk::idct, tk::dst, tk::idst}) {
-      std::vector<double> a = x, b = x, ya(n), yb(n), wa(2 * n, 0.0), wb(2 * n, 0.0);
-      kernel(a.data(), ya.data(), J, wa.data());  // builds its own tables
-      tk::cosine_tables(wb.data(), J);
-      tk::cosine_tables(wb.data(), J);  // a marked workspace is left as it is
-      kernel(b.data(), yb.data(), J, wb.data());
-      EXPECT_EQ(std::memcmp(a.data(), b.data(), n * 8), 0);
-      EXPECT_EQ(std::memcmp(wa.data(), wb.data(), 3 * n / 2 * 8), 0);
-    }
-    std::vector<double> room(tk::trigc4_table_size(static_cast<int>(n))), out(n), work(8 * n);
+    const int n = 1 << J;
+    const std::size_t size = tk::cosine_table_size(n);
+    std::vector<double> room(size + 1, -7.0), built(size + 1, -7.0);
     tk::SharedTable holder;
-    const double* t = tk::shared_trigc4_tables(static_cast<int>(n), room.data(), &holder);
+    const double* t = tk::shared_cosine_tables(n, room.data(), &holder);
+    tk::cosine_tables(built.data(), n);
+    if (n == 1) {
+      EXPECT_EQ(t, room.data());  // no table for one value
+      EXPECT_FALSE(holder);
+    } else {
+      ASSERT_TRUE(holder);
+      EXPECT_EQ(t, holder->data());
+      ASSERT_EQ(holder->size(), size);
+      EXPECT_EQ(std::memcmp(t, built.data(), size * 8), 0);
+      EXPECT_EQ(tk::shared_cosine_tables(n, room.data(), &holder), t);  // fetched, not rebuilt
+    }
+    EXPECT_EQ(room, std::vector<double>(size + 1, -7.0));  // the room is left alone
+    std::vector<double> room4(tk::trigc4_table_size(n));
+    const double* t4 = tk::shared_trigc4_tables(n, room4.data(), &holder);
     ASSERT_TRUE(holder);
-    tk::trigc4_tables(room.data(), static_cast<int>(n));
-    EXPECT_EQ(std::memcmp(t, room.data(), room.size() * 8), 0);
+    tk::trigc4_tables(room4.data(), n);
+    EXPECT_EQ(std::memcmp(t4, room4.data(), room4.size() * 8), 0);
+  }
+  for (int m : {0, 1, 3, 64, 1000}) {
+    SCOPED_TRACE(m);
+    std::vector<double> room(2 * m + 1, -7.0), bp(m + 1), bm(m + 1);
+    tk::SharedTable holder;
+    const double* bell = tfmex::bells::shared_bell(m, room.data(), &holder);
+    EXPECT_EQ(room, std::vector<double>(2 * m + 1, -7.0));
+    if (m == 0) {
+      EXPECT_EQ(bell, room.data());
+      continue;
+    }
+    ASSERT_TRUE(holder);
+    tfmex::bells::makebell(m, bp.data(), bm.data());
+    EXPECT_EQ(std::memcmp(bell, bp.data(), m * 8), 0);
+    EXPECT_EQ(std::memcmp(bell + m, bm.data(), m * 8), 0);
   }
 }
 

@@ -1,6 +1,6 @@
 // The trigonometric kernels against their defining sums, evaluated directly
 // in long double; their inverses, energy, small closed forms and the tables
-// kept in the caller's workspace.
+// they read.
 #include <cstddef>
 #include <cfloat>
 
@@ -85,18 +85,20 @@ double error_units(const std::vector<double>& got, const std::vector<LD>& want, 
   return static_cast<double>(e / (DBL_EPSILON * std::max(1, J) * scale));
 }
 
-// The kernels of the type-II/III family as the plug-ins run them: a fresh
-// workspace of 2n zeros.
-std::vector<double> run_kernel(void (*k)(double*, double*, int, double*), std::vector<double> x,
-                               int J) {
-  std::vector<double> y(x.size()), work(2 * x.size());
-  k(x.data(), y.data(), J, work.data());
+// The kernels of the type-II/III family on freshly built tables.
+std::vector<double> run_kernel(void (*k)(double*, double*, int, const double*),
+                               std::vector<double> x, int J) {
+  const int n = static_cast<int>(x.size());
+  std::vector<double> y(x.size()), tables(tk::cosine_table_size(n) + 1);
+  tk::cosine_tables(tables.data(), n);
+  k(x.data(), y.data(), J, tables.data());
   return x;
 }
 
 std::vector<double> run_hartley(std::vector<double> x, int J) {
-  std::vector<double> work(x.size() + 8);
-  tk::hartley(x.data(), J, work.data());
+  std::vector<double> table(tk::hartley_table_size(static_cast<int>(x.size())) + 1);
+  tk::hartley_table(table.data(), static_cast<int>(x.size()));
+  tk::hartley(x.data(), J, table.data());
   return x;
 }
 
@@ -104,6 +106,12 @@ std::vector<double> run_trigc4(const std::vector<double>& x) {
   std::vector<double> out(x.size()), work(8 * x.size());
   tk::trigc4(x.data(), out.data(), work.data(), static_cast<int>(x.size()));
   return out;
+}
+
+int log2i(int n) {
+  int J = 0;
+  while ((1 << J) < n) ++J;
+  return J;
 }
 
 constexpr double kTolUnits = 6.0;  // allowed error, in eps * log2 n * |x|
@@ -208,100 +216,66 @@ TEST(TrigKernels, ClosedFormsOfShortLengths) {
   }
 }
 
-// A workspace of `size` values all set to `fill`.
-std::vector<double> poisoned(std::size_t size, double fill = -777.0) { return std::vector<double>(size, fill); }
-
-TEST(TrigKernels, HartleyTableIsKeyedByFirstWorkspaceValue) {
-  // n <= 4 never touches the workspace.
-  for (int J = 0; J <= 2; ++J) {
-    auto work = poisoned(8);
-    std::vector<double> x(std::size_t{1} << J, 1.0);
-    tk::hartley(x.data(), J, work.data());
-    EXPECT_EQ(work, poisoned(8)) << J;
+TEST(TrigKernels, HartleyTableHoldsTheFourColumns) {
+  // Nothing below n = 8; from there n/2 - 3 values.
+  for (int n : {1, 2, 4}) {
+    std::vector<double> table(4, -777.0);
+    tk::hartley_table(table.data(), n);
+    EXPECT_EQ(table, std::vector<double>(4, -777.0)) << n;
+    EXPECT_EQ(tk::hartley_table_size(n), 0u) << n;
   }
-  // n = 8: only the mark is written.
-  {
-    auto work = poisoned(8, 0.0);
-    work[1] = work[2] = -777.0;
-    auto x = random_vector(8, 1);
-    tk::hartley(x.data(), 3, work.data());
-    EXPECT_EQ(work[0], 8.0);
-    EXPECT_EQ(work[1], -777.0);
-    EXPECT_EQ(work[2], -777.0);
-  }
-  const int J = 6, n = 64, w = n / 8 - 1;
-  const auto x = random_vector(n, 2);
-  // A fresh workspace builds the four columns; the angle is accumulated.
-  auto work = poisoned(n / 2);
-  work[0] = 0.0;
-  auto y = x;
-  tk::hartley(y.data(), J, work.data());
-  EXPECT_EQ(work[0], n);
+  EXPECT_EQ(tk::hartley_table_size(8), 1u);
+  const int n = 64, w = n / 8 - 1;
+  std::vector<double> table(n, -777.0);
+  tk::hartley_table(table.data(), n);
+  EXPECT_EQ(table[0], 0.0);
+  // The correctly rounded values at the accumulated angle.
   const double theta = 3.141592653589793 * 2.0 / n;
   double ang = theta;
   for (int k = 1; k <= w; ++k, ang = ang + theta) {
-    EXPECT_EQ(work[k], tk::cos_rn(ang));
-    EXPECT_EQ(work[w + k], tk::sin_rn(ang));
-    EXPECT_EQ(work[2 * w + k], tk::cos_rn(3.0 * ang));
-    EXPECT_EQ(work[3 * w + k], tk::sin_rn(3.0 * ang));
+    EXPECT_EQ(table[k], tk::cos_rn(ang));
+    EXPECT_EQ(table[w + k], tk::sin_rn(ang));
+    EXPECT_EQ(table[2 * w + k], tk::cos_rn(3.0 * ang));
+    EXPECT_EQ(table[3 * w + k], tk::sin_rn(3.0 * ang));
   }
-  EXPECT_EQ(work[4 * w + 1], -777.0);  // the table ends at n/2 - 4
-  // Kept: a table entry changed behind the kernel's back stays, and is used.
-  const auto kept = work;
-  work[3] = 0.5;
-  auto z = x;
-  tk::hartley(z.data(), J, work.data());
-  EXPECT_EQ(work[3], 0.5);
+  EXPECT_EQ(tk::hartley_table_size(n), static_cast<std::size_t>(4 * w + 1));
+  EXPECT_EQ(table[4 * w + 1], -777.0);  // the table ends at n/2 - 4
+  // The transform reads the table: an entry changed shows in the result.
+  const auto x = random_vector(n, 2);
+  auto y = x, z = x;
+  tk::hartley(y.data(), 6, table.data());
+  table[3] = 0.5;
+  tk::hartley(z.data(), 6, table.data());
   EXPECT_NE(z, y);
-  // A mark of another length, or not a usable number, forces a rebuild.
-  for (double mark : {32.0, 128.0, 0.0, -64.0, 1e300, std::nan("")}) {
-    work[0] = mark;
-    work[3] = 0.5;
-    auto v = x;
-    tk::hartley(v.data(), J, work.data());
-    EXPECT_EQ(work, kept) << mark;
-    EXPECT_EQ(v, y) << mark;
-  }
 }
 
-TEST(TrigKernels, RotationTableIsKeyedLikeTheHartleyTable) {
-  // Both tables are built on first use and kept while work[0] marks n.
-  const int J = 5, n = 32;
-  const auto x = random_vector(n, 3);
-  auto work = poisoned(2 * n, 0.0);
-  std::vector<double> y(n);
-  auto first = x;
-  tk::dct(first.data(), y.data(), J, work.data());
-  EXPECT_EQ(work[0], n);
-  const double step = 3.141592653589793 / (2.0 * n);
-  double phi = 0.0;
-  for (int j = 0; j < n / 2; ++j, phi = phi + step) {
-    EXPECT_EQ(work[n / 2 + j], (tk::cos_rn(phi) - tk::sin_rn(phi)) * 0.707106781186547);
-    EXPECT_EQ(work[n + j], (tk::cos_rn(phi) + tk::sin_rn(phi)) * 0.707106781186547);
+TEST(TrigKernels, CosineTablesHoldTheHartleyTableThenTheRotation) {
+  const double step_of = 3.141592653589793 / 2.0;
+  for (int n : {2, 4, 8, 32}) {
+    SCOPED_TRACE(n);
+    ASSERT_EQ(tk::cosine_table_size(n), static_cast<std::size_t>(3 * n / 2));
+    std::vector<double> tables(3 * n / 2 + 1, -777.0), hartley(n, 0.0);
+    tk::cosine_tables(tables.data(), n);
+    tk::hartley_table(hartley.data(), n);
+    for (int i = 0; i < n / 2; ++i) EXPECT_EQ(tables[i], hartley[i]) << i;
+    const double step = step_of / n;
+    double phi = 0.0;
+    for (int j = 0; j < n / 2; ++j, phi = phi + step) {
+      EXPECT_EQ(tables[n / 2 + j], (tk::cos_rn(phi) - tk::sin_rn(phi)) * 0.707106781186547);
+      EXPECT_EQ(tables[n + j], (tk::cos_rn(phi) + tk::sin_rn(phi)) * 0.707106781186547);
+    }
+    EXPECT_EQ(tables[3 * n / 2], -777.0);
+    // One table serves every call: the kernels only read it.
+    const auto kept = tables;
+    const auto x = random_vector(n, 3);
+    std::vector<double> a = x, b = x, y(n);
+    tk::dct(a.data(), y.data(), log2i(n), tables.data());
+    tk::idst(b.data(), y.data(), log2i(n), tables.data());
+    tk::dct(b.data(), y.data(), log2i(n), tables.data());
+    EXPECT_EQ(tables, kept);
+    EXPECT_EQ(run_kernel(tk::dct, x, log2i(n)), a);
   }
-  EXPECT_EQ(work[3 * n / 2], 0.0);
-  work[n / 2 + 3] = 2.0;
-  auto again = x;
-  tk::dct(again.data(), y.data(), J, work.data());
-  EXPECT_EQ(work[n / 2 + 3], 2.0);
-  EXPECT_NE(again, first);
-  // n = 4: the mark is never set, so the rotation table is rebuilt on every call.
-  auto w4 = poisoned(8, 0.0);
-  std::vector<double> y4(4), v{1, 2, 3, 4};
-  tk::dct(v.data(), y4.data(), 2, w4.data());
-  const auto built = w4;
-  w4[3] = 9.0;
-  std::vector<double> u{1, 2, 3, 4};
-  tk::dct(u.data(), y4.data(), 2, w4.data());
-  EXPECT_EQ(w4, built);
-  EXPECT_EQ(u, v);
-  EXPECT_EQ(w4[0], 0.0);
-  // ... even when the caller left the length there.
-  w4[0] = 4.0;
-  w4[3] = 9.0;
-  std::vector<double> t{1, 2, 3, 4};
-  tk::dct(t.data(), y4.data(), 2, w4.data());
-  EXPECT_EQ(t, v);
+  EXPECT_EQ(tk::cosine_table_size(1), 0u);
 }
 
 TEST(TrigKernels, Four1EdgeCases) {

@@ -16,12 +16,14 @@ struct TrigPlugin {
   std::vector<double> (*reference)(const std::vector<double>&);
 };
 
-template <void (*K)(double*, double*, int, double*)>
+template <void (*K)(double*, double*, int, const double*)>
 std::vector<double> type23(const std::vector<double>& v) {
-  std::vector<double> x = v, y(v.size()), work(2 * v.size());
+  const int n = static_cast<int>(v.size());
+  std::vector<double> x = v, y(v.size()), tables(tk::cosine_table_size(n) + 1);
+  tk::cosine_tables(tables.data(), n);
   int J = 0;
   while ((std::size_t{1} << J) < v.size()) ++J;
-  K(x.data(), y.data(), J, work.data());
+  K(x.data(), y.data(), J, tables.data());
   return x;
 }
 

@@ -14,15 +14,22 @@
 namespace tfmex {
 
 // One analysis stage of signals of even length n (or n = 1, which has no
-// output): a[i] = sum_j h[j] x[(2i + j) mod n] (coarse) or
-// d[i] = sum_j g[j] x[(2i + 1 - j) mod n] (detail), i < n/2.
+// output and leaves the output pointer unused): a[i] = sum_j h[j]
+// x[(2i + j) mod n] (coarse) or d[i] = sum_j g[j] x[(2i + 1 - j) mod n]
+// (detail), i < n/2; n <= 2^30. The batch's output vectors have n/2 values.
+// The detail stages keep g in their workspace, of *_workspace(...) doubles;
+// the coarse ones need workspace only for strided vectors and take it from
+// the pool.
 TFMEX_API void halve_coarse(const double* x, double* a, std::ptrdiff_t n, Taps h,
                             const Batch& batch = {});
+TFMEX_API std::size_t halve_detail_workspace(std::ptrdiff_t n, Taps h, const Batch& batch = {});
 TFMEX_API void halve_detail(const double* x, double* d, std::ptrdiff_t n, Taps h,
                             const Batch& batch = {}, Workspace* ws = nullptr);
-// One synthesis stage of n values into 2n: the transposes of the two above.
+// One synthesis stage of n values (1 <= n <= 2^30) into 2n: the transposes of
+// the two above.
 TFMEX_API void grow_coarse(const double* a, double* y, std::ptrdiff_t n, Taps h,
                            const Batch& batch = {});
+TFMEX_API std::size_t grow_detail_workspace(std::ptrdiff_t n, Taps h, const Batch& batch = {});
 TFMEX_API void grow_detail(const double* d, double* y, std::ptrdiff_t n, Taps h,
                            const Batch& batch = {}, Workspace* ws = nullptr);
 
@@ -41,7 +48,11 @@ TFMEX_API void circ_join(const double* wc, double* x, std::ptrdiff_t n, int L, T
 // (0 <= L <= J) and its inverse. Each stage filters every column, then every
 // row, of the active top-left k x k block: low-low stays at the top left, the
 // three detail quarters go to the top right (low down the columns, high along
-// the rows), bottom left and bottom right.
+// the rows), bottom left and bottom right. n * n must fit an int (n <= 2^15).
+// Packed column-major images (Strides2 rows 1, cols n, any distance) are
+// transformed where they lie; any other layout goes through a packed copy in
+// the workspace. A distance of 0 puts the images one after another: n times
+// the larger (in magnitude) of rows and cols apart.
 TFMEX_API std::size_t circ_split2_workspace(std::ptrdiff_t n, Taps h, const Batch2& batch = {});
 TFMEX_API void circ_split2(const double* x, double* w, std::ptrdiff_t n, int L, Taps h,
                            const Batch2& batch = {}, Workspace* ws = nullptr);

@@ -8,5 +8,6 @@
 #include "tfmex/redundant.hpp"
 #include "tfmex/triadic.hpp"
 #include "tfmex/trig.hpp"
+#include "tfmex/version.hpp"
 
 #endif

@@ -2,6 +2,8 @@
 // and DCT-III, DST-II and DST-III (each pair inverse to one another) and the
 // DCT-IV (its own inverse). Tables come from a cache shared by every call and
 // thread; they are correctly rounded, so every machine gives the same doubles.
+// y may be x with the same strides (the transform is then made in place);
+// otherwise outputs must not overlap inputs. trig_workspace covers all five.
 #ifndef TFMEX_TRIG_HPP
 #define TFMEX_TRIG_HPP
 

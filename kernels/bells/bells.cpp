@@ -1,12 +1,10 @@
 #include "bells.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
 #include "kernels/periodized/periodized.h"
 #include "kernels/trig/exact_sincos.h"
-#include "kernels/trig/table_cache.h"
 #include "kernels/vector/vector.h"
 
 namespace tfmex::bells {
@@ -116,15 +114,13 @@ void build_bell(double* out, int m) { makebell(m, out, out + m); }
 
 }  // namespace
 
-void load_bell(int m, double* bp, double* bm) {
-  if (m <= 0) return;
-  const trig::SharedTable t = trig::shared_table(build_bell, m, 2 * static_cast<std::size_t>(m));
-  if (!t) {
-    makebell(m, bp, bm);
-    return;
-  }
-  std::copy(t->begin(), t->begin() + m, bp);
-  std::copy(t->begin() + m, t->end(), bm);
+const double* shared_bell(int m, double* room, trig::SharedTable* holder) {
+  holder->reset();
+  if (m <= 0) return room;
+  *holder = trig::shared_table(build_bell, m, 2 * static_cast<std::size_t>(m));
+  if (*holder) return (*holder)->data();
+  build_bell(room, m);
+  return room;
 }
 
 // The m values at each end are written by the loop, so only the middle is

@@ -24,6 +24,8 @@
 #ifndef TFMEX_KERNELS_BELLS_H
 #define TFMEX_KERNELS_BELLS_H
 
+#include "kernels/trig/table_cache.h"
+
 namespace tfmex::bells {
 
 // The angle of a bell's place k of m: ((k + 0.5)/m + 1.0) pi 0.25.
@@ -33,10 +35,12 @@ inline double bell_angle(int k, int m) { return ((k + 0.5) / m + 1.0) * 3.141592
 // k = 0 .. m-1; nothing for m <= 0.
 void makebell(int m, double* bp, double* bm);
 
-// bp and bm as makebell makes them, copied from the plug-in's table cache
-// (trig/table_cache.h), where the bell of m is built on first use; made in
-// place when the cache cannot have it.
-void load_bell(int m, double* bp, double* bm);
+// The bell of m > 0 as one table of 2m values, bp in [0, m) and bm in
+// [m, 2m) as makebell makes them, from the table cache (trig/table_cache.h),
+// where it is built on first use, kept alive by *holder; made in room (2m
+// values) when the cache cannot have it. The result is the cached table or
+// room (room itself, untouched, for m <= 0).
+const double* shared_bell(int m, double* room, trig::SharedTable* holder);
 
 // out = cur, then for k < m
 //   out[k]       = bp[k] cur[k]       + bm[k] left[f-1-k]

@@ -4,7 +4,6 @@
 // sign-alternated signal, with the coefficients reversed; the sign flips and
 // the reversal ride along in the reordering and the rotation, which move the
 // same values to the places the separate passes would have left them.
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -20,28 +19,14 @@ namespace {
 
 constexpr double kHalfRoot2 = 0.707106781186547;
 
-// alpha_j at work[n/2 + j] and beta_j at work[n + j], j = 0 .. n/2 - 1.
-void build_rotation(double* work, std::ptrdiff_t n) {
+// alpha_j at tables[n/2 + j] and beta_j at tables[n + j], j = 0 .. n/2 - 1.
+void build_rotation(double* tables, std::ptrdiff_t n) {
   const std::ptrdiff_t half = n / 2;
   detail::rotation_angles(n, [&](std::ptrdiff_t j, double phi) {
     const double c = cos_rn(phi), s = sin_rn(phi);
-    work[half + j] = (c - s) * kHalfRoot2;
-    work[n + j] = (c + s) * kHalfRoot2;
+    tables[half + j] = (c - s) * kHalfRoot2;
+    tables[n + j] = (c + s) * kHalfRoot2;
   });
-}
-
-// The rotation table unless work[0] marks n already. hartley marks the
-// workspace only from n = 8 on, so below that a mark can only be something
-// the caller left there, and the table is always built.
-void rotation_table(double* work, std::ptrdiff_t n) {
-  if (n >= 8 && table_ready(work, static_cast<int>(n))) return;
-  build_rotation(work, n);
-}
-
-// Both tables of the four kernels for n >= 8, as they would build them.
-void build_cosine_tables(double* work, int n) {
-  detail::build_hartley_table(work, n);
-  build_rotation(work, n);
 }
 
 // Even-indexed values of x rising into y[0 .. n/2 - 1], odd-indexed ones
@@ -71,10 +56,11 @@ void join_even_odd(const double* y, double* x, std::ptrdiff_t n, bool negate, st
 // `rev_in` and src[k] otherwise, and out[k] goes to dst[n - 1 - k] when
 // `rev_out` and to dst[k] otherwise. Pairs from j = `from` on.
 template <bool rev_in, bool rev_out>
-void rotate_pairs(const double* src, double* dst, std::ptrdiff_t n, const double* work, std::ptrdiff_t from) {
+void rotate_pairs(const double* src, double* dst, std::ptrdiff_t n, const double* tables,
+                  std::ptrdiff_t from) {
   const std::ptrdiff_t half = n / 2;
-  const double* alpha = work + half;
-  const double* beta = work + n;
+  const double* alpha = tables + half;
+  const double* beta = tables + n;
   auto in = [&](std::ptrdiff_t k) { return rev_in ? src[n - 1 - k] : src[k]; };
   auto out = [&](std::ptrdiff_t k) -> double& { return rev_out ? dst[n - 1 - k] : dst[k]; };
   for (std::ptrdiff_t j = from; j < half; ++j) {
@@ -136,10 +122,11 @@ TFMEX_AVX512 void join_avx512(const double* y, double* x, std::ptrdiff_t n, bool
 
 // rotate_pairs from j = 1, eight pairs at a time; returns the first j not done.
 template <bool rev_in, bool rev_out>
-TFMEX_AVX512 std::ptrdiff_t rotate_avx512(const double* src, double* dst, std::ptrdiff_t n, const double* work) {
+TFMEX_AVX512 std::ptrdiff_t rotate_avx512(const double* src, double* dst, std::ptrdiff_t n,
+                                          const double* tables) {
   const std::ptrdiff_t half = n / 2;
-  const double* alpha = work + half;
-  const double* beta = work + n;
+  const double* alpha = tables + half;
+  const double* beta = tables + n;
   std::ptrdiff_t j = 1;
   for (; j + 8 <= half; j += 8) {
     const __m512d a = _mm512_loadu_pd(alpha + j), b = _mm512_loadu_pd(beta + j);
@@ -178,7 +165,7 @@ void join(const double* y, double* x, std::ptrdiff_t n, bool negate) {
 }
 
 template <bool rev_in, bool rev_out>
-void rotate(const double* src, double* dst, std::ptrdiff_t n, const double* work) {
+void rotate(const double* src, double* dst, std::ptrdiff_t n, const double* tables) {
   const std::ptrdiff_t half = n / 2;
   auto in = [&](std::ptrdiff_t k) { return rev_in ? src[n - 1 - k] : src[k]; };
   auto out = [&](std::ptrdiff_t k) -> double& { return rev_out ? dst[n - 1 - k] : dst[k]; };
@@ -186,9 +173,9 @@ void rotate(const double* src, double* dst, std::ptrdiff_t n, const double* work
   out(half) = in(half);
   std::ptrdiff_t j = 1;
 #ifdef TFMEX_X86
-  if (wide(n)) j = rotate_avx512<rev_in, rev_out>(src, dst, n, work);
+  if (wide(n)) j = rotate_avx512<rev_in, rev_out>(src, dst, n, tables);
 #endif
-  rotate_pairs<rev_in, rev_out>(src, dst, n, work, j);
+  rotate_pairs<rev_in, rev_out>(src, dst, n, tables, j);
 }
 
 }  // namespace
@@ -196,53 +183,56 @@ void rotate(const double* src, double* dst, std::ptrdiff_t n, const double* work
 // dst negates the odd-indexed values, runs dct and reverses the result: the
 // negation happens as split moves those values into y, and the reversal as
 // the rotation writes x.
-void dct(double* x, double* y, int J, double* work) {
+void dct(double* x, double* y, int J, const double* tables) {
   const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
-  rotation_table(work, n);
   split(x, y, n, false);
-  hartley(y, J, work);
-  rotate<false, false>(y, x, n, work);
+  hartley(y, J, tables);
+  rotate<false, false>(y, x, n, tables);
 }
 
-void dst(double* x, double* y, int J, double* work) {
+void dst(double* x, double* y, int J, const double* tables) {
   const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
-  rotation_table(work, n);
   split(x, y, n, true);
-  hartley(y, J, work);
-  rotate<false, true>(y, x, n, work);
+  hartley(y, J, tables);
+  rotate<false, true>(y, x, n, tables);
 }
 
 // idst reverses x, runs idct and negates the odd-indexed values: the rotation
 // reads x from the far end, and join flips the signs as it writes them.
-void idct(double* x, double* y, int J, double* work) {
+void idct(double* x, double* y, int J, const double* tables) {
   const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
-  rotation_table(work, n);
-  rotate<false, false>(x, y, n, work);
-  hartley(y, J, work);
+  rotate<false, false>(x, y, n, tables);
+  hartley(y, J, tables);
   join(y, x, n, false);
 }
 
-void idst(double* x, double* y, int J, double* work) {
+void idst(double* x, double* y, int J, const double* tables) {
   const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
-  rotation_table(work, n);
-  rotate<true, false>(x, y, n, work);
-  hartley(y, J, work);
+  rotate<true, false>(x, y, n, tables);
+  hartley(y, J, tables);
   join(y, x, n, true);
 }
 
-void cosine_tables(double* work, int J) {
-  const int n = 1 << J;
-  if (n < 8 || table_ready(work, n)) return;
-  const std::size_t size = std::size_t{3} * static_cast<std::size_t>(n) / 2;
-  if (const SharedTable t = shared_table(build_cosine_tables, n, size)) {
-    std::copy(t->begin(), t->end(), work);
-  } else {
-    build_cosine_tables(work, n);
-  }
+// The part before n/2 holds the Hartley table from n = 8 on, and nothing
+// below (its room stays 0).
+void cosine_tables(double* tables, int n) {
+  if (n < 2) return;
+  for (std::ptrdiff_t i = 0; i < n / 2; ++i) tables[i] = 0.0;
+  hartley_table(tables, n);
+  build_rotation(tables, n);
+}
+
+const double* shared_cosine_tables(int n, double* room, SharedTable* holder) {
+  holder->reset();
+  if (n < 2) return room;
+  *holder = shared_table(cosine_tables, n, cosine_table_size(n));
+  if (*holder) return (*holder)->data();
+  cosine_tables(room, n);
+  return room;
 }
 
 }  // namespace tfmex::trig

@@ -44,15 +44,16 @@ inline double quarter(double v) {
 }  // namespace
 
 // cos and sin of k theta and of 3k theta, k = 1 .. w, theta = 2 pi / n,
-// correctly rounded.
-void detail::build_hartley_table(double* work, std::ptrdiff_t n) {
+// correctly rounded; entry 0 of the first column is not a twiddle (the
+// vector loops load it into a lane whose results they never store) and is 0.
+void detail::build_hartley_table(double* table, std::ptrdiff_t n) {
   const std::ptrdiff_t w = n / 8 - 1;
-  work[0] = static_cast<double>(n);
+  table[0] = 0.0;
   detail::hartley_angles(n, [&](std::ptrdiff_t k, double a) {
-    work[k] = cos_rn(a);
-    work[w + k] = sin_rn(a);
-    work[2 * w + k] = cos_rn(3.0 * a);
-    work[3 * w + k] = sin_rn(3.0 * a);
+    table[k] = cos_rn(a);
+    table[w + k] = sin_rn(a);
+    table[2 * w + k] = cos_rn(3.0 * a);
+    table[3 * w + k] = sin_rn(3.0 * a);
   });
 }
 
@@ -404,15 +405,9 @@ __attribute__((noinline)) void transform_avx512(double* x, std::ptrdiff_t n, con
 
 }  // namespace
 
-bool table_ready(const double* work, int n) {
-  const double mark = work[0];
-  if (!(mark > -2147483649.0 && mark < 2147483648.0)) return false;
-  return static_cast<int>(mark) == n;
-}
-
 namespace detail {
 
-void hartley_unordered(double* x, int J, double* work) {
+void hartley_unordered(double* x, int J, const double* table) {
   const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
   if (n == 2) {
@@ -432,9 +427,8 @@ void hartley_unordered(double* x, int J, double* work) {
     x[3] = F - G;
     return;
   }
-  if (!table_ready(work, static_cast<int>(n))) detail::build_hartley_table(work, n);
   const std::ptrdiff_t w = n / 8 - 1;
-  const Columns tab{work, work + w, work + 2 * w, work + 3 * w};
+  const Columns tab{table, table + w, table + 2 * w, table + 3 * w};
   const vector::Path level = vector::path();
 #ifdef TFMEX_X86
   if (level == vector::Path::avx512) {
@@ -488,9 +482,13 @@ void bit_reverse(double* x, int J) {
 
 }  // namespace detail
 
-void hartley(double* x, int J, double* work) {
-  detail::hartley_unordered(x, J, work);
+void hartley(double* x, int J, const double* table) {
+  detail::hartley_unordered(x, J, table);
   detail::bit_reverse(x, J);
+}
+
+void hartley_table(double* table, int n) {
+  if (n >= 8) detail::build_hartley_table(table, n);
 }
 
 }  // namespace tfmex::trig

@@ -8,8 +8,8 @@
 namespace tfmex::trig::detail {
 
 // The Hartley transform of n = 2^J values, J >= 0, without its final
-// bit-reversal permutation; builds the table when work[0] does not mark n.
-void hartley_unordered(double* x, int J, double* work);
+// bit-reversal permutation, on the table of hartley_table (unread for n <= 4).
+void hartley_unordered(double* x, int J, const double* table);
 
 constexpr double kPi = 3.141592653589793;
 
@@ -38,8 +38,8 @@ void rotation_angles(std::ptrdiff_t n, Visit visit) {
   }
 }
 
-// hartley's table for n >= 8 in work[0 .. n/2 - 4], work[0] = n marking it.
-void build_hartley_table(double* work, std::ptrdiff_t n);
+// hartley's table for n >= 8 in table[0 .. n/2 - 4].
+void build_hartley_table(double* table, std::ptrdiff_t n);
 
 // Exchanges x[i] and x[r(i)] for every i below its J-bit reversal r(i).
 void bit_reverse(double* x, int J);

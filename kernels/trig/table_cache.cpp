@@ -70,7 +70,7 @@ class Cache {
   std::size_t bytes_ = 0;
 };
 
-// Built on first use, destroyed with the plug-in (at unload or exit).
+// Built on first use, destroyed with its binary (at unload or exit).
 Cache& cache() {
   static Cache c;
   return c;

@@ -1,6 +1,8 @@
 // A process-wide cache of the trigonometric tables and bells, shared by every
-// call and every thread. Each plug-in is its own shared library with its own
-// copy of the kernels, so each has its own cache, freed when it is unloaded.
+// call and every thread: a table is built once, never changed, and freed when
+// the last holder lets it go. Every binary the kernels are linked into (each
+// plug-in, the shared library, a program) has its own cache, freed when it is
+// unloaded.
 #ifndef TFMEX_KERNELS_TRIG_TABLE_CACHE_H
 #define TFMEX_KERNELS_TRIG_TABLE_CACHE_H
 
@@ -13,7 +15,7 @@ namespace tfmex::trig {
 // An immutable table; whoever holds one keeps it alive, evicted or not.
 using SharedTable = std::shared_ptr<const std::vector<double>>;
 
-// The tables of one plug-in take at most this many bytes; beyond it the least
+// The tables of one cache take at most this many bytes; beyond it the least
 // recently used ones are dropped, and a table larger than it alone is built
 // for its call and not kept.
 constexpr std::size_t kTableCacheBytes = std::size_t{64} << 20;

@@ -7,51 +7,43 @@
 //  - realft: real FFT of N points through a complex FFT of N/2 points;
 //  - trigc4: orthonormal type-IV cosine transform through a real FFT of 8n.
 //
-// No routine fails; each trusts its lengths. The transforms keep their tables
-// in the caller's workspace, keyed by its first value (see hartley and dct
-// below); cosine_tables and shared_trigc4_tables fetch them from the
-// plug-in's table cache, which allocates (and falls back to building in place
-// when it cannot). Twiddle factors come from fixed recurrences, constants and
-// correctly rounded sines and cosines, so every machine computes the same
-// doubles.
+// No routine fails; each trusts its lengths. The tables every transform
+// reads (twiddles and rotations) depend on the length alone: each has its
+// builder, and is handed to the transform read-only, so one table serves any
+// number of calls and threads at once. shared_cosine_tables and
+// shared_trigc4_tables fetch them from the table cache (trig/table_cache.h),
+// which builds each on first use and falls back to building it in the
+// caller's room when it cannot have it. Twiddle factors come from fixed
+// recurrences, constants and correctly rounded sines and cosines, so every
+// machine computes the same doubles.
 #ifndef TFMEX_KERNELS_TRIG_H
 #define TFMEX_KERNELS_TRIG_H
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <vector>
+
+#include "table_cache.h"
 
 namespace tfmex::trig {
 
-// True when work[0], truncated toward zero, equals n: the tables of length n
-// are taken as built. A first value outside the int range (or NaN) never
-// matches.
-bool table_ready(const double* work, int n);
-
 // x (n = 2^J values, J >= 0) becomes
 //   H[k] = n^(-1/2) sum_j x[j] (cos(2 pi j k / n) + sin(2 pi j k / n)).
-// The transform is its own inverse.
-//
-// For n >= 8 the cosine/sine table lives in work[0 .. n/2 - 4]: work[0] = n
-// marks the length it was built for, then with w = n/8 - 1 and theta = 2 pi/n
-// the four columns cos(k theta), sin(k theta), cos(3k theta), sin(3k theta),
-// k = 1 .. w. The table is rebuilt only when work[0] does not mark n, so a
-// workspace kept across calls of one length is filled once. For n <= 4 the
-// workspace is not touched (it may then be null).
-void hartley(double* x, int J, double* work);
+// The transform is its own inverse. table is hartley_table's for n; for
+// n <= 4 it is not read (and may be null).
+void hartley(double* x, int J, const double* table);
+
+// hartley's table for n >= 8 in table[0 .. n/2 - 4]: with w = n/8 - 1 and
+// theta = 2 pi/n the four columns cos(k theta), sin(k theta), cos(3k theta),
+// sin(3k theta), k = 1 .. w, entry k of each at its start + k (table[0] is
+// 0). Nothing for n < 8.
+void hartley_table(double* table, int n);
+inline std::size_t hartley_table_size(int n) {
+  return n >= 8 ? static_cast<std::size_t>(n) / 2 - 3 : 0;
+}
 
 // Type-II and type-III cosine and sine transforms of n = 2^J values, in
-// place on x; y is scratch of n values; work holds 2n values shared with
-// hartley: its table at the front, the rotation table in work[n/2 .. 3n/2-1]
-// (alpha_j = (cos phi_j - sin phi_j) / sqrt 2 at n/2 + j, beta_j =
-// (cos phi_j + sin phi_j) / sqrt 2 at n + j, phi_j = j pi / (2n)).
-//
-// The rotation table is rebuilt unless work[0] already marks n. hartley sets
-// that mark for n >= 8, so a workspace kept for one length and used only by
-// these four kernels builds both tables once; for n = 2 and 4 the rotation
-// table is rebuilt on every call, whatever work[0] holds. A workspace that hartley alone has marked
-// holds no rotation table and must not be handed to them.
+// place on x; y is scratch of n values; tables is cosine_tables' for n (not
+// read for n = 1, and may then be null).
 //
 // With c_0 = 1/sqrt 2, c_k = 1 (k >= 1), d_{n-1} = 1/sqrt 2, d_k = 1 (k < n-1):
 //   dct:  X[k] = sqrt(2/n) c_k sum_m x[m] cos(pi (2m+1) k / (2n))
@@ -59,17 +51,26 @@ void hartley(double* x, int J, double* work);
 //   dst:  S[k] = sqrt(2/n) d_k sum_m x[m] sin(pi (2m+1)(k+1) / (2n))
 //   idst: x[m] = sqrt(2/n) sum_k d_k S[k] sin(pi (2m+1)(k+1) / (2n))
 // For n = 1 every one leaves x as it is.
-void dct(double* x, double* y, int J, double* work);
+void dct(double* x, double* y, int J, const double* tables);
+void idct(double* x, double* y, int J, const double* tables);
+void dst(double* x, double* y, int J, const double* tables);
+void idst(double* x, double* y, int J, const double* tables);
 
-// Puts both tables of dct, idct, dst and idst for n = 2^J into work (marking
-// it for n) from the plug-in's table cache (trig/table_cache.h), where they
-// are built on first use; builds them in work when the cache cannot have
-// them. Leaves work alone for n < 8 or when work[0] already marks n. The
-// kernels then find the tables they would have built.
-void cosine_tables(double* work, int J);
-void idct(double* x, double* y, int J, double* work);
-void dst(double* x, double* y, int J, double* work);
-void idst(double* x, double* y, int J, double* work);
+// The tables of dct, idct, dst and idst for n >= 2, cosine_table_size(n)
+// values: hartley's table at the front (room of n/2 zeros for n < 8), then
+// the rotation table, alpha_j = (cos phi_j - sin phi_j) / sqrt 2 at n/2 + j
+// and beta_j = (cos phi_j + sin phi_j) / sqrt 2 at n + j, phi_j = j pi / (2n),
+// j = 0 .. n/2 - 1. Nothing for n = 1.
+void cosine_tables(double* tables, int n);
+inline std::size_t cosine_table_size(int n) {
+  return n >= 2 ? std::size_t{3} * static_cast<std::size_t>(n) / 2 : 0;
+}
+
+// The cosine tables of n from the table cache, built there on first use and
+// kept alive by *holder; when the cache cannot have them, built into room
+// (cosine_table_size(n) values) instead. The result is the cached table or
+// room (room itself, untouched, for n = 1).
+const double* shared_cosine_tables(int n, double* room, SharedTable* holder);
 
 // nn complex values interleaved (real part first) in data[0 .. 2nn-1], nn a
 // power of two or 0, become F_k = sum_j f_j exp(isign 2 pi i j k / nn),
@@ -97,11 +98,11 @@ void trigc4(const double* x, double* out, double* work, int n);
 void trigc4_tables(double* tables, int n);
 inline std::size_t trigc4_table_size(int n) { return n < 2 ? 2 : 6 * static_cast<std::size_t>(n) - 4; }
 
-// trigc4's tables for n from the plug-in's table cache, built there on first
-// use, and kept alive by *holder; when the cache cannot have them, built into
-// room (trigc4_table_size(n) values) instead. The result is room or the
-// cached table.
-const double* shared_trigc4_tables(int n, double* room, std::shared_ptr<const std::vector<double>>* holder);
+// trigc4's tables for n from the table cache, built there on first use, and
+// kept alive by *holder; when the cache cannot have them, built into room
+// (trigc4_table_size(n) values) instead. The result is room or the cached
+// table.
+const double* shared_trigc4_tables(int n, double* room, SharedTable* holder);
 void trigc4_tabled(const double* x, double* out, double* work, const double* tables, int n);
 
 // The first place of a workspace of 8n values (n >= 1 a power of two) that

@@ -1,7 +1,8 @@
 """The installed copy and the wheel work on their own: `cmake --install`
 into a fresh prefix, then the package imported from there (and from the
-unpacked wheel) in a new interpreter, away from the build, with no
-TFMEX_MEX_DIR: it must load its own plug-ins and give the build's bytes."""
+unpacked wheel) in a new interpreter, away from the build: it must give the
+build's bytes and its own help texts, with no plug-in file or host library
+beside it."""
 import os
 import subprocess
 import sys
@@ -18,33 +19,33 @@ SITE = os.environ["TFMEX_PYTHON_INSTALL_DIR"]
 PROBE = """
 import os, sys, numpy as np, tfmex
 x = np.arange(64.0).reshape(16, 4) ** 1.5
-sys.stdout.write(repr((tfmex.__file__, tfmex.mex_dir())) + "\\n")
+sys.stdout.write(repr((tfmex.__file__, "See also" in tfmex.CircSplit.__doc__)) + "\\n")
 sys.stdout.buffer.write(tfmex.CircSplit(x, 1, [0.6, 0.8, 0.1]).tobytes(order="F"))
 """
 
 
 def run_from(path, cwd):
-    env = {k: v for k, v in os.environ.items() if k != "TFMEX_MEX_DIR"}
-    env["PYTHONPATH"] = path
+    env = dict(os.environ, PYTHONPATH=path)
     out = subprocess.run([sys.executable, "-c", PROBE], env=env, cwd=cwd, capture_output=True,
                          check=True).stdout
     where, data = out.split(b"\n", 1)
     return eval(where.decode()), data
 
 
-def test_installed_package_and_wheel_use_their_own_plugins(tmp_path):
+def test_installed_package_and_wheel_work_on_their_own(tmp_path):
     prefix = tmp_path / "prefix"
     subprocess.run([os.environ.get("CMAKE_COMMAND", "cmake"), "--install", BUILD, "--prefix",
                     str(prefix)], check=True, capture_output=True)
     site = prefix / SITE
-    mex = sorted(os.listdir(site / "tfmex" / "mex"))
-    assert len([m for m in mex if m.endswith(".mex")]) == 26
-    assert len([m for m in mex if m.endswith(".m")]) == 26
+    files = sorted(os.listdir(site / "tfmex"))
+    assert [f for f in files if not f.startswith("_tfmex.")] == [
+        "__init__.py", "dask.py", "help", "plugins.py"]
+    assert len([m for m in os.listdir(site / "tfmex" / "help") if m.endswith(".m")]) == 26
 
     x = np.arange(64.0).reshape(16, 4) ** 1.5
     want = tfmex.CircSplit(x, 1, [0.6, 0.8, 0.1]).tobytes(order="F")
-    (module, mex_dir), got = run_from(str(site), str(tmp_path))
-    assert module.startswith(str(site)) and mex_dir == str(site / "tfmex" / "mex")
+    (module, helped), got = run_from(str(site), str(tmp_path))
+    assert module.startswith(str(site)) and helped
     assert got == want
 
     out = subprocess.run([sys.executable, os.path.join(SOURCE, "python", "make_wheel.py"),
@@ -57,6 +58,6 @@ def test_installed_package_and_wheel_use_their_own_plugins(tmp_path):
         z.extractall(unpacked)
         for info in z.infolist():  # zipfile drops the modes: restore them
             os.chmod(unpacked / info.filename, info.external_attr >> 16)
-    (module, mex_dir), got = run_from(str(unpacked), str(tmp_path))
-    assert module.startswith(str(unpacked)) and mex_dir.startswith(str(unpacked))
+    (module, helped), got = run_from(str(unpacked), str(tmp_path))
+    assert module.startswith(str(unpacked)) and helped
     assert got == want

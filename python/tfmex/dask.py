@@ -22,14 +22,15 @@ Three kinds of work split into independent calls:
 plug-in is first called once on zeros of one item's shape and dtype, so a refused call
 raises its ValueError at once, before any graph runs, and the output shape
 is known. Every block gives the same doubles as the serial loop over its
-items (each item is one ordinary call of the plug-in). Workers import tfmex
-themselves: they need it on their PYTHONPATH, as the caller has it.
+items (each item is one ordinary call of the plug-in from tfmex.plugins).
+Workers import tfmex themselves: they need it on their PYTHONPATH, as the
+caller has it.
 """
 import numpy as np
 import dask.array as da
 from dask.base import tokenize
 
-import tfmex
+from tfmex import plugins
 
 COLUMN_PLUGINS = ("CircSplit", "CircJoin", "DualSplit", "DualJoin")
 SIGNAL_PLUGINS = ("TrigC2", "TrigC3", "TrigS2", "TrigS3", "TrigC4",
@@ -45,31 +46,31 @@ __all__ = ["apply", "columns", "signals", "images", "tables",
 def _plugin(name, kinds):
     if name not in kinds:
         raise ValueError(f"{name} is not one of {', '.join(kinds)}")
-    return getattr(tfmex, name)
+    return getattr(plugins, name)
 
 
 # Block functions: each item of a block is one ordinary call of the plug-in.
 def _column_block(block, plugin, args):
-    return getattr(tfmex, plugin)(block, *args)
+    return getattr(plugins, plugin)(block, *args)
 
 
 def _image_block(block, plugin, args):
-    f = getattr(tfmex, plugin)
+    f = getattr(plugins, plugin)
     return np.stack([f(image, *args) for image in block])
 
 
 def _split_block(block, plugin, args):
-    f = getattr(tfmex, plugin)
+    f = getattr(plugins, plugin)
     return np.stack([f(signal, *args) for signal in block])
 
 
 def _row_block(block, plugin, args):
-    f = getattr(tfmex, plugin)
+    f = getattr(plugins, plugin)
     return np.stack([f(signal, *args)[0] for signal in block])
 
 
 def _join_block(block, plugin, args):
-    f = getattr(tfmex, plugin)
+    f = getattr(plugins, plugin)
     return np.stack([f(table, *args)[0] for table in block])
 
 
@@ -125,7 +126,7 @@ def tables(name, batch, *args):
     stacked tables (k x n x c) for the splits, stacked tables back to signals
     for the joins."""
     if name in TABLE_SPLITS:
-        f = getattr(tfmex, name)
+        f = getattr(plugins, name)
         batch = da.asarray(batch)
         if batch.ndim != 2:
             raise ValueError(f"{name}: tables() takes k signals as a k x n array, "

@@ -11,14 +11,14 @@
 // column by column, between the block and its copy; without it (the largest
 // arrays) each row is filtered as a contiguous column of the transposed
 // block. The two give the same doubles.
-#ifndef TFMEX_MEXSOURCE_IMAGE_STAGES_H
-#define TFMEX_MEXSOURCE_IMAGE_STAGES_H
+#ifndef TFMEX_SRC_IMAGE_STAGES_HPP
+#define TFMEX_SRC_IMAGE_STAGES_HPP
 
 #include <cstddef>
 
-#include "MEXSource/block_transpose.h"
-#include "host/parallel.h"
+#include "block_transpose.hpp"
 #include "kernels/periodized/periodized.h"
+#include "parallel.hpp"
 
 namespace tfmex::image {
 
@@ -33,14 +33,15 @@ using namespace tfmex::periodized;
 // at once column by column. Without t, the rows are filtered one by one as
 // contiguous columns of the transposed block, each part having n doubles at
 // s + p * stride. The columns and the rows of a stage are each split over up
-// to `parts` threads (a stage too small to gain runs on one).
+// to `parts` threads (a stage too small to gain runs on one). wc may be x:
+// every stage reads what it filters before it writes it back.
 inline void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g, const double* h,
                   int m, double* wc, double* t, double* s, std::size_t stride, int parts) {
   namespace par = tfmex::par;
   const int n = nr;
   // The first stage reads every column whole, so it filters them straight
   // from x; wc needs a copy of x only when no stage runs.
-  if (L >= J) copydouble(x, wc, nr * nc);
+  if (L >= J && x != wc) copydouble(x, wc, nr * nc);
   for (int j = J - 1; j >= L; --j) {
     const int k = 1 << (j + 1);
     const int half = k / 2;
@@ -89,14 +90,18 @@ inline void dpwt2(const double* x, int nr, int nc, int L, int J, const double* g
 // transposed block into part p's n values at s + p * stride before it goes
 // back in place. The rows, the columns and the transposes of a stage are each
 // split over up to `parts` threads (a stage too small to gain runs on one).
+// x may be wc: the stages work in place on x once it holds wc.
 inline void idpwt2(const double* wc, int nr, int nc, int L, int J, const double* g, const double* h,
                    int m, double* x, double* t, double* s, std::size_t stride, int parts) {
   namespace par = tfmex::par;
   const int n = nr;
-  par::run(parts, [&](int p) {
-    const std::ptrdiff_t c0 = par::part_begin(nc, parts, p), c1 = par::part_begin(nc, parts, p + 1);
-    copydouble(wc + c0 * nr, x + c0 * nr, static_cast<int>((c1 - c0) * nr));
-  });
+  if (x != wc) {
+    par::run(parts, [&](int p) {
+      const std::ptrdiff_t c0 = par::part_begin(nc, parts, p);
+      const std::ptrdiff_t c1 = par::part_begin(nc, parts, p + 1);
+      copydouble(wc + c0 * nr, x + c0 * nr, static_cast<int>((c1 - c0) * nr));
+    });
+  }
   if (L >= J) return;
   int k = L <= 0 ? 1 : 1 << L;
   for (int j = L; j < J; ++j) {

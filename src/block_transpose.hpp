@@ -4,8 +4,8 @@
 // one-dimensional routines, and turn them back: the values only move, so every
 // filtered row gives the same doubles as when it was gathered value by value.
 // No memory beyond the block itself is used.
-#ifndef TFMEX_MEXSOURCE_BLOCK_TRANSPOSE_H
-#define TFMEX_MEXSOURCE_BLOCK_TRANSPOSE_H
+#ifndef TFMEX_SRC_BLOCK_TRANSPOSE_HPP
+#define TFMEX_SRC_BLOCK_TRANSPOSE_HPP
 
 #include <cstddef>
 
