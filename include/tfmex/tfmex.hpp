@@ -4,6 +4,7 @@
 
 #include "tfmex/common.hpp"
 #include "tfmex/dual.hpp"
+#include "tfmex/filters.hpp"
 #include "tfmex/periodized.hpp"
 #include "tfmex/redundant.hpp"
 #include "tfmex/triadic.hpp"
