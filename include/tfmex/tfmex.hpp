@@ -2,6 +2,7 @@
 #ifndef TFMEX_TFMEX_HPP
 #define TFMEX_TFMEX_HPP
 
+#include "tfmex/analysis.hpp"
 #include "tfmex/common.hpp"
 #include "tfmex/dual.hpp"
 #include "tfmex/filters.hpp"
