@@ -1,5 +1,10 @@
 """tfmex.filters: the table's filters by name and by family, as PyWavelets
-names them, orthonormal, and the clear refusals of unknown ones."""
+names them, orthonormal, the clear refusals of unknown ones, and the table
+shipped with an installed copy."""
+import os
+import subprocess
+import sys
+
 import numpy as np
 import pytest
 
@@ -58,3 +63,17 @@ def test_a_table_filter_reconstructs_through_the_plug_ins():
     h = tf.filter("coif2")
     y = tfmex.CircJoin(tfmex.CircSplit(x, 2, h), 2, h)[0]
     assert np.max(np.abs(y - x)) < 1e-12
+
+
+def test_an_installed_copy_reads_its_own_table(tmp_path):
+    prefix = tmp_path / "prefix"
+    subprocess.run([os.environ.get("CMAKE_COMMAND", "cmake"), "--install",
+                    os.environ["TFMEX_BUILD_DIR"], "--prefix", str(prefix)],
+                   check=True, capture_output=True)
+    site = prefix / os.environ["TFMEX_PYTHON_INSTALL_DIR"]
+    probe = "import tfmex.filters as f; print(f._TABLE); print(repr(f.filter('coif3').tolist()))"
+    out = subprocess.run([sys.executable, "-c", probe], env={**os.environ, "PYTHONPATH": str(site)},
+                         cwd=str(tmp_path), capture_output=True, text=True, check=True).stdout
+    table, values = out.splitlines()
+    assert table == str(site / "tfmex" / "filters.txt")
+    assert eval(values) == tf.filter("coif3").tolist()
