@@ -25,8 +25,9 @@ from distributed import Client, LocalCluster, wait
 
 import tfmex
 import tfmex.dask
+import tfmex.filters
 
-D4 = [0.4829629131445341, 0.8365163037378079, 0.2241438680420134, -0.1294095225512604]
+D4 = tfmex.filters.filter("db2").tolist()
 
 
 def image(i, n):

@@ -1,8 +1,9 @@
-// tfmex-demo: what the plug-ins are for, in numbers and pictures. Four test
+// tfmex-demo: what the transforms are for, in numbers and pictures. Four test
 // signals are denoised by wavelet shrinkage (plain and translation-invariant),
 // compressed in the best wavelet packet and cosine packet bases, and drawn as
-// SVG files. Every transform is a plug-in called through the embedded host,
-// as MATLAB or GNU Octave would call it.
+// SVG files. Every transform, the shrinkage and the best-basis search are
+// calls of the library, libtfmex; the toolbox's tfmex_demo does the same work
+// in Octave or MATLAB and prints the same numbers.
 #include <cstdint>
 #include <cmath>
 #include <cstdio>
@@ -29,18 +30,16 @@ const double rounding_level = 1e-12;  // relative error a rebuilt signal must st
 
 struct Options {
   std::string out;
-  std::string mex = tfmex::host::Plugin::default_mex_dir();
   double snr = 7.0;
   std::uint64_t seed = 2048;
   bool check = false;
 };
 
 void usage() {
-  std::cout << "usage: tfmex-demo [--out DIR] [--snr DB] [--seed N] [--mex DIR] [--check]\n"
+  std::cout << "usage: tfmex-demo [--out DIR] [--snr DB] [--seed N] [--check]\n"
                "  --out DIR   folder for the pictures (default: demo-output next to bin/)\n"
                "  --snr DB    signal-to-noise ratio of the noisy signals (default 7)\n"
                "  --seed N    seed of the noise (default 2048)\n"
-               "  --mex DIR   folder of the plug-ins (default: the build's mex/)\n"
                "  --check     exit with status 1 unless every denoising gain is positive and\n"
                "              every best-basis reconstruction is exact to rounding\n";
 }
@@ -69,27 +68,16 @@ std::string fmt(const char* f, double v) {
   return buf;
 }
 
-// The tiles of a basis: for a packet block (d, k), coefficient i covers
-// samples i*2^d .. (i+1)*2^d and the k-th of 2^d frequency bands (the table
-// keeps the packets of a column in frequency order); for a cosine packet
-// block, the block is a time segment and coefficient j the j-th of its
-// frequency bands.
-void tiles_of(const std::vector<double>& table, const std::vector<Node>& basis, bool packets,
-              std::vector<Tile>& tiles, std::vector<Box>& blocks) {
-  for (const Node& b : basis) {
-    const int len = n >> b.d;
-    const double* c = &table[static_cast<std::size_t>(b.d) * n + b.k * len];
-    if (packets) {
-      const double f0 = double(b.k) / (1 << b.d), f1 = double(b.k + 1) / (1 << b.d);
-      blocks.push_back({0, double(n), f0, f1});
-      for (int i = 0; i < len; ++i)
-        tiles.push_back({{double(i << b.d), double((i + 1) << b.d), f0, f1}, c[i] * c[i]});
-    } else {
-      const double t0 = double(b.k) * len, t1 = double(b.k + 1) * len;
-      blocks.push_back({t0, t1, 0, 1});
-      for (int j = 0; j < len; ++j) tiles.push_back({{t0, t1, double(j) / len, double(j + 1) / len}, c[j] * c[j]});
-    }
+// The tiles of a basis (tfmex::tiling), each shaded by its coefficient's energy.
+void tiles_of(const tfmex::Basis& basis, bool packets, std::vector<Tile>& tiles,
+              std::vector<Box>& blocks) {
+  const tfmex::Tiling t = tfmex::tiling(
+      basis.nodes, n, packets ? tfmex::TableKind::wavelet_packet : tfmex::TableKind::cosine_packet);
+  for (std::size_t i = 0; i < t.tiles.size(); ++i) {
+    const tfmex::Rect& r = t.tiles[i];
+    tiles.push_back({{r.t0, r.t1, r.f0, r.f1}, basis.coef[i] * basis.coef[i]});
   }
+  for (const tfmex::Rect& r : t.blocks) blocks.push_back({r.t0, r.t1, r.f0, r.f1});
 }
 
 std::string levels_of(const std::vector<Node>& basis) {
@@ -99,7 +87,6 @@ std::string levels_of(const std::vector<Node>& basis) {
 }
 
 int run(const Options& o) {
-  Plugins p(o.mex);
   const fs::path out = o.out.empty() ? default_out() : o.out;
   fs::create_directories(out);
   const std::vector<TestSignal> signals = test_signals(n);
@@ -108,7 +95,7 @@ int run(const Options& o) {
   std::vector<Picture> pictures;
   bool ok = true;
 
-  std::cout << "tfmex demo: plug-ins from " << p.dir() << ", called through the embedded host\n"
+  std::cout << "tfmex demo: libtfmex " << tfmex::version() << "\n"
             << "Four signals of n = " << n << " samples; Gaussian noise (seed " << o.seed
             << ") at an input SNR of " << fmt("%.1f", o.snr) << " dB.\n\n";
 
@@ -129,8 +116,7 @@ int run(const Options& o) {
     std::printf("  %-8s", sig.name.c_str());
     for (bool invariant : {false, true}) {
       for (const Filter& f : filters) {
-        const std::vector<double> y = invariant ? denoise_invariant(p, noisy, f.h, denoise_level)
-                                                : denoise_orthogonal(p, noisy, f.h, denoise_level);
+        const std::vector<double> y = denoised(noisy, f.h, denoise_level, invariant);
         const double snr = snr_db(sig.clean, y);
         std::printf(" %13s", fmt("%.2f", snr).c_str());
         if (snr <= o.snr) ok = false;
@@ -148,14 +134,11 @@ int run(const Options& o) {
   }
 
   // Best bases.
-  const bool bells = p.available("BellSplit") && p.available("BellJoin");
   std::cout << "\nBest bases of the clean signals (least entropy, tables of depth " << packet_depth
             << "), rebuilt from the basis alone.\n"
                "blocks: blocks of the table in the basis (levels: their columns); error: max |rebuilt - x| / max |x|;\n"
                "99%: coefficients holding 99% of the energy, also for the plain wavelet transform (CircSplit,\n"
                << long_filter.name << ", every level).\n\n";
-  if (!bells)
-    std::cout << "  (BellSplit/BellJoin not found in " << p.dir() << ": cosine packet bases skipped)\n";
   std::printf("  %-8s  %-33s  %-33s  %s\n", "", ("wavelet packets, " + long_filter.name).c_str(),
               "cosine packets", "wavelets");
   std::printf("  %-8s", "signal");
@@ -164,45 +147,36 @@ int run(const Options& o) {
   for (const TestSignal& sig : signals) {
     std::printf("  %-8s", sig.name.c_str());
     for (bool packets : {true, false}) {
-      if (!packets && !bells) {
-        std::printf("  %33s  ", "-");
-        continue;
-      }
-      const std::string split = packets ? "PacketSplit" : "BellSplit";
-      const Array third = packets ? Array::row(long_filter.h) : Array::scalar(0);
+      const std::vector<double> h = packets ? long_filter.h : std::vector<double>{};
       const std::vector<double> table =
-          values(p.call(split, {Array::row(sig.clean), Array::scalar(packet_depth), third}));
-      const std::vector<Node> basis = best_basis(table, n, packet_depth);
-      const Array only = Array::matrix(n, packet_depth + 1, keep_only(table, n, basis));
-      const std::vector<double> rebuilt =
-          values(packets ? p.call("PacketJoin", {only, Array::row(long_filter.h)}) : p.call("BellJoin", {only}));
-      const double err = relative_error(sig.clean, rebuilt);
+          packets ? packet_table(sig.clean, packet_depth, h) : cosine_table(sig.clean, packet_depth);
+      const tfmex::Basis basis = tfmex::best_basis(table.data(), n, packet_depth);
+      const double err = relative_error(sig.clean, rebuilt(basis, h, packet_depth));
       if (!(err < rounding_level)) ok = false;
-      const int count = count_for_energy(basis_coefficients(table, n, basis), 0.99);
-      std::printf("  %6zu %6s %9s %7d   ", basis.size(), levels_of(basis).c_str(), fmt("%.1e", err).c_str(), count);
+      const int count = count_for_energy(basis.coef, 0.99);
+      std::printf("  %6zu %6s %9s %7d   ", basis.nodes.size(), levels_of(basis.nodes).c_str(),
+                  fmt("%.1e", err).c_str(), count);
 
       std::vector<Tile> tiles;
       std::vector<Box> blocks;
-      tiles_of(table, basis, packets, tiles, blocks);
+      tiles_of(basis, packets, tiles, blocks);
       const std::string kind = packets ? "wavelet packet" : "cosine packet";
       const std::string file = (packets ? "packet-basis-" : "cosine-basis-") + sig.name + ".svg";
       write_tiling((out / file).string(),
-                   "Best " + kind + " basis of the " + sig.description + "\n" + std::to_string(basis.size()) +
+                   "Best " + kind + " basis of the " + sig.description + "\n" +
+                       std::to_string(basis.nodes.size()) +
                        " blocks of the table, " + std::to_string(count) +
                        " of the basis' coefficients hold 99% of the energy",
                    n, tiles, blocks);
       pictures.push_back({file, sig.name + ": time-frequency tiling of the best " + kind + " basis"});
     }
-    const std::vector<double> w =
-        values(p.call("CircSplit", {Array::row(sig.clean), Array::scalar(0), Array::row(long_filter.h)}));
-    std::printf("  %7d\n", count_for_energy(w, 0.99));
+    std::printf("  %7d\n", count_for_energy(wavelet(sig.clean, 0, long_filter.h), 0.99));
   }
 
   // Translation-invariant tables.
   const int stages = 11 - heat_level;
   for (const TestSignal& sig : signals) {
-    const std::vector<double> table =
-        values(p.call("ShiftSplit", {Array::row(sig.clean), Array::scalar(heat_level), Array::row(long_filter.h)}));
+    const std::vector<double> table = shift_table(sig.clean, heat_level, long_filter.h);
     std::vector<std::vector<double>> rows;
     std::vector<std::string> labels;
     const int m = static_cast<int>(long_filter.h.size());
@@ -247,7 +221,6 @@ int main(int argc, char** argv) {
     if (a == "--out") o.out = value();
     else if (a == "--snr") o.snr = std::atof(value().c_str());
     else if (a == "--seed") o.seed = std::strtoull(value().c_str(), nullptr, 10);
-    else if (a == "--mex") o.mex = value();
     else if (a == "--check") o.check = true;
     else if (a == "--help" || a == "-h") return usage(), 0;
     else {

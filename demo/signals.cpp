@@ -3,6 +3,8 @@
 #include <cmath>
 #include <random>
 
+#include "tfmex/filters.hpp"
+
 namespace demo {
 
 namespace {
@@ -102,14 +104,9 @@ double snr_db(const std::vector<double>& clean, const std::vector<double>& estim
 
 std::vector<Filter> orthonormal_filters() {
   return {
-      {"Haar", "haar", {0.70710678118654752440, 0.70710678118654752440}},
-      {"Daubechies 4", "daub4",
-       {0.48296291314453414337, 0.83651630373780790557, 0.22414386804201338103,
-        -0.12940952255126038117}},
-      {"Daubechies 8", "daub8",
-       {0.23037781330889650086, 0.71484657055291564709, 0.63088076792985890788,
-        -0.02798376941685985421, -0.18703481171909308408, 0.03084138183556076363,
-        0.03288301166688519974, -0.01059740178506903210}},
+      {"Haar", "haar", tfmex::filter("haar")},
+      {"Daubechies 4", "daub4", tfmex::filter("db2")},
+      {"Daubechies 8", "daub8", tfmex::filter("db4")},
   };
 }
 

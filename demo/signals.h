@@ -36,7 +36,8 @@ struct Filter {
   std::vector<double> h;  // low-pass, orthonormal, sum sqrt(2)
 };
 
-// Haar, and the Daubechies filters of 4 and 8 taps (2 and 4 vanishing moments).
+// Haar, and the Daubechies filters of 4 and 8 taps (2 and 4 vanishing moments),
+// from the library's filter table.
 std::vector<Filter> orthonormal_filters();
 
 }  // namespace demo

@@ -16,6 +16,9 @@ function x = tfmex_basisjoin(basis, coef, h, D)
 %   X is a 1 x n row, as PacketJoin and BellJoin return it. For an
 %   orthonormal H and a basis of the table of X, X comes back up to rounding.
 %
+%   The C++ library's tfmex::packet_basis_join and tfmex::bell_basis_join
+%   (tfmex/analysis.hpp) give the same doubles.
+%
 %   Example:
 %     h = [1 1] / sqrt(2);
 %     x = randn(1, 64);

@@ -29,6 +29,9 @@ function [basis, coef, cost] = tfmex_bestbasis(table, costname, param)
 %   example, x is one cosine packet of block 1 of column 3: the basis is
 %   column 3, and one coefficient holds all the energy.
 %
+%   The C++ library's tfmex::best_basis (tfmex/analysis.hpp) finds the same
+%   basis, coefficients and cost.
+%
 %   Example:
 %     T = zeros(256, 3); T(64 + 41, 3) = 1;
 %     x = BellJoin(T);

@@ -31,6 +31,9 @@ function [y, sigma, lambda] = tfmex_denoise(x, h, varargin)
 %                  2^L coarse coefficients per signal are kept.
 %     'sigma'      the noise level, when known, instead of the estimate.
 %
+%   The C++ library's tfmex::denoise and tfmex::denoise2 (tfmex/analysis.hpp)
+%   compute the same doubles.
+%
 %   Example:
 %     n = 1024; t = (0:n-1)' / n;
 %     clean = sin(4 * pi * t) + (t > 0.3);

@@ -17,6 +17,9 @@ function fig = tfmex_plot_tiling(basis, coef, kind, name)
 %
 %   The figure is made invisible; write it with tfmex_print.
 %
+%   The C++ library's tfmex::tiling (tfmex/analysis.hpp) gives the same
+%   tiles and blocks.
+%
 %   Example:
 %     h = [1 1] / sqrt(2);
 %     x = sin(2 * pi * 40 * ((0:511) / 512) .^ 2);

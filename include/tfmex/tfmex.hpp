@@ -2,8 +2,10 @@
 #ifndef TFMEX_TFMEX_HPP
 #define TFMEX_TFMEX_HPP
 
+#include "tfmex/analysis.hpp"
 #include "tfmex/common.hpp"
 #include "tfmex/dual.hpp"
+#include "tfmex/filters.hpp"
 #include "tfmex/periodized.hpp"
 #include "tfmex/redundant.hpp"
 #include "tfmex/triadic.hpp"

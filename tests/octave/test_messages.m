@@ -13,7 +13,7 @@ function test_messages()
   global TFMEX_BIN_DIR
   randn('state', 3);
   h = [1 1] / sqrt(2);
-  d4 = [0.4829629131445341 0.8365163037378079 0.2241438680420134 -0.1294095225512604];
+  d4 = tfmex_filter('daubechies', 4);
   qmf = sqrt(2) * [-1 2 6 2 -1] / 8;
   dqmf = sqrt(2) * [1 2 1] / 4;
   x8 = randn(1, 8);
