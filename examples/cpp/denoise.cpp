@@ -67,10 +67,9 @@ int main(int argc, char** argv) {
   const std::ptrdiff_t n = 1024;  // a power of two: 2^10 samples
   const int level = 4;            // the coarsest level: 2^4 coarse values stay as they are
   // Daubechies' orthogonal filter with four vanishing moments (8 taps, sum sqrt(2)).
-  const std::vector<double> h = {0.23037781330889650,  0.71484657055291565,
-                                 0.63088076792985891,  -0.027983769416859854,
-                                 -0.18703481171909308, 0.030841381835560764,
-                                 0.032883011666885200, -0.010597401785069032};
+  const std::vector<double> h = {0.23037781330889650,   0.71484657055291565,  0.63088076792985891,
+                                 -0.027983769416859854, -0.18703481171909308, 0.030841381835560764,
+                                 0.032883011666885200,  -0.010597401785069032};
 
   // A smooth wave with two jumps, and noise of standard deviation 0.2.
   const double sigma = 0.2;
