@@ -27,7 +27,7 @@ enum class ClassId { Double, Single, Int8, UInt8, Int16, UInt16, Int32, UInt32, 
                      Logical, Char };
 
 // An array owned by the caller (test, command line), released on destruction.
-class Array {
+class TFMEX_HOST_API Array {
  public:
   Array() = default;
   // A real double matrix; values in column-major order (zeros when empty).
@@ -63,7 +63,7 @@ class Array {
 };
 
 // What one call did.
-struct CallReport {
+struct TFMEX_HOST_API CallReport {
   bool ok = false;          // the plug-in returned normally
   std::string message;      // the message it raised, when !ok
   Array output;             // plhs[0], when ok
@@ -81,7 +81,7 @@ struct CallReport {
   std::string problems() const;
 };
 
-class Plugin {
+class TFMEX_HOST_API Plugin {
  public:
   // Loads <mex_dir>/<name>.mex, or `name` itself when it contains a '/'.
   static Plugin load(const std::string& name, const std::string& mex_dir = default_mex_dir());
@@ -106,7 +106,7 @@ class Plugin {
 };
 
 // Error raised by the loader (file missing, symbols missing).
-struct LoadError : std::runtime_error {
+struct TFMEX_HOST_API LoadError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 

@@ -17,12 +17,18 @@
 #include <string>
 #include <vector>
 
-// TFMEX_API marks what the shared library exports. The static library (and
-// every plug-in built on it) leaves the mark out.
+// TFMEX_API marks what the shared library exports: on Windows the DLL
+// exports exactly what carries it (the build of tfmex_shared defines
+// TFMEX_SHARED_BUILD) and its users import it (tfmex::tfmex and tfmex.pc define
+// TFMEX_SHARED); elsewhere it makes the names visible from a library built
+// with hidden visibility. The static library (and every plug-in built on it)
+// needs no mark on Windows.
 #if defined(_WIN32) && defined(TFMEX_SHARED_BUILD)
 #define TFMEX_API __declspec(dllexport)
 #elif defined(_WIN32) && defined(TFMEX_SHARED)
 #define TFMEX_API __declspec(dllimport)
+#elif defined(_WIN32)
+#define TFMEX_API
 #elif defined(__GNUC__)
 #define TFMEX_API __attribute__((visibility("default")))
 #else
