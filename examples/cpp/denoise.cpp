@@ -1,6 +1,7 @@
-// Denoising with libtfmex: the periodized wavelet transform of a noisy signal
-// (tfmex::circ_split), a soft threshold on its details, and the inverse
-// transform (tfmex::circ_join) of what is left.
+// Denoising with libtfmex: a filter by name (tfmex::filter), the periodized
+// wavelet transform of a noisy signal (tfmex::circ_split) and its inverse
+// (tfmex::circ_join), and the signal denoised by soft thresholding of its
+// details (tfmex::denoise).
 //
 //   denoise            prints what it did
 //   denoise --check    the same, and fails unless the inverse transform gives
@@ -53,23 +54,12 @@ double snr_db(const std::vector<double>& clean, const std::vector<double>& y) {
   return 10.0 * std::log10(signal / error);
 }
 
-double median(std::vector<double> v) {
-  const std::size_t k = v.size() / 2;
-  std::nth_element(v.begin(), v.begin() + k, v.end());
-  if (v.size() % 2 == 1) return v[k];
-  return 0.5 * (v[k] + *std::max_element(v.begin(), v.begin() + k));
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   const bool check = argc > 1 && std::strcmp(argv[1], "--check") == 0;
   const std::ptrdiff_t n = 1024;  // a power of two: 2^10 samples
   const int level = 4;            // the coarsest level: 2^4 coarse values stay as they are
-  // Daubechies' orthogonal filter with four vanishing moments (8 taps, sum sqrt(2)).
-  const std::vector<double> h = {0.23037781330889650,   0.71484657055291565,  0.63088076792985891,
-                                 -0.027983769416859854, -0.18703481171909308, 0.030841381835560764,
-                                 0.032883011666885200,  -0.010597401785069032};
 
   // A smooth wave with two jumps, and noise of standard deviation 0.2.
   const double sigma = 0.2;
@@ -83,6 +73,9 @@ int main(int argc, char** argv) {
   }
 
   try {
+    // Daubechies' orthogonal filter with four vanishing moments (8 taps, sum sqrt(2)).
+    const std::vector<double> h = tfmex::filter("db4");
+
     // The transform: 2^level coarse values first, then the details of levels
     // level .. 9, level j in positions 2^j .. 2^(j+1)-1 (the finest last).
     std::vector<double> w(n);
@@ -98,27 +91,19 @@ int main(int argc, char** argv) {
 
     // Soft threshold at sigma * sqrt(2 ln n) on every detail, sigma estimated
     // from the finest details (median absolute value / 0.6745).
-    std::vector<double> finest;
-    for (std::ptrdiff_t i = n / 2; i < n; ++i) finest.push_back(std::abs(w[i]));
-    const double sigma_estimate = median(finest) / 0.6745;
-    const double threshold = sigma_estimate * std::sqrt(2.0 * std::log(static_cast<double>(n)));
-    std::ptrdiff_t kept = 0;
-    for (std::ptrdiff_t i = std::ptrdiff_t{1} << level; i < n; ++i) {
-      const double shrunk = std::max(std::abs(w[i]) - threshold, 0.0);
-      kept += shrunk > 0;
-      w[i] = std::copysign(shrunk, w[i]);
-    }
+    tfmex::DenoiseOptions options;
+    options.level = level;
     std::vector<double> denoised(n);
-    tfmex::circ_join(w.data(), denoised.data(), n, level, h);
+    const tfmex::DenoiseReport report = tfmex::denoise(noisy.data(), denoised.data(), n, h, options);
 
     const double before = snr_db(clean, noisy), after = snr_db(clean, denoised);
     std::printf("libtfmex %s\n", tfmex::version());
     std::printf("signal: %td samples, noise sigma %.2f (estimated %.3f)\n", n, sigma,
-                sigma_estimate);
+                report.sigma);
     std::printf("transform: %zu-tap Daubechies filter, coarse level %d\n", h.size(), level);
     std::printf("inverse transform: largest error %.1e\n", largest_error);
-    std::printf("threshold %.3f: %td of %td details kept\n", threshold, kept,
-                n - (std::ptrdiff_t{1} << level));
+    std::printf("threshold %.3f on each of %zu detail levels\n", report.lambda.back(),
+                report.lambda.size());
     std::printf("SNR: noisy %.2f dB, denoised %.2f dB\n", before, after);
     if (check && !(largest_error < 1e-12 && after > before)) {
       std::fprintf(stderr, "check failed\n");
