@@ -330,6 +330,7 @@ def inc_text(rows):
     out = ['// The filter table of src/filters.cpp, written by scripts/make_filters.py',
            '// from data/filters.txt: edit the table and run the script, not this file.',
            '// {name, family, taps, index of the first tap in kTaps}',
+           '// clang-format off',
            'constexpr FilterRow kFilters[] = {']
     at = 0
     for name, family, m, _ in rows:
@@ -340,7 +341,7 @@ def inc_text(rows):
         out.append(f'    // {name}')
         for i in range(0, len(values), 3):
             out.append('    ' + ' '.join(v + ',' for v in values[i:i + 3]))
-    return '\n'.join(out + ['};', ''])
+    return '\n'.join(out + ['};', '// clang-format on', ''])
 
 
 def rewritten(text, lines):
