@@ -27,8 +27,9 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   const std::size_t n = mxGetM(t), cols = mxGetN(t);  // the table is never transposed
   gw::check_size(n, cols, 1, TFMEX_SIZE_MSG(PLUGIN));
   gw::check_size(n, 14, 1, TFMEX_SIZE_MSG(PLUGIN));  // the workspace
-  const int D = gw::table_depth(t, PLUGIN " requires dyadic length", PLUGIN " requires D <= log_2(n)",
-                                PLUGIN " requires D >= 0").D;
+  const int D = gw::table_depth(t, PLUGIN " requires dyadic length",
+                                PLUGIN " requires D <= log_2(n)", PLUGIN " requires D >= 0")
+                    .D;
 
   const auto len = static_cast<std::ptrdiff_t>(n);
   gw::Workspace ws(tfmex::bell_join_workspace(len, D), TFMEX_MEMORY_MSG(PLUGIN));

@@ -35,7 +35,6 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
                    PLUGIN " could not allocate its scratch arrays");
   plhs[0] = gw::create(1, 2 * n);
   double* out = mxGetPr(plhs[0]);
-  gw::library_call(PLUGIN " could not allocate its scratch arrays", [&] {
-    tfmex::block_mean_split(gw::data(x), out, len, L, D, {}, ws.get());
-  });
+  gw::library_call(PLUGIN " could not allocate its scratch arrays",
+                   [&] { tfmex::block_mean_split(gw::data(x), out, len, L, D, {}, ws.get()); });
 }

@@ -12,9 +12,13 @@
 TFMEX_PLUGIN_VERSION
 
 TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
-  static const tfmex::triadic::PredictMessages messages{
-      PLUGIN " requires two input arguments.", PLUGIN " requires one output argument.",
-      TFMEX_TYPE_MSG(PLUGIN), TFMEX_SCALAR_MSG(PLUGIN), TFMEX_SIZE_MSG(PLUGIN),
-      PLUGIN " requires at least three values for D = 2", TFMEX_MEMORY_MSG(PLUGIN)};
+  static const tfmex::triadic::PredictMessages messages{PLUGIN " requires two input arguments.",
+                                                        PLUGIN " requires one output argument.",
+                                                        TFMEX_TYPE_MSG(PLUGIN),
+                                                        TFMEX_SCALAR_MSG(PLUGIN),
+                                                        TFMEX_SIZE_MSG(PLUGIN),
+                                                        PLUGIN
+                                                        " requires at least three values for D = 2",
+                                                        TFMEX_MEMORY_MSG(PLUGIN)};
   tfmex::triadic::predict_gateway(nlhs, plhs, nrhs, prhs, messages, tfmex::center_predict);
 }

@@ -35,7 +35,6 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   gw::Workspace ws(tfmex::circ_join_workspace(s.n, taps, batch), TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(mxGetM(wc), mxGetN(wc));
   double* out = mxGetPr(plhs[0]);
-  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN), [&] {
-    tfmex::circ_join(gw::data(wc), out, s.n, L, taps, batch, ws.get());
-  });
+  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN),
+                   [&] { tfmex::circ_join(gw::data(wc), out, s.n, L, taps, batch, ws.get()); });
 }

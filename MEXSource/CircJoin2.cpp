@@ -37,7 +37,6 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   gw::Workspace ws(tfmex::circ_join2_workspace(n, taps), TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(rows, rows);
   double* out = mxGetPr(plhs[0]);
-  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN), [&] {
-    tfmex::circ_join2(gw::data(w), out, n, L, taps, {}, ws.get());
-  });
+  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN),
+                   [&] { tfmex::circ_join2(gw::data(w), out, n, L, taps, {}, ws.get()); });
 }

@@ -38,7 +38,6 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   gw::Workspace ws(tfmex::circ_split_workspace(s.n, taps, batch), TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(mxGetM(x), mxGetN(x));
   double* out = mxGetPr(plhs[0]);
-  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN), [&] {
-    tfmex::circ_split(gw::data(x), out, s.n, L, taps, batch, ws.get());
-  });
+  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN),
+                   [&] { tfmex::circ_split(gw::data(x), out, s.n, L, taps, batch, ws.get()); });
 }

@@ -42,7 +42,6 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   gw::Workspace ws(tfmex::circ_split2_workspace(n, taps), TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(rows, rows);
   double* out = mxGetPr(plhs[0]);
-  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN), [&] {
-    tfmex::circ_split2(gw::data(x), out, n, L, taps, {}, ws.get());
-  });
+  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN),
+                   [&] { tfmex::circ_split2(gw::data(x), out, n, L, taps, {}, ws.get()); });
 }

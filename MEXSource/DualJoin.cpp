@@ -48,7 +48,6 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   gw::Workspace ws(tfmex::dual_join_workspace(s.n, lo, hi, batch), TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(mxGetM(W), mxGetN(W));
   double* out = mxGetPr(plhs[0]);
-  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN), [&] {
-    tfmex::dual_join(gw::data(W), out, s.n, L, lo, hi, batch, ws.get());
-  });
+  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN),
+                   [&] { tfmex::dual_join(gw::data(W), out, s.n, L, lo, hi, batch, ws.get()); });
 }

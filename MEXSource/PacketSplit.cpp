@@ -41,7 +41,6 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   gw::Workspace ws(tfmex::packet_split_workspace(sig.n, D, taps), TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(n, static_cast<std::size_t>(D) + 1);
   double* out = mxGetPr(plhs[0]);
-  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN), [&] {
-    tfmex::packet_split(gw::data(x), out, sig.n, D, taps, {}, ws.get());
-  });
+  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN),
+                   [&] { tfmex::packet_split(gw::data(x), out, sig.n, D, taps, {}, ws.get()); });
 }

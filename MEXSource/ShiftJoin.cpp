@@ -26,8 +26,9 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   gw::check_size(n, cols, 1, TFMEX_SIZE_MSG(PLUGIN));
   gw::check_size(mxGetM(h), mxGetN(h), 1, TFMEX_SIZE_MSG(PLUGIN));
   gw::check_size(n, 6, 1, TFMEX_SIZE_MSG(PLUGIN));  // the workspace
-  const int D = gw::table_depth(t, PLUGIN " requires dyadic length", PLUGIN " requires D <= log_2(n)",
-                                PLUGIN " requires D >= 0").D;
+  const int D = gw::table_depth(t, PLUGIN " requires dyadic length",
+                                PLUGIN " requires D <= log_2(n)", PLUGIN " requires D >= 0")
+                    .D;
 
   const int m = gw::length(h);
   const tfmex::Taps taps(gw::data(h), m);
@@ -35,7 +36,6 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   gw::Workspace ws(tfmex::shift_join_workspace(rows, D, taps), TFMEX_MEMORY_MSG(PLUGIN));
   plhs[0] = gw::create(1, n);
   double* out = mxGetPr(plhs[0]);
-  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN), [&] {
-    tfmex::shift_join(gw::data(t), out, rows, D, taps, {}, ws.get());
-  });
+  gw::library_call(TFMEX_MEMORY_MSG(PLUGIN),
+                   [&] { tfmex::shift_join(gw::data(t), out, rows, D, taps, {}, ws.get()); });
 }

@@ -21,7 +21,7 @@ TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray
   const std::size_t rows = mxGetM(x), cols = mxGetN(x);
   gw::check_size(rows, cols, 1, TFMEX_SIZE_MSG("TrigC4"));
   const std::size_t n = static_cast<std::size_t>(gw::orient(x).n);  // 0 for an empty array
-  gw::check_size(n, 1, 8, TFMEX_SIZE_MSG("TrigC4"));  // the 8n-value workspace
+  gw::check_size(n, 1, 8, TFMEX_SIZE_MSG("TrigC4"));                // the 8n-value workspace
   gw::dyadic_length(n, "TRIGC4 requires dyadic length");
 
   const auto len = static_cast<std::ptrdiff_t>(n);

@@ -38,8 +38,8 @@ void single_stage(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], co
   const gw::Signals s = gw::orient(x);
   gw::dyadic_length(static_cast<std::size_t>(s.n), length_msg);
 
-  const std::size_t out_len = stage.grow ? 2 * static_cast<std::size_t>(s.n)
-                                         : static_cast<std::size_t>(s.n / 2);
+  const std::size_t out_len =
+      stage.grow ? 2 * static_cast<std::size_t>(s.n) : static_cast<std::size_t>(s.n / 2);
   const tfmex::Taps taps(gw::data(h), gw::length(h));
   // The mirrored filter, when there is one, is the only workspace.
   gw::Workspace ws(stage.workspace != nullptr ? stage.workspace(s.n, taps, {}) : 0, memory_msg);
@@ -53,13 +53,13 @@ void single_stage(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[], co
 // Declares the gateway of single-stage plug-in `name`: `call` is a function
 // with the signature of StageCall, `workspace` the size of its workspace or
 // nullptr.
-#define TFMEX_SINGLE_STAGE_PLUGIN(name, call, workspace, grow)                                  \
-  TFMEX_PLUGIN_VERSION                                                                          \
+#define TFMEX_SINGLE_STAGE_PLUGIN(name, call, workspace, grow)                                 \
+  TFMEX_PLUGIN_VERSION                                                                         \
   TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {  \
-    single_stage(nlhs, plhs, nrhs, prhs, Stage{call, workspace, grow},                          \
+    single_stage(nlhs, plhs, nrhs, prhs, Stage{call, workspace, grow},                         \
                  name " requires two input arguments.", name " requires one output argument.", \
-                 TFMEX_TYPE_MSG(name), TFMEX_SIZE_MSG(name), name " requires dyadic length",    \
-                 TFMEX_MEMORY_MSG(name));                                                       \
+                 TFMEX_TYPE_MSG(name), TFMEX_SIZE_MSG(name), name " requires dyadic length",   \
+                 TFMEX_MEMORY_MSG(name));                                                      \
   }
 
 #endif

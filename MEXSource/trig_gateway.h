@@ -46,14 +46,16 @@ void trig_gateway(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[],
 }  // namespace
 
 // Declares the gateway of plug-in `name` on `transform`, with its messages.
-#define TFMEX_TRIG_PLUGIN(name, transform)                                                 \
-  TFMEX_PLUGIN_VERSION                                                                     \
+#define TFMEX_TRIG_PLUGIN(name, transform)                                                    \
+  TFMEX_PLUGIN_VERSION                                                                        \
   TFMEX_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) { \
-    static const TrigMessages msg{name " requires one input argument.",                   \
-                                  name " requires one output argument.",                  \
-                                  TFMEX_TYPE_MSG(name), TFMEX_SIZE_MSG(name),              \
-                                  name " requires dyadic length", TFMEX_MEMORY_MSG(name)};  \
-    trig_gateway(nlhs, plhs, nrhs, prhs, transform, msg);                                  \
+    static const TrigMessages msg{name " requires one input argument.",                       \
+                                  name " requires one output argument.",                      \
+                                  TFMEX_TYPE_MSG(name),                                       \
+                                  TFMEX_SIZE_MSG(name),                                       \
+                                  name " requires dyadic length",                             \
+                                  TFMEX_MEMORY_MSG(name)};                                    \
+    trig_gateway(nlhs, plhs, nrhs, prhs, transform, msg);                                     \
   }
 
 #endif

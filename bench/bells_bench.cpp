@@ -11,8 +11,8 @@
 // call: the largest runs take one or two iterations, and without that call
 // the first would fault in its fresh workspace page by page (bench/run keeps
 // freed arrays in the heap, so later calls reuse them).
-#include <cstddef>
 #include <benchmark/benchmark.h>
+#include <cstddef>
 
 #include <exception>
 #include <random>
@@ -42,8 +42,9 @@ const Plugin& plugin(const std::string& name) {
 }
 
 void per_sample(benchmark::State& state, std::size_t n) {
-  state.counters["ns/sample"] = benchmark::Counter(
-      static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["ns/sample"] =
+      benchmark::Counter(static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate |
+                                                     benchmark::Counter::kInvert);
 }
 
 // One untimed call, then the timed ones.

@@ -53,14 +53,14 @@ void add(const std::string& name, std::ptrdiff_t size, int taps, Maker make) {
     const std::string label =
         small ? "overhead/library/" + name
               : "library/" + name + "/" + std::to_string(size) + "/" + std::to_string(taps);
-    const std::ptrdiff_t n = small ? (name.find("Center") == 0 || name.find("Block") == 0 ||
-                                              name.find("Triple") == 0
-                                          ? 9
-                                          : (name.find('2') != std::string::npos &&
-                                                     name.find("Trig") == std::string::npos
-                                                 ? 4
-                                                 : 8))
-                                   : size;
+    const std::ptrdiff_t n =
+        small
+            ? (name.find("Center") == 0 || name.find("Block") == 0 || name.find("Triple") == 0
+                   ? 9
+                   : (name.find('2') != std::string::npos && name.find("Trig") == std::string::npos
+                          ? 4
+                          : 8))
+            : size;
     // The plug-ins' overhead cases use 4 taps.
     const int m = small && taps > 0 ? 4 : taps;
     benchmark::RegisterBenchmark(label.c_str(), [make, n, m](benchmark::State& s) {
@@ -136,9 +136,7 @@ int register_all() {
   add("PacketSplit", kN, 8, [=](std::ptrdiff_t n, int m) {
     const int J = log_of(n, 2);
     Case c = signal(n, n * (J + 1), 4);
-    c.run = [n, J, h = unit_filter(m)](const double* x, double* y) {
-      packet_split(x, y, n, J, h);
-    };
+    c.run = [n, J, h = unit_filter(m)](const double* x, double* y) { packet_split(x, y, n, J, h); };
     return c;
   });
   add("ShiftJoin", kN, 8, [=](std::ptrdiff_t n, int m) {

@@ -23,10 +23,11 @@ std::vector<double> noise(std::size_t n) {
 
 // ns per input sample and multiply-adds per second of one stage on n samples.
 void set_counters(benchmark::State& state, int n, int m) {
-  state.counters["ns/sample"] = benchmark::Counter(
-      static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-  state.counters["madd/s"] = benchmark::Counter(static_cast<double>(n) * m,
-                                                benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["ns/sample"] =
+      benchmark::Counter(static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate |
+                                                     benchmark::Counter::kInvert);
+  state.counters["madd/s"] =
+      benchmark::Counter(static_cast<double>(n) * m, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_downlo_downhi(benchmark::State& state) {
@@ -44,7 +45,8 @@ void BM_downlo_downhi(benchmark::State& state) {
   tfmex::vector::limit_path(before);
   set_counters(state, n, m);
 }
-BENCHMARK(BM_downlo_downhi)->ArgsProduct({{1 << 10, 1 << 14, 1 << 17, 1 << 20}, {2, 4, 8, 20}, {0, 1}});
+BENCHMARK(BM_downlo_downhi)
+    ->ArgsProduct({{1 << 10, 1 << 14, 1 << 17, 1 << 20}, {2, 4, 8, 20}, {0, 1}});
 
 // Both halves at once (the multilevel analysis path), on the widest path.
 void BM_downboth(benchmark::State& state) {

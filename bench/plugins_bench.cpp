@@ -8,14 +8,14 @@
 // <size> is n for signals, the side for images; <taps> is 0 where the
 // plug-in takes no filter. Counters: ns per sample (per input value) and,
 // for the filter-bank plug-ins, multiply-adds per second.
-#include <cstddef>
 #include <benchmark/benchmark.h>
+#include <cstddef>
 
+#include <sys/stat.h>
 #include <cmath>
 #include <functional>
 #include <random>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "host/embedded/host.h"
@@ -112,12 +112,11 @@ const std::vector<std::ptrdiff_t> kTriadic = {729, 19683, 177147, 531441};  // 3
 // Sum over stages of the outputs times taps, for blocks n, n/2, ... 2.
 double pyramid_madds(std::size_t n, int m) { return 2.0 * (static_cast<double>(n) - 1) * m; }
 
-void add(const std::string& name, const std::vector<std::ptrdiff_t>& sizes, const std::vector<std::ptrdiff_t>& taps,
-         std::ptrdiff_t checked_taps, Maker make) {
+void add(const std::string& name, const std::vector<std::ptrdiff_t>& sizes,
+         const std::vector<std::ptrdiff_t>& taps, std::ptrdiff_t checked_taps, Maker make) {
   if (!present(name)) return;
   auto* d = benchmark::RegisterBenchmark(
-      ("direct/" + name).c_str(),
-      [name, make](benchmark::State& s) { run_direct(s, name, make); });
+      ("direct/" + name).c_str(), [name, make](benchmark::State& s) { run_direct(s, name, make); });
   d->ArgsProduct({sizes, taps})->Unit(benchmark::kMicrosecond);
   auto* c = benchmark::RegisterBenchmark(
       ("checked/" + name).c_str(),
@@ -221,8 +220,7 @@ int register_all() {
         c.args.push_back(Array::scalar(J));
         c.args.push_back(Array::scalar(0));  // the bell choice, not read
       } else {
-        c.args.push_back(Array::matrix(n, static_cast<std::size_t>(J) + 1,
-                                       noise(n * (J + 1), 7)));
+        c.args.push_back(Array::matrix(n, static_cast<std::size_t>(J) + 1, noise(n * (J + 1), 7)));
       }
       c.samples = static_cast<double>(n);
       return c;

@@ -60,30 +60,56 @@ const Array& signal() {
 }
 
 const ThreadCase kCases[] = {
-    {"CircSplit2 2048^2", "CircSplit2", [] { return std::vector<Array>{image(), Array::scalar(0), filter(8, 4)}; }},
-    {"CircJoin2 2048^2", "CircJoin2", [] { return std::vector<Array>{image(), Array::scalar(0), filter(8, 4)}; }},
-    {"CircSplit 2^16x64", "CircSplit", [] { return std::vector<Array>{columns(), Array::scalar(0), filter(8, 4)}; }},
-    {"CircJoin 2^16x64", "CircJoin", [] { return std::vector<Array>{columns(), Array::scalar(0), filter(8, 4)}; }},
+    {"CircSplit2 2048^2", "CircSplit2",
+     [] {
+       return std::vector<Array>{image(), Array::scalar(0), filter(8, 4)};
+     }},
+    {"CircJoin2 2048^2", "CircJoin2",
+     [] {
+       return std::vector<Array>{image(), Array::scalar(0), filter(8, 4)};
+     }},
+    {"CircSplit 2^16x64", "CircSplit",
+     [] {
+       return std::vector<Array>{columns(), Array::scalar(0), filter(8, 4)};
+     }},
+    {"CircJoin 2^16x64", "CircJoin",
+     [] {
+       return std::vector<Array>{columns(), Array::scalar(0), filter(8, 4)};
+     }},
     {"DualSplit 2^16x64", "DualSplit",
-     [] { return std::vector<Array>{columns(), Array::scalar(0), filter(9, 5), filter(7, 6)}; }},
+     [] {
+       return std::vector<Array>{columns(), Array::scalar(0), filter(9, 5), filter(7, 6)};
+     }},
     {"DualJoin 2^16x64", "DualJoin",
-     [] { return std::vector<Array>{columns(), Array::scalar(0), filter(9, 5), filter(7, 6)}; }},
-    {"ShiftSplit 2^20 D=20", "ShiftSplit", [] { return std::vector<Array>{signal(), Array::scalar(0), filter(8, 4)}; }},
+     [] {
+       return std::vector<Array>{columns(), Array::scalar(0), filter(9, 5), filter(7, 6)};
+     }},
+    {"ShiftSplit 2^20 D=20", "ShiftSplit",
+     [] {
+       return std::vector<Array>{signal(), Array::scalar(0), filter(8, 4)};
+     }},
     {"ShiftJoin 2^20 D=20", "ShiftJoin",
      [] {
-       return std::vector<Array>{output_of("ShiftSplit", {signal(), Array::scalar(0), filter(8, 4)}),
-                                 filter(8, 4)};
+       return std::vector<Array>{
+           output_of("ShiftSplit", {signal(), Array::scalar(0), filter(8, 4)}), filter(8, 4)};
      }},
-    {"PacketSplit 2^20 D=20", "PacketSplit", [] { return std::vector<Array>{signal(), Array::scalar(20), filter(8, 4)}; }},
+    {"PacketSplit 2^20 D=20", "PacketSplit",
+     [] {
+       return std::vector<Array>{signal(), Array::scalar(20), filter(8, 4)};
+     }},
     {"PacketJoin 2^20 D=20", "PacketJoin",
      [] {
-       return std::vector<Array>{output_of("PacketSplit", {signal(), Array::scalar(20), filter(8, 4)}),
-                                 filter(8, 4)};
+       return std::vector<Array>{
+           output_of("PacketSplit", {signal(), Array::scalar(20), filter(8, 4)}), filter(8, 4)};
      }},
-    {"BellSplit 2^20 D=10", "BellSplit", [] { return std::vector<Array>{signal(), Array::scalar(10), Array::scalar(0)}; }},
+    {"BellSplit 2^20 D=10", "BellSplit",
+     [] {
+       return std::vector<Array>{signal(), Array::scalar(10), Array::scalar(0)};
+     }},
     {"BellJoin 2^20 D=10", "BellJoin",
      [] {
-       return std::vector<Array>{output_of("BellSplit", {signal(), Array::scalar(10), Array::scalar(0)})};
+       return std::vector<Array>{
+           output_of("BellSplit", {signal(), Array::scalar(10), Array::scalar(0)})};
      }},
 };
 
@@ -109,8 +135,9 @@ void run(benchmark::State& state, const ThreadCase& c, int threads) {
 int register_all() {
   for (const ThreadCase& c : kCases)
     for (int t : {1, 2})
-      benchmark::RegisterBenchmark((std::string("threads/") + c.label + "/" + std::to_string(t)).c_str(),
-                                   [&c, t](benchmark::State& s) { run(s, c, t); })
+      benchmark::RegisterBenchmark(
+          (std::string("threads/") + c.label + "/" + std::to_string(t)).c_str(),
+          [&c, t](benchmark::State& s) { run(s, c, t); })
           ->UseRealTime()
           ->Unit(benchmark::kMillisecond);
   return 0;

@@ -23,8 +23,9 @@ std::vector<double> noise(std::size_t n) {
 }
 
 void per_sample(benchmark::State& state, std::size_t n) {
-  state.counters["ns/sample"] = benchmark::Counter(
-      static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["ns/sample"] =
+      benchmark::Counter(static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate |
+                                                     benchmark::Counter::kInvert);
 }
 
 int log2_of(std::size_t n) {

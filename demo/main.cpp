@@ -4,8 +4,8 @@
 // SVG files. Every transform, the shrinkage and the best-basis search are
 // calls of the library, libtfmex; the toolbox's tfmex_demo does the same work
 // in Octave or MATLAB and prints the same numbers.
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,10 +22,10 @@ using namespace demo;
 
 namespace {
 
-const int n = 2048;           // samples per signal (J = 11)
-const int denoise_level = 4;  // coarse level of the shrinkage: 16 coarse values kept
-const int packet_depth = 7;   // columns 0 .. 7 of the packet and cosine packet tables
-const int heat_level = 5;     // coarse level of the translation-invariant picture: 6 stages
+const int n = 2048;                   // samples per signal (J = 11)
+const int denoise_level = 4;          // coarse level of the shrinkage: 16 coarse values kept
+const int packet_depth = 7;           // columns 0 .. 7 of the packet and cosine packet tables
+const int heat_level = 5;             // coarse level of the translation-invariant picture: 6 stages
 const double rounding_level = 1e-12;  // relative error a rebuilt signal must stay under
 
 struct Options {
@@ -100,8 +100,10 @@ int run(const Options& o) {
             << ") at an input SNR of " << fmt("%.1f", o.snr) << " dB.\n\n";
 
   // Denoising.
-  std::cout << "Denoising: soft threshold at sigma*sqrt(2 ln n) on every detail, sigma = median|finest| / 0.6745,\n"
-               "coarse level " << denoise_level << ". Output SNR in dB (input " << fmt("%.1f", o.snr)
+  std::cout << "Denoising: soft threshold at sigma*sqrt(2 ln n) on every detail, sigma = "
+               "median|finest| / 0.6745,\n"
+               "coarse level "
+            << denoise_level << ". Output SNR in dB (input " << fmt("%.1f", o.snr)
             << " dB); plain: CircSplit/CircJoin, translation-invariant: ShiftSplit/ShiftJoin.\n\n";
   std::printf("  %-8s %-42s%s\n  %-8s", "", "plain", "translation-invariant", "signal");
   for (int twice = 0; twice < 2; ++twice)
@@ -120,36 +122,43 @@ int run(const Options& o) {
         const double snr = snr_db(sig.clean, y);
         std::printf(" %13s", fmt("%.2f", snr).c_str());
         if (snr <= o.snr) ok = false;
-        if (snr > best_snr) best_snr = snr, best = y, best_name = (invariant ? "translation-invariant, " : "") + f.name;
+        if (snr > best_snr)
+          best_snr = snr, best = y,
+          best_name = (invariant ? "translation-invariant, " : "") + f.name;
       }
     }
     std::printf("\n");
     const std::string file = "denoise-" + sig.name + ".svg";
-    write_signal_plot((out / file).string(), "Denoising the " + sig.description + "\nsoft threshold at sigma*sqrt(2 ln n), coarse level " +
-                          std::to_string(denoise_level),
-                      {{"clean", sig.clean},
-                       {"noisy, SNR " + fmt("%.1f", o.snr) + " dB", noisy},
-                       {"denoised (" + best_name + "), SNR " + fmt("%.2f", best_snr) + " dB", best}});
+    write_signal_plot(
+        (out / file).string(),
+        "Denoising the " + sig.description +
+            "\nsoft threshold at sigma*sqrt(2 ln n), coarse level " + std::to_string(denoise_level),
+        {{"clean", sig.clean},
+         {"noisy, SNR " + fmt("%.1f", o.snr) + " dB", noisy},
+         {"denoised (" + best_name + "), SNR " + fmt("%.2f", best_snr) + " dB", best}});
     pictures.push_back({file, sig.name + ": clean, noisy and the best of the denoised signals"});
   }
 
   // Best bases.
   std::cout << "\nBest bases of the clean signals (least entropy, tables of depth " << packet_depth
             << "), rebuilt from the basis alone.\n"
-               "blocks: blocks of the table in the basis (levels: their columns); error: max |rebuilt - x| / max |x|;\n"
-               "99%: coefficients holding 99% of the energy, also for the plain wavelet transform (CircSplit,\n"
-               << long_filter.name << ", every level).\n\n";
+               "blocks: blocks of the table in the basis (levels: their columns); error: max "
+               "|rebuilt - x| / max |x|;\n"
+               "99%: coefficients holding 99% of the energy, also for the plain wavelet transform "
+               "(CircSplit,\n"
+            << long_filter.name << ", every level).\n\n";
   std::printf("  %-8s  %-33s  %-33s  %s\n", "", ("wavelet packets, " + long_filter.name).c_str(),
               "cosine packets", "wavelets");
   std::printf("  %-8s", "signal");
-  for (int twice = 0; twice < 2; ++twice) std::printf("  %6s %6s %9s %7s   ", "blocks", "levels", "error", "99%");
+  for (int twice = 0; twice < 2; ++twice)
+    std::printf("  %6s %6s %9s %7s   ", "blocks", "levels", "error", "99%");
   std::printf("  %7s\n", "99%");
   for (const TestSignal& sig : signals) {
     std::printf("  %-8s", sig.name.c_str());
     for (bool packets : {true, false}) {
       const std::vector<double> h = packets ? long_filter.h : std::vector<double>{};
-      const std::vector<double> table =
-          packets ? packet_table(sig.clean, packet_depth, h) : cosine_table(sig.clean, packet_depth);
+      const std::vector<double> table = packets ? packet_table(sig.clean, packet_depth, h)
+                                                : cosine_table(sig.clean, packet_depth);
       const tfmex::Basis basis = tfmex::best_basis(table.data(), n, packet_depth);
       const double err = relative_error(sig.clean, rebuilt(basis, h, packet_depth));
       if (!(err < rounding_level)) ok = false;
@@ -164,11 +173,11 @@ int run(const Options& o) {
       const std::string file = (packets ? "packet-basis-" : "cosine-basis-") + sig.name + ".svg";
       write_tiling((out / file).string(),
                    "Best " + kind + " basis of the " + sig.description + "\n" +
-                       std::to_string(basis.nodes.size()) +
-                       " blocks of the table, " + std::to_string(count) +
-                       " of the basis' coefficients hold 99% of the energy",
+                       std::to_string(basis.nodes.size()) + " blocks of the table, " +
+                       std::to_string(count) + " of the basis' coefficients hold 99% of the energy",
                    n, tiles, blocks);
-      pictures.push_back({file, sig.name + ": time-frequency tiling of the best " + kind + " basis"});
+      pictures.push_back(
+          {file, sig.name + ": time-frequency tiling of the best " + kind + " basis"});
     }
     std::printf("  %7d\n", count_for_energy(wavelet(sig.clean, 0, long_filter.h), 0.99));
   }
@@ -188,18 +197,22 @@ int run(const Options& o) {
     labels.push_back("coarse " + std::to_string(stages));
     const std::string file = "invariant-" + sig.name + ".svg";
     write_heat_map((out / file).string(),
-                   "Translation-invariant table of the " + sig.description + "\n" + long_filter.name +
-                       ", every shift path: " + std::to_string(n) + " coefficients per stage, in time order",
+                   "Translation-invariant table of the " + sig.description + "\n" +
+                       long_filter.name + ", every shift path: " + std::to_string(n) +
+                       " coefficients per stage, in time order",
                    rows, labels, 512);
-    pictures.push_back({file, sig.name + ": magnitudes of the translation-invariant table, stage by stage"});
+    pictures.push_back(
+        {file, sig.name + ": magnitudes of the translation-invariant table, stage by stage"});
   }
 
   write_index((out / "index.html").string(), "tfmex demo", pictures);
-  std::cout << "\nPictures (" << pictures.size() << " SVG files and index.html) written to " << out.string()
-            << "\n";
+  std::cout << "\nPictures (" << pictures.size() << " SVG files and index.html) written to "
+            << out.string() << "\n";
   if (o.check) {
-    std::cout << (ok ? "check: every denoising gain positive, every rebuilt signal exact to rounding\n"
-                     : "check FAILED: a denoising gain is not positive or a rebuilt signal is not exact\n");
+    std::cout
+        << (ok ? "check: every denoising gain positive, every rebuilt signal exact to rounding\n"
+               : "check FAILED: a denoising gain is not positive or a rebuilt signal is not "
+                 "exact\n");
     return ok ? 0 : 1;
   }
   return 0;

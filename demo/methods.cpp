@@ -41,8 +41,7 @@ std::vector<double> cosine_table(const std::vector<double>& x, int D) {
   return t;
 }
 
-std::vector<double> shift_table(const std::vector<double>& x, int L,
-                                const std::vector<double>& h) {
+std::vector<double> shift_table(const std::vector<double>& x, int L, const std::vector<double>& h) {
   const int D = log2_of(size_of(x)) - L;
   std::vector<double> t(x.size() * static_cast<std::size_t>(D + 1));
   tfmex::shift_split(x.data(), t.data(), size_of(x), L, h);
@@ -76,7 +75,8 @@ int count_for_energy(std::vector<double> c, double fraction) {
   return count;
 }
 
-std::vector<double> time_ordered(const std::vector<double>& table, int n, int column, int d, int m) {
+std::vector<double> time_ordered(const std::vector<double>& table, int n, int column, int d,
+                                 int m) {
   const int len = n >> d;
   // Low-pass stages 1 .. d (coarse column) or 1 .. d-1 then a high-pass stage.
   const double half = (m - 1) / 2.0;
@@ -89,7 +89,8 @@ std::vector<double> time_ordered(const std::vector<double>& table, int n, int co
     for (int j = 1; j <= d; ++j)
       if ((b >> (d - j)) & 1) offset += 1 << (j - 1);
     for (int i = 0; i < len; ++i)
-      out[((i << d) - offset + shift) % n] = table[static_cast<std::size_t>(column) * n + b * len + i];
+      out[((i << d) - offset + shift) % n] =
+          table[static_cast<std::size_t>(column) * n + b * len + i];
   }
   return out;
 }

@@ -21,12 +21,10 @@ std::vector<double> denoised(const std::vector<double>& y, const std::vector<dou
                              bool invariant);
 
 // The n x (D + 1) tables: wavelet packets with the filter h, cosine packets.
-std::vector<double> packet_table(const std::vector<double>& x, int D,
-                                 const std::vector<double>& h);
+std::vector<double> packet_table(const std::vector<double>& x, int D, const std::vector<double>& h);
 std::vector<double> cosine_table(const std::vector<double>& x, int D);
 // The translation-invariant table to coarse level L: n x (J - L + 1).
-std::vector<double> shift_table(const std::vector<double>& x, int L,
-                                const std::vector<double>& h);
+std::vector<double> shift_table(const std::vector<double>& x, int L, const std::vector<double>& h);
 // The wavelet transform to level L.
 std::vector<double> wavelet(const std::vector<double>& x, int L, const std::vector<double>& h);
 

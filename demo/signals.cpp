@@ -87,7 +87,8 @@ std::vector<double> gaussian_noise(int n, std::uint64_t seed) {
 
 std::vector<double> add_noise(const std::vector<double>& clean, double snr, std::uint64_t seed) {
   std::vector<double> z = gaussian_noise(static_cast<int>(clean.size()), seed);
-  const double scale = std::sqrt(sum_of_squares(clean) / sum_of_squares(z)) * std::pow(10.0, -snr / 20.0);
+  const double scale =
+      std::sqrt(sum_of_squares(clean) / sum_of_squares(z)) * std::pow(10.0, -snr / 20.0);
   std::vector<double> y(clean.size());
   for (std::size_t i = 0; i < y.size(); ++i) y[i] = clean[i] + scale * z[i];
   return y;

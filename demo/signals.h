@@ -31,8 +31,8 @@ std::vector<double> add_noise(const std::vector<double>& clean, double snr_db, s
 double snr_db(const std::vector<double>& clean, const std::vector<double>& estimate);
 
 struct Filter {
-  std::string name;   // as printed in tables
-  std::string label;  // as used in file names
+  std::string name;       // as printed in tables
+  std::string label;      // as used in file names
   std::vector<double> h;  // low-pass, orthonormal, sum sqrt(2)
 };
 

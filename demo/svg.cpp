@@ -40,7 +40,8 @@ std::string shade(double s, int r, int g, int b) {
   s = std::clamp(s, 0.0, 1.0);
   char buf[16];
   std::snprintf(buf, sizeof buf, "#%02x%02x%02x", static_cast<int>(255 - s * (255 - r) + 0.5),
-                static_cast<int>(255 - s * (255 - g) + 0.5), static_cast<int>(255 - s * (255 - b) + 0.5));
+                static_cast<int>(255 - s * (255 - g) + 0.5),
+                static_cast<int>(255 - s * (255 - b) + 0.5));
   return buf;
 }
 
@@ -58,8 +59,8 @@ class Svg {
     const std::string head = title.substr(0, cut);
     const std::string sub = cut == std::string::npos ? "" : title.substr(cut + 1);
     out_ << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
-         << "\" viewBox=\"0 0 " << width << ' ' << height
+         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\""
+         << height << "\" viewBox=\"0 0 " << width << ' ' << height
          << "\" font-family=\"sans-serif\" font-size=\"12\">\n"
          << "<title>" << escape(sub.empty() ? head : head + ": " + sub) << "</title>\n"
          << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
@@ -71,10 +72,12 @@ class Svg {
   // so that rectangles sharing an edge meet exactly.
   void rect(double x, double y, double w, double h, const std::string& attrs) {
     auto r = [](double v) { return std::round(v * 100.0) / 100.0; };
-    out_ << "<rect x=\"" << num(r(x)) << "\" y=\"" << num(r(y)) << "\" width=\"" << num(r(x + w) - r(x))
-         << "\" height=\"" << num(r(y + h) - r(y)) << "\" " << attrs << "/>\n";
+    out_ << "<rect x=\"" << num(r(x)) << "\" y=\"" << num(r(y)) << "\" width=\""
+         << num(r(x + w) - r(x)) << "\" height=\"" << num(r(y + h) - r(y)) << "\" " << attrs
+         << "/>\n";
   }
-  void line(double x0, double y0, double x1, double y1, const std::string& attrs = "stroke=\"black\"") {
+  void line(double x0, double y0, double x1, double y1,
+            const std::string& attrs = "stroke=\"black\"") {
     out_ << "<line x1=\"" << num(x0) << "\" y1=\"" << num(y0) << "\" x2=\"" << num(x1) << "\" y2=\""
          << num(y1) << "\" " << attrs << "/>\n";
   }
@@ -96,15 +99,15 @@ class Svg {
 
 // A plot area mapping data coordinates to the page.
 struct Frame {
-  double x, y, w, h;           // on the page
-  double x0, x1, y0, y1;       // data ranges
+  double x, y, w, h;      // on the page
+  double x0, x1, y0, y1;  // data ranges
   double X(double v) const { return x + (v - x0) / (x1 - x0) * w; }
   double Y(double v) const { return y + h - (v - y0) / (y1 - y0) * h; }
 };
 
 // Frame, tick marks with values, and the axis labels.
-void axes(Svg& svg, const Frame& f, const std::vector<double>& xticks, const std::vector<double>& yticks,
-          const std::string& xlabel, const std::string& ylabel) {
+void axes(Svg& svg, const Frame& f, const std::vector<double>& xticks,
+          const std::vector<double>& yticks, const std::string& xlabel, const std::string& ylabel) {
   svg.rect(f.x, f.y, f.w, f.h, "class=\"frame\" fill=\"none\" stroke=\"black\"");
   for (double v : xticks) {
     svg.line(f.X(v), f.y + f.h, f.X(v), f.y + f.h + 4);
@@ -131,18 +134,23 @@ std::vector<double> value_ticks(double lo, double hi) {
   const double step = std::pow(10.0, std::floor(std::log10((hi - lo) / 2.0)));
   double s = step;
   for (double m : {1.0, 2.0, 5.0, 10.0})
-    if ((hi - lo) / (m * step) <= 4.0) { s = m * step; break; }
+    if ((hi - lo) / (m * step) <= 4.0) {
+      s = m * step;
+      break;
+    }
   std::vector<double> t;
   for (double v = std::ceil(lo / s) * s; v <= hi + 1e-9 * s; v += s) t.push_back(v);
   return t;
 }
 
 // A colour key for a logarithmic energy scale.
-void energy_key(Svg& svg, double x, double y, int r, int g, int b, int decades, const std::string& what) {
+void energy_key(Svg& svg, double x, double y, int r, int g, int b, int decades,
+                const std::string& what) {
   svg.text(x, y - 6, what);
   const int steps = 20;
   for (int i = 0; i < steps; ++i)
-    svg.rect(x + i * 8, y, 8, 12, "class=\"key\" fill=\"" + shade((i + 0.5) / steps, r, g, b) + "\"");
+    svg.rect(x + i * 8, y, 8, 12,
+             "class=\"key\" fill=\"" + shade((i + 0.5) / steps, r, g, b) + "\"");
   svg.rect(x, y, steps * 8, 12, "fill=\"none\" stroke=\"black\" stroke-width=\"0.5\"");
   svg.text(x, y + 26, "1e-" + std::to_string(decades), "middle");
   svg.text(x + steps * 8, y + 26, "1", "middle");
@@ -161,13 +169,16 @@ void write_signal_plot(const std::string& path, const std::string& title,
   Svg svg(width, top + panels.size() * (panel_h + gap) + 40, title);
   for (std::size_t k = 0; k < panels.size(); ++k) {
     const bool last = k + 1 == panels.size();
-    Frame f{left, top + k * (panel_h + gap), width - left - 30, panel_h, 0, double(n), lo - pad, hi + pad};
+    Frame f{left,    top + k * (panel_h + gap), width - left - 30, panel_h, 0, double(n), lo - pad,
+            hi + pad};
     axes(svg, f, time_ticks(n), value_ticks(lo, hi), last ? "time (samples)" : "", "value");
     svg.text(f.x + 8, f.y + 16, panels[k].label, "start", "font-weight=\"bold\" fill=\"#333\"");
     std::ostringstream pts;
     for (int i = 0; i < n; ++i) pts << num(f.X(i + 0.5)) << ',' << num(f.Y(panels[k].y[i])) << ' ';
-    svg.raw("<polyline class=\"trace\" fill=\"none\" stroke=\"#1f4e9c\" stroke-width=\"0.8\" points=\"" +
-            pts.str() + "\"/>");
+    svg.raw(
+        "<polyline class=\"trace\" fill=\"none\" stroke=\"#1f4e9c\" stroke-width=\"0.8\" "
+        "points=\"" +
+        pts.str() + "\"/>");
   }
   svg.save(path);
 }
@@ -184,12 +195,12 @@ void write_tiling(const std::string& path, const std::string& title, int n,
     if (s <= 0.0) {
       // Tiles with nothing worth seeing stay white but are still drawn, so
       // that every coefficient of the basis has its tile.
-      svg.rect(f.X(t.box.t0), f.Y(t.box.f1), f.X(t.box.t1) - f.X(t.box.t0), f.Y(t.box.f0) - f.Y(t.box.f1),
-               "class=\"tile\" fill=\"white\"");
+      svg.rect(f.X(t.box.t0), f.Y(t.box.f1), f.X(t.box.t1) - f.X(t.box.t0),
+               f.Y(t.box.f0) - f.Y(t.box.f1), "class=\"tile\" fill=\"white\"");
       continue;
     }
-    svg.rect(f.X(t.box.t0), f.Y(t.box.f1), f.X(t.box.t1) - f.X(t.box.t0), f.Y(t.box.f0) - f.Y(t.box.f1),
-             "class=\"tile\" fill=\"" + shade(s, 8, 48, 107) + "\"");
+    svg.rect(f.X(t.box.t0), f.Y(t.box.f1), f.X(t.box.t1) - f.X(t.box.t0),
+             f.Y(t.box.f0) - f.Y(t.box.f1), "class=\"tile\" fill=\"" + shade(s, 8, 48, 107) + "\"");
   }
   for (const Box& b : blocks)
     svg.rect(f.X(b.t0), f.Y(b.f1), f.X(b.t1) - f.X(b.t0), f.Y(b.f0) - f.Y(b.f1),
@@ -225,7 +236,8 @@ void write_heat_map(const std::string& path, const std::string& title,
   }
   axes(svg, f, time_ticks(n), {}, "time (samples)", "");
   svg.text(f.x - 130, f.y - 8, "stage", "start", "font-style=\"italic\"");
-  energy_key(svg, f.x, height - 40, 153, 27, 30, 3, "squared magnitude / largest of its row (log scale)");
+  energy_key(svg, f.x, height - 40, 153, 27, 30, 3,
+             "squared magnitude / largest of its row (log scale)");
   svg.save(path);
 }
 
@@ -233,7 +245,8 @@ void write_index(const std::string& path, const std::string& title,
                  const std::vector<Picture>& pictures) {
   std::ofstream f(path);
   f << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" << escape(title)
-    << "</title></head>\n<body style=\"font-family: sans-serif\">\n<h1>" << escape(title) << "</h1>\n";
+    << "</title></head>\n<body style=\"font-family: sans-serif\">\n<h1>" << escape(title)
+    << "</h1>\n";
   for (const Picture& p : pictures)
     f << "<figure><img src=\"" << escape(p.file) << "\" style=\"max-width: 100%\"><figcaption>"
       << escape(p.caption) << "</figcaption></figure>\n";

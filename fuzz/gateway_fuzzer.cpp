@@ -38,7 +38,8 @@ class Reader {
     const auto& cat = catalogue();
     const void* nul = std::memchr(p_, 0, n_ < 32 ? n_ : 32);
     if (nul != nullptr) {
-      const std::string name(reinterpret_cast<const char*>(p_), static_cast<const std::uint8_t*>(nul) - p_);
+      const std::string name(reinterpret_cast<const char*>(p_),
+                             static_cast<const std::uint8_t*>(nul) - p_);
       for (std::size_t i = 0; i < cat.size(); ++i) {
         if (name == cat[i].name) {
           const std::size_t used = name.size() + 1;
@@ -56,9 +57,37 @@ class Reader {
   std::size_t n_;
 };
 
-const double kSpecial[] = {NAN, INFINITY, -INFINITY, 0.0, -0.0, 0.5, -0.5, 0.7, -0.7, 1.5, 2.5,
-                           1e300, -1e300, 2147483647.0, -2147483648.0, 2147483648.0, 4294967296.0,
-                           1e12, -1e12, 1, 2, 3, 5, 7, 9, 27, -1, -2, 1.9, 2.9, 0.49999999999999994};
+const double kSpecial[] = {NAN,
+                           INFINITY,
+                           -INFINITY,
+                           0.0,
+                           -0.0,
+                           0.5,
+                           -0.5,
+                           0.7,
+                           -0.7,
+                           1.5,
+                           2.5,
+                           1e300,
+                           -1e300,
+                           2147483647.0,
+                           -2147483648.0,
+                           2147483648.0,
+                           4294967296.0,
+                           1e12,
+                           -1e12,
+                           1,
+                           2,
+                           3,
+                           5,
+                           7,
+                           9,
+                           27,
+                           -1,
+                           -2,
+                           1.9,
+                           2.9,
+                           0.49999999999999994};
 const std::size_t kSizes[] = {0, 1, 2, 3, 4, 5, 6, 8, 9, 12, 16, 18, 27, 32, 54, 64, 81, 128};
 
 std::size_t size_from(Reader& r) {
@@ -76,13 +105,12 @@ Array fuzzed_array(Reader& r) {
     case 3: break;
     case 4: cols = size_from(r); break;
     case 5: rows = size_from(r); break;
-    default:
-      rows = size_from(r);
-      cols = r.byte() % 5;
+    default: rows = size_from(r); cols = r.byte() % 5;
   }
   if (kind >= 232) {  // another class, complex or sparse: must be refused unread
-    static const ClassId other[] = {ClassId::Single, ClassId::Int8,  ClassId::UInt8,   ClassId::Int16,
-                                    ClassId::Int32,  ClassId::Int64, ClassId::Logical, ClassId::Char};
+    static const ClassId other[] = {ClassId::Single,  ClassId::Int8,  ClassId::UInt8,
+                                    ClassId::Int16,   ClassId::Int32, ClassId::Int64,
+                                    ClassId::Logical, ClassId::Char};
     const int k = kind - 232;
     if (k < 8) return Array::of_class(other[k], rows, cols);
     return Array::of_class(ClassId::Double, rows, cols, k % 2 == 0, k % 2 == 1);

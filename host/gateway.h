@@ -46,8 +46,7 @@ constexpr double kScalarLimit = 1073741824.0;  // 2^30
 // requested output, else out_msg (a call that requests none is refused too).
 void check_counts(int nlhs, int nrhs, int inputs, const char* in_msg, const char* out_msg);
 // The same with at least `inputs` inputs.
-void check_counts_at_least(int nlhs, int nrhs, int inputs, const char* in_msg,
-                           const char* out_msg);
+void check_counts_at_least(int nlhs, int nrhs, int inputs, const char* in_msg, const char* out_msg);
 
 // Every one of the first `count` inputs must be a real, full, double matrix.
 void check_real_double(int count, const mxArray* const* prhs, const char* msg);
@@ -60,9 +59,9 @@ void check_size(std::size_t rows, std::size_t cols, std::size_t factor, const ch
 // otherwise each column is a signal of `rows` values. An empty array gives
 // n = 0.
 struct Signals {
-  int n;       // values per signal
-  int count;   // number of signals (columns of a matrix, 1 for a row)
-  bool row;    // the argument has one row
+  int n;      // values per signal
+  int count;  // number of signals (columns of a matrix, 1 for a row)
+  bool row;   // the argument has one row
 };
 Signals orient(const mxArray* a);
 
@@ -85,9 +84,9 @@ Table table_depth(const mxArray* t, const char* length_msg, const char* above_ms
 double scalar(const mxArray* a, const char* msg);
 
 // The three rounding rules, applied to a value from scalar().
-int round_nearest(double x);   // floor(x + 0.5)
-int round_half_up(double x);   // x + 0.5 truncated toward zero
-int truncate(double x);        // x truncated toward zero
+int round_nearest(double x);  // floor(x + 0.5)
+int round_half_up(double x);  // x + 0.5 truncated toward zero
+int truncate(double x);       // x truncated toward zero
 
 // Number of elements of an argument used as a flat list (a filter).
 int length(const mxArray* a);

@@ -32,8 +32,8 @@ void* map_zeroed(std::size_t bytes) {
                    MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) return nullptr;
   auto* first = static_cast<char*>(raw);
-  char* start = first + (kLargePage - reinterpret_cast<std::uintptr_t>(first) % kLargePage) %
-                            kLargePage;
+  char* start =
+      first + (kLargePage - reinterpret_cast<std::uintptr_t>(first) % kLargePage) % kLargePage;
   if (start > first) munmap(first, static_cast<std::size_t>(start - first));
   char* const end = first + length + kLargePage;
   if (end > start + length) munmap(start + length, static_cast<std::size_t>(end - start - length));
@@ -79,16 +79,13 @@ bool allocate(mxArray_tag* a, std::size_t rows, std::size_t cols) {
 
 void release(mxArray_tag* a) {
   switch (a->memory) {
-    case mxArray_tag::Memory::Heap:
-      std::free(a->data);
-      break;
+    case mxArray_tag::Memory::Heap: std::free(a->data); break;
     case mxArray_tag::Memory::Mapped:
 #ifdef __linux__
       unmap(a->data, a->bytes);
 #endif
       break;
-    case mxArray_tag::Memory::Borrowed:
-      break;
+    case mxArray_tag::Memory::Borrowed: break;
   }
   a->data = nullptr;
   a->memory = mxArray_tag::Memory::Borrowed;
@@ -174,8 +171,6 @@ void mxDestroyArray(mxArray* a) {
   tfmex::python::destroy(a);
 }
 
-void mexErrMsgTxt(const char* text) {
-  throw tfmex::python::Raised{text != nullptr ? text : ""};
-}
+void mexErrMsgTxt(const char* text) { throw tfmex::python::Raised{text != nullptr ? text : ""}; }
 
 }  // extern "C"

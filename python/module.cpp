@@ -273,12 +273,10 @@ std::string size_text(std::size_t rows, std::size_t cols) {
                                           size_text(out.rows, out.cols) + ")");
     case Outcome::BadAlloc:
       throw_python(PyExc_MemoryError, name + ": Out of memory (" + out.text + ")");
-    case Outcome::Invalid:
-      throw_python(PyExc_ValueError, name + ": " + out.text);
+    case Outcome::Invalid: throw_python(PyExc_ValueError, name + ": " + out.text);
     case Outcome::Missing:
       throw_python(PyExc_RuntimeError, name + " returned without an output it created");
-    default:
-      throw_python(PyExc_RuntimeError, name + ": " + out.text);
+    default: throw_python(PyExc_RuntimeError, name + ": " + out.text);
   }
 }
 

@@ -25,8 +25,8 @@ std::size_t doubles(std::ptrdiff_t n) { return static_cast<std::size_t>(n); }
 
 void check_values(const char* fn, const void* p, std::ptrdiff_t count, std::ptrdiff_t least) {
   if (count < least)
-    refuse(fn, "count must be at least " + std::to_string(least) + ", not " +
-                   std::to_string(count));
+    refuse(fn,
+           "count must be at least " + std::to_string(least) + ", not " + std::to_string(count));
   if (count > 0 && p == nullptr) refuse(fn, "null pointer");
 }
 
@@ -94,8 +94,8 @@ int check_basis(const char* fn, const std::vector<Node>& basis, std::ptrdiff_t n
     deepest = std::max(deepest, b.d);
   }
   if (next != n)
-    refuse(fn, "the nodes of the basis must cover the " + std::to_string(n) +
-                   " rows once, in order");
+    refuse(fn,
+           "the nodes of the basis must cover the " + std::to_string(n) + " rows once, in order");
   return deepest;
 }
 
@@ -330,12 +330,9 @@ Basis best_basis(const double* table, std::ptrdiff_t n, int D, const Cost& cost)
   }
   auto block_cost = [&](const double* c, std::ptrdiff_t len) {
     switch (cost.kind) {
-      case Cost::Kind::lp:
-        return lp_sum(c, len, cost.param);
-      case Cost::Kind::threshold:
-        return above(c, len, cost.param);
-      default:
-        return entropy_sum(c, len, total);
+      case Cost::Kind::lp: return lp_sum(c, len, cost.param);
+      case Cost::Kind::threshold: return above(c, len, cost.param);
+      default: return entropy_sum(c, len, total);
     }
   };
   // best[d][k]: the least cost of a basis of block k of column d; keep[d][k]:

@@ -69,9 +69,9 @@ Plan plan(std::ptrdiff_t n, std::ptrdiff_t m1, std::ptrdiff_t m2, const Batch& b
   std::size_t per = join ? 2 * un : un;
   if (join && b.in.stride != 1) per += un;
   if (b.out.stride != 1) per += un;
-  const int parts = par::parts_for(b.count, 1.0 * static_cast<double>(n) *
-                                                static_cast<double>(b.count) *
-                                                static_cast<double>(m1 + m2 + 2),
+  const int parts = par::parts_for(b.count,
+                                   1.0 * static_cast<double>(n) * static_cast<double>(b.count) *
+                                       static_cast<double>(m1 + m2 + 2),
                                    par::kMinWork);
   const std::size_t filter = static_cast<std::size_t>(join ? m1 : m2);
   return Plan{par::part_stride(filter), par::part_stride(per), parts};
@@ -100,8 +100,7 @@ struct Scratch {
 
   Scratch(Workspace* given, const Plan& p) {
     data = detail::workspace(given, own, p.total());
-    const std::size_t have =
-        given != nullptr && data == given->data() ? given->size() : own.size();
+    const std::size_t have = given != nullptr && data == given->data() ? given->size() : own.size();
     parts = par::parts_within(have, p.head, p.stride, p.parts);
   }
 };
@@ -136,10 +135,8 @@ void dual_split(const double* x, double* w, std::ptrdiff_t n, int L, Taps qmf, T
       const double* src = x + k * din;
       double* dst = w + k * dout;
       double* v = out_strided ? out_copy : dst;
-      if (batch.in.stride == 1)
-        copydouble(src, v, len);
-      else
-        detail::gather(src, batch.in.stride, v, n);
+      if (batch.in.stride == 1) copydouble(src, v, len);
+      else detail::gather(src, batch.in.stride, v, n);
       dpwt(v, len, L, c.J, g, qmf.data, c.m1, c.m2, work);
       if (out_strided) detail::scatter(v, dst, batch.out.stride, n);
     }
@@ -152,10 +149,10 @@ void dual_join(const double* w, double* y, std::ptrdiff_t n, int L, Taps qmf, Ta
   const Checked c = check(fn, w, y, n, L, qmf, dqmf, batch);
   // The up kernels centre each filter on its middle tap: an even length (an
   // empty filter included) has none.
-  if (c.m1 % 2 != 1) detail::refuse(fn, "qmf must have an odd number of taps, not " +
-                                            std::to_string(c.m1));
-  if (c.m2 % 2 != 1) detail::refuse(fn, "dqmf must have an odd number of taps, not " +
-                                            std::to_string(c.m2));
+  if (c.m1 % 2 != 1)
+    detail::refuse(fn, "qmf must have an odd number of taps, not " + std::to_string(c.m1));
+  if (c.m2 % 2 != 1)
+    detail::refuse(fn, "dqmf must have an odd number of taps, not " + std::to_string(c.m2));
   if (batch.count == 0) return;
   const Plan p = plan(n, qmf.size, dqmf.size, batch, true);
   Scratch s(ws, p);

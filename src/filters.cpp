@@ -69,8 +69,8 @@ std::vector<double> filter(const std::string& family, std::ptrdiff_t taps) {
   }
   if (lengths.empty())
     detail::refuse("filter", "unknown family '" + family + "'; known: " + family_list());
-  detail::refuse("filter", "no " + f + " filter of " + std::to_string(taps) +
-                               " taps; lengths: " + lengths);
+  detail::refuse("filter",
+                 "no " + f + " filter of " + std::to_string(taps) + " taps; lengths: " + lengths);
 }
 
 std::vector<double> filter(const std::string& name) {

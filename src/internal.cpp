@@ -9,8 +9,8 @@ void refuse(const char* fn, const std::string& what) {
 int dyadic(const char* fn, std::ptrdiff_t n, const char* name) {
   constexpr std::ptrdiff_t kMax = std::ptrdiff_t{1} << 30;
   if (n < 1 || n > kMax || (n & (n - 1)) != 0) {
-    refuse(fn, std::string(name) + " must be a power of two from 1 to 2^30, not " +
-                   std::to_string(n));
+    refuse(fn,
+           std::string(name) + " must be a power of two from 1 to 2^30, not " + std::to_string(n));
   }
   int J = 0;
   while ((std::ptrdiff_t{1} << J) < n) ++J;

@@ -24,18 +24,18 @@
 #include <cstdlib>
 #include <mutex>
 #include <new>
+#include <string>
 #include <system_error>
 #include <thread>
-#include <string>
 #include <vector>
 
 namespace tfmex {
 
 struct Workspace::Slot {
-  void* raw = nullptr;      // what calloc returned
-  double* data = nullptr;   // raw rounded up to 64 bytes
+  void* raw = nullptr;       // what calloc returned
+  double* data = nullptr;    // raw rounded up to 64 bytes
   std::size_t capacity = 0;  // doubles from data on
-  Slot* next = nullptr;     // in the free list
+  Slot* next = nullptr;      // in the free list
 };
 
 namespace {

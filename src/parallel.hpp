@@ -55,7 +55,8 @@ void run(int parts, void (*fn)(void*, int), void* ctx);
 template <class F>
 void run(int parts, F&& f) {
   using G = std::remove_reference_t<F>;
-  run(parts, [](void* c, int p) { (*static_cast<G*>(c))(p); },
+  run(
+      parts, [](void* c, int p) { (*static_cast<G*>(c))(p); },
       const_cast<void*>(static_cast<const void*>(&f)));
 }
 

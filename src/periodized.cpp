@@ -18,8 +18,8 @@ using namespace tfmex::periodized;
 // tmp, just after the block it reads (n/2 + n/4 + ... < n values in all),
 // except the last stage, whose low-pass half is the coarse part of wc. g is
 // the high-pass filter, h the low-pass one; tmp holds n values.
-void dpwt(const double* x, int n, int L, int J, const double* g, const double* h, int m,
-          double* wc, double* tmp) {
+void dpwt(const double* x, int n, int L, int J, const double* g, const double* h, int m, double* wc,
+          double* tmp) {
   if (L >= J) {
     copydouble(x, wc, n);
     return;
@@ -69,10 +69,10 @@ struct Split {
 Split plan_signals(std::ptrdiff_t n, std::ptrdiff_t m, const Batch& b) {
   const std::size_t un = static_cast<std::size_t>(n);
   const std::size_t per = un + (b.in.stride != 1 ? un : 0) + (b.out.stride != 1 ? un : 0);
-  const int parts = par::parts_for(b.count, 2.0 * static_cast<double>(n) *
-                                                static_cast<double>(b.count) *
-                                                static_cast<double>(m + 1),
-                                   par::kMinWork);
+  const int parts = par::parts_for(
+      b.count,
+      2.0 * static_cast<double>(n) * static_cast<double>(b.count) * static_cast<double>(m + 1),
+      par::kMinWork);
   return Split{par::part_stride(static_cast<std::size_t>(m)), par::part_stride(per), parts};
 }
 
@@ -80,8 +80,8 @@ using SignalKernel = void (*)(const double*, int, int, int, const double*, const
                               double*, double*);
 
 // Runs `kernel` on every signal of the batch, split over the threads.
-void run_signals(const char* fn, SignalKernel kernel, const double* x, double* y,
-                 std::ptrdiff_t n, int L, Taps h, const Batch& b, Workspace* given) {
+void run_signals(const char* fn, SignalKernel kernel, const double* x, double* y, std::ptrdiff_t n,
+                 int L, Taps h, const Batch& b, Workspace* given) {
   const int J = detail::dyadic(fn, n);
   detail::in_range(fn, "L", L, 0, J);
   detail::check_taps(fn, "h", h);

@@ -85,14 +85,14 @@ struct ImagePlan {
 
 ImagePlan plan_images(std::ptrdiff_t n, std::ptrdiff_t m, const Batch2& b) {
   const std::size_t un = static_cast<std::size_t>(n);
-  const double work = 2.0 * static_cast<double>(n) * static_cast<double>(n) *
-                      static_cast<double>(m + 1);
+  const double work =
+      2.0 * static_cast<double>(n) * static_cast<double>(n) * static_cast<double>(m + 1);
   ImagePlan p{};
   p.head = par::part_stride(static_cast<std::size_t>(m));
   p.parts = par::parts_for(n, work, par::kMinWork);
-  p.lanes = p.parts == 1 ? par::parts_for(b.count, work * static_cast<double>(b.count),
-                                          par::kMinWork)
-                         : 1;
+  p.lanes = p.parts == 1
+                ? par::parts_for(b.count, work * static_cast<double>(b.count), par::kMinWork)
+                : 1;
   const std::size_t tsize = un * (un + 8);
   p.copy = tsize <= par::kKeepLimit;
   p.room = par::part_stride(p.copy ? tsize : par::part_stride(un) * p.parts);
@@ -132,8 +132,8 @@ void run_images(const char* fn, ImageKernel kernel, const double* x, double* y, 
         gather_image(src, in, n, image);
         src = image;  // the stages then work on the copy in place
       }
-      kernel(src, side, side, L, J, g, h.data, m, out.packed ? dst : image,
-             p.copy ? room : nullptr, room, stride, p.parts);
+      kernel(src, side, side, L, J, g, h.data, m, out.packed ? dst : image, p.copy ? room : nullptr,
+             room, stride, p.parts);
       if (!out.packed) scatter_image(image, out, n, dst);
     }
   });

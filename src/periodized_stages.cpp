@@ -42,12 +42,11 @@ struct Split {
 
 Split plan_stage(const Stage& st, std::ptrdiff_t n, std::ptrdiff_t m, const Batch& b) {
   const std::ptrdiff_t out = out_length(st, n);
-  const std::size_t per = static_cast<std::size_t>((b.in.stride != 1 ? n : 0) +
-                                                   (b.out.stride != 1 ? out : 0));
-  const int parts = par::parts_for(b.count, static_cast<double>(out) *
-                                                static_cast<double>(b.count) *
-                                                static_cast<double>(m + 1),
-                                   par::kMinWork);
+  const std::size_t per =
+      static_cast<std::size_t>((b.in.stride != 1 ? n : 0) + (b.out.stride != 1 ? out : 0));
+  const int parts = par::parts_for(
+      b.count, static_cast<double>(out) * static_cast<double>(b.count) * static_cast<double>(m + 1),
+      par::kMinWork);
   return Split{st.highpass ? par::part_stride(static_cast<std::size_t>(m)) : 0,
                per == 0 ? 0 : par::part_stride(per), parts};
 }

@@ -65,8 +65,8 @@ int stage_parts(std::ptrdiff_t blocks, int parts) {
 std::size_t stages_scratch(int width, std::ptrdiff_t n, int D, int parts) {
   std::size_t most = 0;
   for (int t = 0; t < D; ++t) {
-    const std::size_t k = static_cast<std::size_t>(stage_parts(std::ptrdiff_t{1} << t, parts)) *
-                          piece(width, n >> t);
+    const std::size_t k =
+        static_cast<std::size_t>(stage_parts(std::ptrdiff_t{1} << t, parts)) * piece(width, n >> t);
     if (k > most) most = k;
   }
   return most;
@@ -75,8 +75,8 @@ std::size_t stages_scratch(int width, std::ptrdiff_t n, int D, int parts) {
 // One stage of the translation-invariant transform: each of the c blocks of e
 // values of column 0 (a) is replaced by the low-pass halves of itself and of
 // its right shift, whose high-pass halves go to the same rows of det.
-void tiwt_stage(double* a, double* det, int e, std::ptrdiff_t c, const Filters& f,
-                double* work, int parts) {
+void tiwt_stage(double* a, double* det, int e, std::ptrdiff_t c, const Filters& f, double* work,
+                int parts) {
   const int half_e = e / 2;
   const std::size_t each = piece(2, e);
   const int level_parts = stage_parts(c, parts);
@@ -98,16 +98,16 @@ void tiwt_stage(double* a, double* det, int e, std::ptrdiff_t c, const Filters& 
 // One stage of its inverse: each of the c parent blocks of e values of y is
 // rebuilt from both children (coarse halves in y, details in det), the
 // shifted one shifted back, and the two are averaged.
-void tiwt_synthesis_stage(double* y, const double* det, int e, std::ptrdiff_t c,
-                          const Filters& f, double* work, int parts) {
+void tiwt_synthesis_stage(double* y, const double* det, int e, std::ptrdiff_t c, const Filters& f,
+                          double* work, int parts) {
   const int l = e / 2;
   const std::ptrdiff_t E = e, hl = l;
   const std::size_t each = piece(4, e);
   const int level_parts = stage_parts(c, parts);
   par::run(level_parts, [&](int p) {
     double* const base = work + each * p;
-    double* const w[6] = {base, base + E, base + 2 * E, base + 2 * E + hl, base + 3 * E,
-                          base + 3 * E + hl};
+    double* const w[6] = {base,         base + E,         base + 2 * E, base + 2 * E + hl,
+                          base + 3 * E, base + 3 * E + hl};
     const std::ptrdiff_t k1 = par::part_begin(c, level_parts, p + 1);
     for (std::ptrdiff_t k = par::part_begin(c, level_parts, p); k < k1; ++k) {
       const std::ptrdiff_t at = k * e;
@@ -238,18 +238,16 @@ struct Plan {
   std::size_t total() const { return head + per * static_cast<std::size_t>(outer); }
 };
 
-Plan plan(Kind kind, std::ptrdiff_t n, int D, std::ptrdiff_t m, std::ptrdiff_t count,
-          int vectors) {
+Plan plan(Kind kind, std::ptrdiff_t n, int D, std::ptrdiff_t m, std::ptrdiff_t count, int vectors) {
   const std::size_t head = par::part_stride(static_cast<std::size_t>(m));
-  const std::size_t packed = static_cast<std::size_t>(vectors) *
-                             par::part_stride(static_cast<std::size_t>(n));
-  const double per_stage = stage_work(kind) * static_cast<double>(n) *
-                           static_cast<double>(m + 1);
+  const std::size_t packed =
+      static_cast<std::size_t>(vectors) * par::part_stride(static_cast<std::size_t>(n));
+  const double per_stage = stage_work(kind) * static_cast<double>(n) * static_cast<double>(m + 1);
   if (count <= 1) {
     // The threads share the blocks of every stage, as many as the last one
     // has but one.
-    const int inner = par::parts_for(std::ptrdiff_t{1} << (D > 0 ? D - 1 : 0), per_stage,
-                                     par::kMinWork);
+    const int inner =
+        par::parts_for(std::ptrdiff_t{1} << (D > 0 ? D - 1 : 0), per_stage, par::kMinWork);
     return Plan{head, packed + stages_scratch(width(kind), n, D, inner), 1, inner};
   }
   const int outer = par::parts_for(
@@ -266,8 +264,8 @@ Plan query(Kind kind, std::ptrdiff_t n, int D, std::ptrdiff_t m, std::ptrdiff_t 
   int J = 0;
   while ((std::ptrdiff_t{1} << J) < n) ++J;
   D = D < 0 ? 0 : (D > J ? J : D);
-  return plan(kind, n, D, m < 0 ? 0 : m, count, packed_vectors(kind, table.rows == 1,
-                                                                signal.stride == 1));
+  return plan(kind, n, D, m < 0 ? 0 : m, count,
+              packed_vectors(kind, table.rows == 1, signal.stride == 1));
 }
 
 // One signal's split into a table (x with stride xs; column d of the table at
@@ -275,7 +273,7 @@ Plan query(Kind kind, std::ptrdiff_t n, int D, std::ptrdiff_t m, std::ptrdiff_t 
 void split_one(Kind kind, const double* x, std::ptrdiff_t xs, double* T, const Table& t, int n,
                int D, const Filters& f, double* work, int parts) {
   const std::size_t un = par::part_stride(static_cast<std::size_t>(n));
-  double* cur = T;        // the column the next stage reads
+  double* cur = T;         // the column the next stage reads
   double* next = nullptr;  // where it writes, when the table is not worked on in place
   if (!t.direct) {
     cur = work;
@@ -333,8 +331,7 @@ void join_one(Kind kind, const double* T, const Table& t, double* y, std::ptrdif
     copydouble(first, out, n);
     for (int s = D; s >= 1; --s) {
       const double* det = column(s);
-      tiwt_synthesis_stage(out, det, n >> (s - 1), std::ptrdiff_t{1} << (s - 1), f, work,
-                           parts);
+      tiwt_synthesis_stage(out, det, n >> (s - 1), std::ptrdiff_t{1} << (s - 1), f, work, parts);
     }
   } else {
     const double* last = column(D);
@@ -410,8 +407,8 @@ std::size_t shift_join_workspace(std::ptrdiff_t n, int D, Taps h, const TableToV
 
 void shift_join(const double* table, double* y, std::ptrdiff_t n, int D, Taps h,
                 const TableToVector& batch, Workspace* ws) {
-  run("shift_join", Kind::ShiftJoin, table, y, n, D, "D", D, h, batch.count, batch.out,
-      batch.in, ws);
+  run("shift_join", Kind::ShiftJoin, table, y, n, D, "D", D, h, batch.count, batch.out, batch.in,
+      ws);
 }
 
 std::size_t packet_split_workspace(std::ptrdiff_t n, int D, Taps h, const VectorToTable& batch) {
@@ -430,8 +427,8 @@ std::size_t packet_join_workspace(std::ptrdiff_t n, int D, Taps h, const TableTo
 
 void packet_join(const double* table, double* y, std::ptrdiff_t n, int D, Taps h,
                  const TableToVector& batch, Workspace* ws) {
-  run("packet_join", Kind::PacketJoin, table, y, n, D, "D", D, h, batch.count, batch.out,
-      batch.in, ws);
+  run("packet_join", Kind::PacketJoin, table, y, n, D, "D", D, h, batch.count, batch.out, batch.in,
+      ws);
 }
 
 }  // namespace tfmex

@@ -172,8 +172,8 @@ int check_pyramid(const char* fn, const double* in, const double* out, std::ptrd
   return J;
 }
 
-void join(const char* fn, Refinement refine, const double* wc, double* x, std::ptrdiff_t n,
-          int L, int D, const Batch& batch, Workspace* ws) {
+void join(const char* fn, Refinement refine, const double* wc, double* x, std::ptrdiff_t n, int L,
+          int D, const Batch& batch, Workspace* ws) {
   const int J = check_pyramid(fn, wc, x, n, L, batch);
   if (batch.count == 0) return;
   const Plan p = plan_join(n, L, batch);
@@ -201,8 +201,8 @@ void join(const char* fn, Refinement refine, const double* wc, double* x, std::p
   });
 }
 
-void predict(const char* fn, Refinement refine, const double* c, double* f, std::ptrdiff_t m,
-             int D, const Batch& batch, Workspace* ws) {
+void predict(const char* fn, Refinement refine, const double* c, double* f, std::ptrdiff_t m, int D,
+             const Batch& batch, Workspace* ws) {
   detail::in_range(fn, "m", m, 0, 715827882);  // 3m values still index as an int
   if (D == 2 && m < 3) {
     detail::refuse(fn, "m must be at least 3 for D = 2, not " + std::to_string(m));

@@ -44,8 +44,7 @@ struct Scratch {
 
   Scratch(Workspace* given, const Plan& plan) {
     data = detail::workspace(given, own, plan.size());
-    const std::size_t have =
-        given != nullptr && data == given->data() ? given->size() : own.size();
+    const std::size_t have = given != nullptr && data == given->data() ? given->size() : own.size();
     parts = par::parts_within(have, plan.head, plan.stride, plan.parts);
   }
   double* part(const Plan& plan, int p) const {
@@ -70,14 +69,14 @@ Plan plan_cosine(std::ptrdiff_t n, const Batch& b) {
   const std::size_t un = static_cast<std::size_t>(n);
   const std::size_t tables = un >= 2 ? 3 * un / 2 : 0;  // trig::cosine_table_size
   const std::size_t per = un + (b.out.stride != 1 ? un : 0);
-  const double work = 2.0 * static_cast<double>(n) * (log2_of(n) + 1) *
-                      static_cast<double>(b.count);
+  const double work =
+      2.0 * static_cast<double>(n) * (log2_of(n) + 1) * static_cast<double>(b.count);
   return Plan{par::part_stride(tables), par::part_stride(per),
               par::parts_for(b.count, work, par::kMinWork)};
 }
 
-void run_cosine(const char* fn, CosineKernel kernel, const double* x, double* y,
-                std::ptrdiff_t n, const Batch& b, Workspace* given) {
+void run_cosine(const char* fn, CosineKernel kernel, const double* x, double* y, std::ptrdiff_t n,
+                const Batch& b, Workspace* given) {
   const int J = detail::dyadic(fn, n);
   detail::check_batch(fn, b.count, x, y);
   if (b.count == 0) return;
@@ -108,16 +107,15 @@ void run_cosine(const char* fn, CosineKernel kernel, const double* x, double* y,
 Plan plan_dct4(std::ptrdiff_t n, const Batch& b) {
   const std::size_t un = static_cast<std::size_t>(n);
   const bool strided = b.in.stride != 1 || b.out.stride != 1;
-  const double work = 8.0 * static_cast<double>(n) * (log2_of(n) + 1) *
-                      static_cast<double>(b.count);
+  const double work =
+      8.0 * static_cast<double>(n) * (log2_of(n) + 1) * static_cast<double>(b.count);
   return Plan{0, par::part_stride(8 * un + (strided ? un : 0)),
               par::parts_for(b.count, work, par::kMinWork)};
 }
 
 // trigc4 with the cached tables, or making them in its scratch (8f values)
 // when there are none: the same doubles.
-inline void cosine4(const double* x, double* out, double* scratch, const double* tables,
-                    int f) {
+inline void cosine4(const double* x, double* out, double* scratch, const double* tables, int f) {
   if (tables != nullptr) {
     trig::trigc4_tabled(x, out, scratch, tables, f);
   } else {
@@ -187,13 +185,13 @@ PacketPlan plan_packets(std::ptrdiff_t n, int D, std::ptrdiff_t count, std::size
   const bool by_signal = count > 1 && count >= threads();
   const double level = 64.0 * static_cast<double>(n);
   if (by_signal) {
-    const int parts = par::parts_for(count, level * (D + 1) * static_cast<double>(count),
-                                     par::kMinWork);
+    const int parts =
+        par::parts_for(count, level * (D + 1) * static_cast<double>(count), par::kMinWork);
     return PacketPlan{Plan{bell, par::part_stride(part + per_signal), parts}, true, part};
   }
   const int parts = par::parts_for(std::ptrdiff_t{1} << D, level, par::kMinWork);
-  return PacketPlan{Plan{bell + par::part_stride(per_signal), par::part_stride(part), parts},
-                    false, bell};
+  return PacketPlan{Plan{bell + par::part_stride(per_signal), par::part_stride(part), parts}, false,
+                    bell};
 }
 
 // Own buffers of a part and a signal's buffers, in doubles.
@@ -279,8 +277,8 @@ void split_signal_table(const double* x, double* table, const Columns& t, double
 // +0.0, so no value of it is -0.0, and 0.0 + v is v for every other v (a NaN
 // included).
 void join_signal_table(const double* table, const Columns& t, double* colbuf, double* out,
-                       double* acc, double* main, double* lspill, double* rspill,
-                       const Packets& pk, double* work, std::size_t stride, int parts) {
+                       double* acc, double* main, double* lspill, double* rspill, const Packets& pk,
+                       double* work, std::size_t stride, int parts) {
   using bells::edgeadd;
   using bells::edgeunfold;
   using periodized::copyadd;
@@ -325,8 +323,8 @@ void join_signal_table(const double* table, const Columns& t, double* colbuf, do
   }
 }
 
-void check_packets(const char* fn, std::ptrdiff_t n, int D, std::ptrdiff_t count,
-                   const void* in, const void* out) {
+void check_packets(const char* fn, std::ptrdiff_t n, int D, std::ptrdiff_t count, const void* in,
+                   const void* out) {
   const int J = detail::dyadic(fn, n);
   detail::in_range(fn, "D", D, 0, J);
   detail::check_batch(fn, count, in, out);
@@ -390,8 +388,8 @@ std::size_t bell_split_workspace(std::ptrdiff_t n, int D, const VectorToTable& b
   return plan_packets(n, D, batch.count, split_own(n), split_signal(n, batch)).plan.size();
 }
 
-void bell_split(const double* x, double* table, std::ptrdiff_t n, int D,
-                const VectorToTable& b, Workspace* given) {
+void bell_split(const double* x, double* table, std::ptrdiff_t n, int D, const VectorToTable& b,
+                Workspace* given) {
   check_packets("bell_split", n, D, b.count, x, table);
   if (b.count == 0) return;
   const PacketPlan pp = plan_packets(n, D, b.count, split_own(n), split_signal(n, b));
@@ -456,8 +454,8 @@ void bell_join(const double* table, double* y, std::ptrdiff_t n, int D, const Ta
     }
     double* const dst = y + c * dout;
     double* const out = b.out.stride != 1 ? next : dst;
-    join_signal_table(table + c * t.distance, t, colbuf, out, acc, main, lspill, rspill, pk,
-                      work, plan.stride, parts);
+    join_signal_table(table + c * t.distance, t, colbuf, out, acc, main, lspill, rspill, pk, work,
+                      plan.stride, parts);
     if (out != dst) detail::scatter(out, dst, b.out.stride, n);
   };
   if (pp.by_signal) {

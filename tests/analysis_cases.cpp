@@ -46,8 +46,8 @@ void put(const std::string& name, const tfmex::DenoiseReport& r, const std::vect
 }
 
 const std::vector<std::vector<double>>& filters() {
-  static const std::vector<std::vector<double>> f = {
-      tfmex::filter("haar"), tfmex::filter("db2"), tfmex::filter("sym4"), tfmex::filter("coif1")};
+  static const std::vector<std::vector<double>> f = {tfmex::filter("haar"), tfmex::filter("db2"),
+                                                     tfmex::filter("sym4"), tfmex::filter("coif1")};
   return f;
 }
 
@@ -101,8 +101,7 @@ void images() {
           o.threshold = t ? tfmex::Shrinkage::hard : tfmex::Shrinkage::soft;
           o.level = level;
           std::vector<double> y(n * n);
-          const tfmex::DenoiseReport rep =
-              tfmex::denoise2(x.data(), y.data(), n, filters()[f], o);
+          const tfmex::DenoiseReport rep = tfmex::denoise2(x.data(), y.data(), n, filters()[f], o);
           put("image_" + std::to_string(f + 1) + "_" + rules[r] + "_" + thresholds[t] + "_" +
                   std::to_string(level),
               rep, y);
@@ -118,8 +117,8 @@ void bases() {
   }
   const std::vector<double> h = tfmex::filter("db4");
   const std::vector<tfmex::Cost> costs = {tfmex::Cost::entropy(), tfmex::Cost::lp(1.0),
-                                          tfmex::Cost::lp(0.5),    tfmex::Cost::lp(2.0),
-                                          tfmex::Cost::lp(3.0),    tfmex::Cost::threshold(0.3)};
+                                          tfmex::Cost::lp(0.5),   tfmex::Cost::lp(2.0),
+                                          tfmex::Cost::lp(3.0),   tfmex::Cost::threshold(0.3)};
   for (int packets = 1; packets >= 0; --packets)
     for (int D : {5, 8}) {
       std::vector<double> table(n * (D + 1));

@@ -5,10 +5,10 @@
 #include <cfloat>
 #include <cstring>
 
+#include "kernel_paths.h"
 #include "kernels/bells/bells.h"
 #include "kernels/trig/exact_sincos.h"
 #include "kernels/trig/trig.h"
-#include "kernel_paths.h"
 #include "support.h"
 
 namespace tfmex::test {
@@ -19,7 +19,9 @@ using Vec = std::vector<double>;
 
 struct Bell {
   Vec bp, bm;
-  explicit Bell(int m) : bp(m > 0 ? m : 0), bm(m > 0 ? m : 0) { bl::makebell(m, bp.data(), bm.data()); }
+  explicit Bell(int m) : bp(m > 0 ? m : 0), bm(m > 0 ? m : 0) {
+    bl::makebell(m, bp.data(), bm.data());
+  }
 };
 
 TEST(Bells, BellIsTheSineThenTheRootOfOneMinusItsSquare) {
@@ -109,7 +111,8 @@ TEST(Bells, EndRoutinesGiveTheDoublesOfTheirFormulasOnBothPaths) {
     for (int f : {1, 2, 8, 16, 64, 256}) {
       for (int m : {0, 1, 3, 4, 5, 7, 8, 13, 32, 37, 128}) {
         if (m > f / 2) continue;
-        SCOPED_TRACE(testing::Message() << tfmex::vector::path_name(path) << " f " << f << " m " << m);
+        SCOPED_TRACE(testing::Message()
+                     << tfmex::vector::path_name(path) << " f " << f << " m " << m);
         const Bell b(m);
         const double *bp = b.bp.data(), *bm = b.bm.data();
         Vec x = random_vector(f, 20 + f), l = random_vector(f, 21 + m), r = random_vector(f, 22);
@@ -178,7 +181,9 @@ Vec fold_transform_unfold(const Vec& x, int f, int m) {
 }
 
 TEST(Bells, FoldingATilingIsUndoneByUnfolding) {
-  struct Case { int n, f, m; };
+  struct Case {
+    int n, f, m;
+  };
   for (const Case c : {Case{64, 16, 8}, Case{64, 16, 3}, Case{64, 8, 1}, Case{32, 2, 1},
                        Case{64, 64, 32}, Case{16, 16, 5}, Case{2, 2, 1}, Case{16, 4, 0}}) {
     const Vec x = random_vector(c.n, 100 + c.m);

@@ -170,14 +170,14 @@ TEST(CentredKernels, WorkedExamples) {
   const Vec a{1, 2, 3, 4};
   Vec up(8);
   ck::uplopbs(a.data(), 4, f3.data(), 3, up.data());
-  EXPECT_EQ(up[0], 10 * 1);            // f1 a0
-  EXPECT_EQ(up[1], 1 * 2 + 100 * 1);   // f0 a1 + f2 a0
-  EXPECT_EQ(up[7], 1 * 1 + 100 * 4);   // f0 a0 + f2 a3
+  EXPECT_EQ(up[0], 10 * 1);           // f1 a0
+  EXPECT_EQ(up[1], 1 * 2 + 100 * 1);  // f0 a1 + f2 a0
+  EXPECT_EQ(up[7], 1 * 1 + 100 * 4);  // f0 a0 + f2 a3
 
   const Vec f5{1, 10, 100, 1000, 10000};
   ck::uphipbs(a.data(), 4, f5.data(), 5, up.data());
-  EXPECT_EQ(up[0], 10 * 4 + 1000 * 1);              // f1 b3 + f3 b0
-  EXPECT_EQ(up[1], 1 * 4 + 100 * 1 + 10000 * 2);    // f0 b3 + f2 b0 + f4 b1
+  EXPECT_EQ(up[0], 10 * 4 + 1000 * 1);            // f1 b3 + f3 b0
+  EXPECT_EQ(up[1], 1 * 4 + 100 * 1 + 10000 * 2);  // f0 b3 + f2 b0 + f4 b1
 
   // A filter far longer than the block (2c - H < 0): every tap read once,
   // at the one value there is.
@@ -312,8 +312,7 @@ TEST(CentredKernels, OneStageReconstructsEveryEvenBlockInBothRoles) {
     for (int k = 2; k <= 40; k += 2) {
       const Vec x = random_vector(k, 31 * k);
       EXPECT_LT(max_abs_diff(one_stage(x, p.h, p.d), x), 1e-14) << p.name << " k=" << k;
-      EXPECT_LT(max_abs_diff(one_stage(x, p.d, p.h), x), 1e-14)
-          << p.name << " exchanged, k=" << k;
+      EXPECT_LT(max_abs_diff(one_stage(x, p.d, p.h), x), 1e-14) << p.name << " exchanged, k=" << k;
     }
   }
 }

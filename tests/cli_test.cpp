@@ -57,7 +57,8 @@ Run tfmex(const std::vector<std::string>& args) {
 
 TEST(CommandLine, CallsAPluginOnLiteralsAndFiles) {
   const std::string h = "[0.7071067811865476 0.7071067811865476]";
-  auto r = tfmex({"call", "CircSplit", "[1; 2; 3; 4]", "1", "[0.7071067811865476, 0.7071067811865476]"});
+  auto r =
+      tfmex({"call", "CircSplit", "[1; 2; 3; 4]", "1", "[0.7071067811865476, 0.7071067811865476]"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out,
             "2.1213203435596428\n4.9497474683058336\n0.70710678118654757\n0.70710678118654746\n");

@@ -3,15 +3,15 @@
 // double), energy per column, the two extreme depths, reconstruction from
 // one column and from the whole table, shapes, the depth rounding and range,
 // and the messages in their order.
-#include <cstddef>
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
+#include "kernel_paths.h"
 #include "kernels/trig/exact_sincos.h"
 #include "kernels/trig/trig.h"
-#include "kernel_paths.h"
 #include "support.h"
 
 namespace tfmex::test {
@@ -43,7 +43,8 @@ Vec direct_table(const Vec& x, int D) {
       }
       for (std::ptrdiff_t j = 0; j < f; ++j) {
         LD sum = 0;
-        for (std::ptrdiff_t i = 0; i < f; ++i) sum += v[i] * cosl(M_PIl * (2 * i + 1) * (2 * j + 1) / (4 * f));
+        for (std::ptrdiff_t i = 0; i < f; ++i)
+          sum += v[i] * cosl(M_PIl * (2 * i + 1) * (2 * j + 1) / (4 * f));
         T[d * n + s + j] = static_cast<double>(sqrtl(2.0L / f) * sum);
       }
     }
@@ -127,7 +128,8 @@ TEST(CosinePackets, JoinRebuildsFromOneColumnOrSumsAllLevels) {
 
 TEST(CosinePackets, DepthIsReadByHalfUpTruncation) {
   const Array x = Array::row(random_vector(8, 7));
-  const std::pair<double, std::size_t> cases[] = {{2.5, 4}, {-0.7, 1}, {-0.5, 1}, {-1.0, 1}, {0.49, 1}, {3.49, 4}};
+  const std::pair<double, std::size_t> cases[] = {{2.5, 4},  {-0.7, 1}, {-0.5, 1},
+                                                  {-1.0, 1}, {0.49, 1}, {3.49, 4}};
   for (const auto& [D, cols] : cases)
     EXPECT_EQ(run("BellSplit", {x, Array::scalar(D), Array::scalar(0)}).cols(), cols) << D;
   // Only the first value of the depth is read.
@@ -210,20 +212,23 @@ TEST(CosinePackets, SameDoublesAsThePlainSteps) {
       Vec x = random_vector(n, 900 + n);
       for (int k = 0; k < n; k += 7) x[k] = k % 2 ? -0.0 : 0.0;
       for (int D = 0; D <= J; ++D) {
-        SCOPED_TRACE(testing::Message() << tfmex::vector::path_name(path) << " n " << n << " D " << D);
+        SCOPED_TRACE(testing::Message()
+                     << tfmex::vector::path_name(path) << " n " << n << " D " << D);
         const Array T = run("BellSplit", {Array::row(x), Array::scalar(D), Array::scalar(0)});
         EXPECT_TRUE(same_bits(T.values(), plain_table(x, D)));
         Vec t = random_vector(static_cast<std::size_t>(n) * (D + 1), 1000 + n + D);
         for (std::size_t k = 0; k < t.size(); k += 5) t[k] = k % 2 ? -0.0 : 0.0;
         if (n > 2 && D > 0) std::fill(t.begin(), t.begin() + n, -0.0);  // a level of -0.0 alone
-        EXPECT_TRUE(same_bits(run("BellJoin", {Array::matrix(n, D + 1, t)}).values(), plain_join(t, n, D)));
+        EXPECT_TRUE(
+            same_bits(run("BellJoin", {Array::matrix(n, D + 1, t)}).values(), plain_join(t, n, D)));
         EXPECT_TRUE(same_bits(run("BellJoin", {T}).values(), plain_join(T.values(), n, D)));
       }
     }
     // All of a one-level table -0.0: the sum is +0.0 wherever 0.0 + v gives it.
     for (int n : {1, 8, 64}) {
       const Vec t(n, -0.0);
-      EXPECT_TRUE(same_bits(run("BellJoin", {Array::matrix(n, 1, t)}).values(), plain_join(t, n, 0)));
+      EXPECT_TRUE(
+          same_bits(run("BellJoin", {Array::matrix(n, 1, t)}).values(), plain_join(t, n, 0)));
     }
   }
 }
@@ -262,25 +267,35 @@ TEST(CosinePackets, MessagesInTheirOrder) {
   EXPECT_EQ(message("BellSplit", {x, D, b}, 2), outputs);
   EXPECT_EQ(message("BellSplit", {single, Array::scalar(NAN), b}), type);
   EXPECT_EQ(message("BellSplit", {x, Array::of_class(ClassId::Double, 1, 1, true), b}), type);
-  EXPECT_EQ(message("BellSplit", {Array::phantom(std::size_t{1} << 16, std::size_t{1} << 16), D, b}), size);
-  EXPECT_EQ(message("BellSplit", {Array::phantom(std::size_t{3} << 27, 1), D, b}), size);  // 13n workspace
-  EXPECT_EQ(message("BellSplit", {Array::phantom(std::size_t{1} << 27, 1), Array::scalar(27), b}), size);  // table
-  EXPECT_EQ(message("BellSplit", {Array::column(random_vector(12, 1)), Array::scalar(NAN), b}), length);
+  EXPECT_EQ(
+      message("BellSplit", {Array::phantom(std::size_t{1} << 16, std::size_t{1} << 16), D, b}),
+      size);
+  EXPECT_EQ(message("BellSplit", {Array::phantom(std::size_t{3} << 27, 1), D, b}),
+            size);  // 13n workspace
+  EXPECT_EQ(message("BellSplit", {Array::phantom(std::size_t{1} << 27, 1), Array::scalar(27), b}),
+            size);  // table
+  EXPECT_EQ(message("BellSplit", {Array::column(random_vector(12, 1)), Array::scalar(NAN), b}),
+            length);
   EXPECT_EQ(message("BellSplit", {Array::matrix(8, 0), D, b}), length);
-  for (const Array& bad : {Array::scalar(NAN), Array::scalar(INFINITY), Array::scalar(-INFINITY), Array::empty()})
+  for (const Array& bad :
+       {Array::scalar(NAN), Array::scalar(INFINITY), Array::scalar(-INFINITY), Array::empty()})
     EXPECT_EQ(message("BellSplit", {x, bad, b}), scalar);
-  for (double d : {3.5, 4.0, 1e300}) EXPECT_EQ(message("BellSplit", {x, Array::scalar(d), b}), above) << d;
-  for (double d : {-1.5, -2.0, -1e300}) EXPECT_EQ(message("BellSplit", {x, Array::scalar(d), b}), below) << d;
+  for (double d : {3.5, 4.0, 1e300})
+    EXPECT_EQ(message("BellSplit", {x, Array::scalar(d), b}), above) << d;
+  for (double d : {-1.5, -2.0, -1e300})
+    EXPECT_EQ(message("BellSplit", {x, Array::scalar(d), b}), below) << d;
   // The bell argument is never read, so its class does not matter.
-  for (const Array& any : {Array::of_class(ClassId::Char, 1, 4), Array::of_class(ClassId::Int8, 0, 0),
-                           Array::of_class(ClassId::Double, 2, 2, true, true)})
+  for (const Array& any :
+       {Array::of_class(ClassId::Char, 1, 4), Array::of_class(ClassId::Int8, 0, 0),
+        Array::of_class(ClassId::Double, 2, 2, true, true)})
     EXPECT_EQ(run("BellSplit", {x, D, any}).cols(), 2u);
 
   const Array T = Array::matrix(8, 2);
   EXPECT_EQ(message("BellJoin", {}, 2), "BellJoin requires one input argument.");
   EXPECT_EQ(message("BellJoin", {T}, 0), "BellJoin requires one output argument.");
   EXPECT_EQ(message("BellJoin", {T, T}, 2), "BellJoin requires one output argument.");
-  EXPECT_EQ(message("BellJoin", {Array::of_class(ClassId::Logical, 8, 2)}), "BellJoin requires real double arguments");
+  EXPECT_EQ(message("BellJoin", {Array::of_class(ClassId::Logical, 8, 2)}),
+            "BellJoin requires real double arguments");
   EXPECT_EQ(message("BellJoin", {Array::phantom(std::size_t{1} << 28, 1)}),
             "BellJoin requires arrays of fewer than 2^31 elements");  // 14n workspace
   EXPECT_EQ(message("BellJoin", {Array::phantom(4, std::size_t{1} << 30)}),
@@ -291,7 +306,8 @@ TEST(CosinePackets, MessagesInTheirOrder) {
   EXPECT_EQ(message("BellJoin", {Array::matrix(8, 5)}), "BellJoin requires D <= log_2(n)");
   EXPECT_EQ(message("BellJoin", {Array::matrix(4, 0)}), "BellJoin requires D >= 0");
   // Arguments after the table are neither read nor checked.
-  EXPECT_EQ(run("BellJoin", {T, Array::of_class(ClassId::Char, 1, 3), Array::empty()}).values(), Vec(8, 0.0));
+  EXPECT_EQ(run("BellJoin", {T, Array::of_class(ClassId::Char, 1, 3), Array::empty()}).values(),
+            Vec(8, 0.0));
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ TEST(DualPlugins, ReconstructEveryLevelInBothRoles) {
   struct Pair {
     Vec qmf, dqmf;
   };
-  const std::vector<Pair> pairs{{kQmf, kDqmf}, {kDqmf, kQmf}, {kQmf9, kDqmf},
+  const std::vector<Pair> pairs{{kQmf, kDqmf},  {kDqmf, kQmf},   {kQmf9, kDqmf},
                                 {kDqmf, kQmf9}, {kQmf7, kDqmf5}, {kDqmf5, kQmf7}};
   for (std::size_t p = 0; p < pairs.size(); ++p) {
     for (int J = 1; J <= 7; ++J) {

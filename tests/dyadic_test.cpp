@@ -27,7 +27,8 @@ TEST(SingleStage, HaarWorkedExampleAndShapes) {
   const auto col = run("HalveCoarse", {Array::column({1, 2, 3, 4}), h});
   EXPECT_EQ(col.rows(), 2u);
   EXPECT_EQ(col.cols(), 1u);
-  const auto mat = run("HalveCoarse", {Array::matrix(4, 3, {1, 2, 3, 4, 9, 9, 9, 9, 7, 7, 7, 7}), h});
+  const auto mat =
+      run("HalveCoarse", {Array::matrix(4, 3, {1, 2, 3, 4, 9, 9, 9, 9, 7, 7, 7, 7}), h});
   EXPECT_EQ(mat.rows(), 2u);
   EXPECT_EQ(mat.values(), col.values());
   const auto grown = run("GrowDetail", {Array::matrix(2, 2, {1, 2, 3, 4}), h});
@@ -84,8 +85,8 @@ TEST(CircSplit, LevelIsRoundedToNearestAndBounded) {
   EXPECT_EQ(at(0.4), at(0));
   EXPECT_EQ(at(2.5), at(3));
   EXPECT_EQ(at(-0.7), at(-1));
-  EXPECT_EQ(at(-3), at(0));        // extra stages below level 0 change nothing
-  EXPECT_EQ(at(4), x.values());    // L = J
+  EXPECT_EQ(at(-3), at(0));         // extra stages below level 0 change nothing
+  EXPECT_EQ(at(4), x.values());     // L = J
   EXPECT_EQ(at(1e12), x.values());  // far beyond J, and beyond int
   EXPECT_EQ(at(-1e12), at(0));
   // A one-tap filter too: levels below 0 are level 0.
@@ -106,7 +107,8 @@ TEST(CircSplit, ReconstructsForEveryLevelAndFilterLength) {
         const auto w = run("CircSplit", {x, Ls, h});
         EXPECT_NEAR(energy(w.data(), n), energy(x.data(), n), 1e-12);
         const auto y = run("CircJoin", {w, Ls, h});
-        EXPECT_LT(max_abs_diff(y.values(), x.values()), 1e-12) << "m=" << m << " n=" << n << " L=" << L;
+        EXPECT_LT(max_abs_diff(y.values(), x.values()), 1e-12)
+            << "m=" << m << " n=" << n << " L=" << L;
       }
     }
   }

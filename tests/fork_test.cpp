@@ -77,8 +77,8 @@ TEST(Fork, APluginChildComputesAndExits) {
   ASSERT_NE(child, -1);
   if (child == 0) {
     const Array again = plugin("CircSplit2").call({&x, &L, &h}).output;
-    const bool same = again && std::memcmp(again.data(), before.data(),
-                                           sizeof(double) * before.size()) == 0;
+    const bool same =
+        again && std::memcmp(again.data(), before.data(), sizeof(double) * before.size()) == 0;
     std::exit(same ? 0 : 3);
   }
   EXPECT_TRUE(exits_cleanly(child, 30));

@@ -39,9 +39,11 @@ std::set<std::string> dynamic_symbols(const std::string& file, const char* which
          dir.Size != 0 && d->Name != 0; ++d) {
       if (_stricmp(reinterpret_cast<const char*>(base + d->Name), "tfmexhost.dll") != 0) continue;
       const DWORD thunks = d->OriginalFirstThunk != 0 ? d->OriginalFirstThunk : d->FirstThunk;
-      for (auto* t = reinterpret_cast<const IMAGE_THUNK_DATA64*>(base + thunks); t->u1.AddressOfData != 0; ++t) {
+      for (auto* t = reinterpret_cast<const IMAGE_THUNK_DATA64*>(base + thunks);
+           t->u1.AddressOfData != 0; ++t) {
         if (IMAGE_SNAP_BY_ORDINAL64(t->u1.Ordinal)) continue;
-        names.insert(reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + t->u1.AddressOfData)->Name);
+        names.insert(
+            reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + t->u1.AddressOfData)->Name);
       }
     }
   }
@@ -71,9 +73,10 @@ std::set<std::string> dynamic_symbols(const std::string& file, const char* which
 TEST(Frame, EveryPluginExportsExactlyItsTwoEntryPoints) {
   const auto plugins = built_plugins();
   ASSERT_GE(plugins.size(), 6u);
-  const std::set<std::string> host_ops{"mxGetM",         "mxGetN",        "mxGetPr",
-                                       "mxCreateDoubleMatrix", "mxDestroyArray", "mexErrMsgTxt",
-                                       "mxIsDouble",     "mxIsComplex",   "mxIsSparse"};
+  const std::set<std::string> host_ops{
+      "mxGetM",         "mxGetN",       "mxGetPr",    "mxCreateDoubleMatrix",
+      "mxDestroyArray", "mexErrMsgTxt", "mxIsDouble", "mxIsComplex",
+      "mxIsSparse"};
   for (const auto& name : plugins) {
     const std::string file = Plugin::default_mex_dir() + "/" + name + ".mex";
     EXPECT_EQ(dynamic_symbols(file, "--defined-only"),
@@ -122,7 +125,8 @@ std::vector<Array> valid(const Shape& p) {
 
 TEST(Frame, ArgumentCountsAreCheckedInputsFirst) {
   for (const Shape& p : kPlugins) {
-    const std::string in_msg = std::string(p.name) + " requires " + p.count_word + " input arguments.";
+    const std::string in_msg =
+        std::string(p.name) + " requires " + p.count_word + " input arguments.";
     const std::string out_msg = std::string(p.name) + " requires one output argument.";
     auto args = valid(p);
     EXPECT_TRUE(call_with(p, args).ok) << p.name;
@@ -152,14 +156,16 @@ TEST(Frame, EveryArgumentMustBeARealFullDoubleMatrix) {
       for (const Kind& k : kinds) {
         auto args = valid(p);
         args[at] = Array::of_class(k.cls, args[at].rows(), args[at].cols(), k.complex, k.sparse);
-        EXPECT_EQ(call_with(p, args).message, std::string(p.name) + " requires real double arguments")
+        EXPECT_EQ(call_with(p, args).message,
+                  std::string(p.name) + " requires real double arguments")
             << "argument " << at;
       }
     }
     // The type rule comes after the count check.
     auto args = valid(p);
     args[0] = Array::of_class(ClassId::Single, 1, 4);
-    EXPECT_EQ(call_with(p, args, 0).message, std::string(p.name) + " requires one output argument.");
+    EXPECT_EQ(call_with(p, args, 0).message,
+              std::string(p.name) + " requires one output argument.");
   }
 }
 
@@ -188,7 +194,8 @@ TEST(Frame, ScalarArgumentsMustBeFinite) {
                              Array::scalar(INFINITY), Array::scalar(-INFINITY)}) {
       auto args = valid(p);
       args[p.scalar_at] = bad;
-      EXPECT_EQ(call_with(p, args).message, std::string(p.name) + " requires finite scalar arguments");
+      EXPECT_EQ(call_with(p, args).message,
+                std::string(p.name) + " requires finite scalar arguments");
     }
     // Only the first stored element counts.
     auto args = valid(p);
@@ -200,9 +207,9 @@ TEST(Frame, ScalarArgumentsMustBeFinite) {
 TEST(Frame, DyadicLengthTest) {
   for (const Shape& p : kPlugins) {
     const std::string msg = std::string(p.name) + " requires dyadic length";
-    for (const Array& bad : {Array::row({1, 2, 3, 4, 5, 6}), Array::column({1, 2, 3}),
-                             Array::empty(), Array::matrix(1, 0), Array::matrix(6, 4),
-                             Array::matrix(4, 0), Array::matrix(0, 4)}) {
+    for (const Array& bad :
+         {Array::row({1, 2, 3, 4, 5, 6}), Array::column({1, 2, 3}), Array::empty(),
+          Array::matrix(1, 0), Array::matrix(6, 4), Array::matrix(4, 0), Array::matrix(0, 4)}) {
       auto args = valid(p);
       args[0] = bad;
       EXPECT_EQ(call_with(p, args).message, msg);

@@ -6,10 +6,10 @@
 #include <cstddef>
 #include <cstring>
 
-#include "src/block_transpose.hpp"
-#include "src/image_stages.hpp"
 #include "kernel_paths.h"
 #include "kernels/periodized/periodized.h"
+#include "src/block_transpose.hpp"
+#include "src/image_stages.hpp"
 #include "support.h"
 
 namespace tfmex::test {
@@ -112,8 +112,8 @@ TEST(ImageRows, StagesThroughTransposesMatchStagesThroughACopy) {
         Vec copied(X.size()), transposed(X.size());
         tfmex::image::dpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, copied.data(), t.data(),
                             s.data(), n, 2);
-        tfmex::image::dpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, transposed.data(),
-                            nullptr, s.data(), n, 2);
+        tfmex::image::dpwt2(X.data(), n, n, L, J, g.data(), h.data(), m, transposed.data(), nullptr,
+                            s.data(), n, 2);
         EXPECT_TRUE(same_bits(copied, transposed))
             << "analysis n=" << n << " m=" << m << " L=" << L;
         // In place, as the library runs a strided image through its copy.

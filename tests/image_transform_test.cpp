@@ -77,8 +77,7 @@ TEST(CircSplit2, WorkedExampleAndTrivialLevels) {
   // L = J: nothing to do, both ways.
   for (const char* p : {"CircSplit2", "CircJoin2"}) {
     EXPECT_EQ(run(p, {X, Array::scalar(1), Array::row(haar())}).values(), X.values()) << p;
-    EXPECT_EQ(run(p, {Array::scalar(7.5), Array::scalar(0), Array::row(haar())}).values(),
-              Vec{7.5})
+    EXPECT_EQ(run(p, {Array::scalar(7.5), Array::scalar(0), Array::row(haar())}).values(), Vec{7.5})
         << p;
   }
 }

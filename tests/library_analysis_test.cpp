@@ -144,8 +144,8 @@ TEST(LibraryAnalysis, DenoisingGainsKeepsAllAtSigmaZeroAndReportsItsThresholds) 
         o.threshold = how;
         std::vector<double> y(n);
         const tfmex::DenoiseReport r = tfmex::denoise(s.noisy.data(), y.data(), n, d4, o);
-        const std::string what = std::to_string(int(method)) + std::to_string(int(rule)) +
-                                 std::to_string(int(how));
+        const std::string what =
+            std::to_string(int(method)) + std::to_string(int(rule)) + std::to_string(int(how));
         EXPECT_LT(norm(y, s.clean), 0.6 * norm(s.noisy, s.clean)) << what;
         // Level 4 of J = 10: six detail levels or columns.
         ASSERT_EQ(r.lambda.size(), 6u) << what;
@@ -332,8 +332,8 @@ TEST(LibraryAnalysis, BestBasisKeepsABlockOnlyWhenItCostsNoMoreThanItsChildren) 
   // n = 8, D = 2. The left half is one spike in column 1, the right half two
   // spikes in column 2; everything else is flat and costly.
   const double r2 = std::sqrt(2.0);
-  std::vector<double> table = {1, 1, 1, 1, 1, 1, 1, 1,     // column 0
-                               2, 0, 0, 0, 1, 1, 1, 1,     // column 1
+  std::vector<double> table = {1, 1, 1, 1, 1,  1, 1,  1,   // column 0
+                               2, 0, 0, 0, 1,  1, 1,  1,   // column 1
                                1, 1, 1, 1, r2, 0, r2, 0};  // column 2
   const Basis b = tfmex::best_basis(table.data(), 8, 2);
   ASSERT_EQ(b.nodes.size(), 3u);
@@ -380,21 +380,26 @@ TEST(LibraryAnalysis, BasisJoinsRefuseBasesThatDoNotCoverTheRows) {
   auto packets = [&](const std::vector<Node>& b) {
     return refusal([&] { tfmex::packet_basis_join(b, coef.data(), y.data(), 8, h); });
   };
-  const std::string cover = "tfmex::packet_basis_join: the nodes of the basis must cover the 8 "
-                            "rows once, in order";
-  EXPECT_EQ(packets({{1, 0}, {2, 3}}), cover);           // a gap
-  EXPECT_EQ(packets({{1, 0}, {1, 0}}), cover);           // a repeat
-  EXPECT_EQ(packets({{1, 1}, {1, 0}}), cover);           // out of order
-  EXPECT_EQ(packets({{0, 0}, {1, 0}}), cover);           // beyond the rows
-  EXPECT_EQ(packets({{1, 0}}), cover);                   // too few
+  const std::string cover =
+      "tfmex::packet_basis_join: the nodes of the basis must cover the 8 "
+      "rows once, in order";
+  EXPECT_EQ(packets({{1, 0}, {2, 3}}), cover);  // a gap
+  EXPECT_EQ(packets({{1, 0}, {1, 0}}), cover);  // a repeat
+  EXPECT_EQ(packets({{1, 1}, {1, 0}}), cover);  // out of order
+  EXPECT_EQ(packets({{0, 0}, {1, 0}}), cover);  // beyond the rows
+  EXPECT_EQ(packets({{1, 0}}), cover);          // too few
   EXPECT_EQ(packets({{1, 2}, {1, 1}}),
             "tfmex::packet_basis_join: node [1 2] lies outside a table of 8 rows");
   EXPECT_TRUE(has(packets({{4, 0}}), "outside"));
   EXPECT_TRUE(has(packets({{-1, 0}}), "outside"));
   EXPECT_TRUE(has(packets({}), "no nodes"));
-  EXPECT_EQ(refusal([&] { tfmex::bell_basis_join({{1, 0}, {1, 1}}, coef.data(), y.data(), 8, 0); }),
+  EXPECT_EQ(refusal([&] {
+              tfmex::bell_basis_join({{1, 0}, {1, 1}}, coef.data(), y.data(), 8, 0);
+            }),
             "tfmex::bell_basis_join: D must be from 1 to 3, not 0");
-  EXPECT_TRUE(has(refusal([&] { tfmex::tiling({{1, 0}}, 8, tfmex::TableKind::cosine_packet); }),
+  EXPECT_TRUE(has(refusal([&] {
+                    tfmex::tiling({{1, 0}}, 8, tfmex::TableKind::cosine_packet);
+                  }),
                   "cover"));
 }
 

@@ -39,9 +39,11 @@ Vec plugin_values(const std::string& name, std::initializer_list<Array> args) {
 TEST(LibraryDual, SameDoublesAsThePlugins) {
   // Pairs both transforms take (odd lengths, one longer than the small
   // blocks), then pairs only the analysis takes.
-  const std::vector<std::pair<Vec, Vec>> pairs{
-      {kQmf, kDqmf}, {kDqmf, kQmf9}, {random_vector(11, 1), random_vector(7, 2)},
-      {random_vector(4, 3), random_vector(6, 4)}, {{}, random_vector(3, 5)}};
+  const std::vector<std::pair<Vec, Vec>> pairs{{kQmf, kDqmf},
+                                               {kDqmf, kQmf9},
+                                               {random_vector(11, 1), random_vector(7, 2)},
+                                               {random_vector(4, 3), random_vector(6, 4)},
+                                               {{}, random_vector(3, 5)}};
   for (std::size_t q = 0; q < pairs.size(); ++q) {
     const Taps qmf(pairs[q].first), dqmf(pairs[q].second);
     const Array qa = Array::row(pairs[q].first), da = Array::row(pairs[q].second);
@@ -161,32 +163,30 @@ using PredictSize = std::size_t (*)(std::ptrdiff_t, const Batch&);
 std::vector<Transform> transforms(std::ptrdiff_t n2, std::ptrdiff_t n3) {
   const Taps qmf(kQmf9), dqmf(kDqmf);
   const int L2 = n2 >= 4 ? 2 : 0, L1 = n2 >= 2 ? 1 : 0;
-  std::vector<Transform> t{
-      {"dual_split", n2, n2,
-       [=](const double* x, double* y, const Batch& b, Workspace* ws) {
-         dual_split(x, y, n2, L2, qmf, dqmf, b, ws);
-       },
-       [=](const Batch& b) { return dual_split_workspace(n2, qmf, dqmf, b); }},
-      {"dual_join", n2, n2,
-       [=](const double* x, double* y, const Batch& b, Workspace* ws) {
-         dual_join(x, y, n2, L1, qmf, dqmf, b, ws);
-       },
-       [=](const Batch& b) { return dual_join_workspace(n2, qmf, dqmf, b); }}};
+  std::vector<Transform> t{{"dual_split", n2, n2,
+                            [=](const double* x, double* y, const Batch& b, Workspace* ws) {
+                              dual_split(x, y, n2, L2, qmf, dqmf, b, ws);
+                            },
+                            [=](const Batch& b) { return dual_split_workspace(n2, qmf, dqmf, b); }},
+                           {"dual_join", n2, n2,
+                            [=](const double* x, double* y, const Batch& b, Workspace* ws) {
+                              dual_join(x, y, n2, L1, qmf, dqmf, b, ws);
+                            },
+                            [=](const Batch& b) { return dual_join_workspace(n2, qmf, dqmf, b); }}};
   auto pyramid = [&](const std::string& name, Pyramid f, PyramidSize size, int L, int D,
                      bool split) {
-    t.push_back({name + " L=" + std::to_string(L) + " D=" + std::to_string(D),
-                 split ? n3 : 2 * n3, split ? 2 * n3 : n3,
+    t.push_back({name + " L=" + std::to_string(L) + " D=" + std::to_string(D), split ? n3 : 2 * n3,
+                 split ? 2 * n3 : n3,
                  [=](const double* x, double* y, const Batch& b, Workspace* ws) {
                    f(x, y, n3, L, D, b, ws);
                  },
                  [=](const Batch& b) { return size(n3, L, b); }});
   };
   auto predict = [&](const std::string& name, Predict f, PredictSize size, int D) {
-    t.push_back({name + " D=" + std::to_string(D), n3, 3 * n3,
-                 [=](const double* x, double* y, const Batch& b, Workspace* ws) {
-                   f(x, y, n3, D, b, ws);
-                 },
-                 [=](const Batch& b) { return size(n3, b); }});
+    t.push_back(
+        {name + " D=" + std::to_string(D), n3, 3 * n3,
+         [=](const double* x, double* y, const Batch& b, Workspace* ws) { f(x, y, n3, D, b, ws); },
+         [=](const Batch& b) { return size(n3, b); }});
   };
   for (int D : {2, 5}) {  // 5 predicts zero: no kernel writes the prediction
     pyramid("block_mean_split", block_mean_split, block_mean_split_workspace, 1, D, true);
@@ -321,7 +321,9 @@ TEST(LibraryRefusals, TheMessageNamesTheArgument) {
        "tfmex::block_mean_join: L must be at least 1, not 0"},
       {[&] { center_join(nullptr, y.data(), 9, 1, 2); },
        "tfmex::center_join: null input or output pointer"},
-      {[&] { block_mean_split(x.data(), y.data(), 9, 1, 2, Batch{-1, {}, {}}); },
+      {[&] {
+         block_mean_split(x.data(), y.data(), 9, 1, 2, Batch{-1, {}, {}});
+       },
        "tfmex::block_mean_split: the batch count must not be negative, not -1"},
       {[&] { center_predict(x.data(), y.data(), -1, 0); },
        "tfmex::center_predict: m must be from 0 to 715827882, not -1"},

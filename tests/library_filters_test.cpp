@@ -71,8 +71,9 @@ TEST(LibraryFilters, NamesCountAsPyWaveletsAndEachFamilyHasItsMoments) {
     const int m = static_cast<int>(h.size());
     const int per = f.family == "coiflet" ? 6 : 2;
     if (f.family != "haar") {
-      const std::string prefix =
-          f.family == "daubechies" ? "db" : f.family == "symmlet" ? "sym" : "coif";
+      const std::string prefix = f.family == "daubechies" ? "db"
+                                 : f.family == "symmlet"  ? "sym"
+                                                          : "coif";
       EXPECT_EQ(f.name, prefix + std::to_string(m / per));
     }
     double sum = 0.0;

@@ -210,9 +210,9 @@ TEST(LibraryPeriodized, RefusesBadArgumentsClearly) {
   const double* px = x.data();
   double* py = y.data();
   for (P n : {P{0}, P{7}, P{-2}, (P{1} << 30) + 2})
-    EXPECT_REFUSAL(halve_detail(px, py, n, h),
-                   "tfmex::halve_detail: n must be even (or 1) from 1 to 2^30, not " +
-                       std::to_string(n));
+    EXPECT_REFUSAL(
+        halve_detail(px, py, n, h),
+        "tfmex::halve_detail: n must be even (or 1) from 1 to 2^30, not " + std::to_string(n));
   EXPECT_REFUSAL(grow_coarse(px, py, 0, h),
                  "tfmex::grow_coarse: n must be from 1 to 1073741824, not 0");
   EXPECT_REFUSAL(grow_detail(nullptr, py, 4, h),
@@ -220,9 +220,9 @@ TEST(LibraryPeriodized, RefusesBadArgumentsClearly) {
   EXPECT_REFUSAL(halve_coarse(px, py, 4, Taps(nullptr, 2)),
                  "tfmex::halve_coarse: h is a null pointer");
   for (P n : {P{0}, P{12}, P{1} << 16})
-    EXPECT_REFUSAL(circ_split2(px, py, n, 0, h),
-                   "tfmex::circ_split2: n must be a power of two from 1 to 2^15, not " +
-                       std::to_string(n));
+    EXPECT_REFUSAL(
+        circ_split2(px, py, n, 0, h),
+        "tfmex::circ_split2: n must be a power of two from 1 to 2^15, not " + std::to_string(n));
   EXPECT_REFUSAL(circ_join2(px, py, 16, 5, h), "tfmex::circ_join2: L must be from 0 to 4, not 5");
   EXPECT_REFUSAL(circ_join2(px, nullptr, 16, 1, h),
                  "tfmex::circ_join2: null input or output pointer");

@@ -51,8 +51,7 @@ void call_lib(Op op, const double* in, double* out, std::ptrdiff_t n, int D, con
       return shift_split(in, out, n, J - D, taps, VectorToTable{count, sig, tab}, ws);
     case Op::PacketSplit:
       return packet_split(in, out, n, D, taps, VectorToTable{count, sig, tab}, ws);
-    case Op::ShiftJoin:
-      return shift_join(in, out, n, D, taps, TableToVector{count, tab, sig}, ws);
+    case Op::ShiftJoin: return shift_join(in, out, n, D, taps, TableToVector{count, tab, sig}, ws);
     case Op::PacketJoin:
       return packet_join(in, out, n, D, taps, TableToVector{count, tab, sig}, ws);
   }
@@ -98,7 +97,7 @@ TEST(LibraryRedundant, MatchesThePluginsBitForBit) {
     std::vector<int> taps;
   };
   // The last size splits its stages over the threads.
-  const Case cases[] = {{1, {0, 2}}, {2, {0, 1, 3}}, {8, {0, 1, 2, 3, 8, 20}},
+  const Case cases[] = {{1, {0, 2}},     {2, {0, 1, 3}}, {8, {0, 1, 2, 3, 8, 20}},
                         {64, {2, 6, 9}}, {1024, {4, 8}}, {std::ptrdiff_t{1} << 17, {8}}};
   for (const Case& c : cases) {
     const int J = log2i(c.n);
@@ -152,11 +151,11 @@ TEST(LibraryRedundant, StridedAndBatchedLayoutsMatchThePackedCall) {
     for (int D : {0, J > 2 ? 3 : J, J}) {
       const std::ptrdiff_t cols = D + 1;
       const Layout layouts[] = {
-          {{1, 0}, {1, 0, 0}},                        // packed, one after another
+          {{1, 0}, {1, 0, 0}},                               // packed, one after another
           {{2, 2 * n + 5}, {1, n + 3, cols * (n + 3) + 7}},  // spaced columns and items
-          {{-1, 0}, {cols, 1, 0}},                    // reversed signals, row-major tables
-          {{3, 1}, {3 * cols, 3, 1}},                 // items interleaved value by value
-          {{1, -n}, {-1, -n, -n * cols}},             // everything backwards
+          {{-1, 0}, {cols, 1, 0}},                           // reversed signals, row-major tables
+          {{3, 1}, {3 * cols, 3, 1}},                        // items interleaved value by value
+          {{1, -n}, {-1, -n, -n * cols}},                    // everything backwards
       };
       for (Op op : kOps) {
         const Vec h = orthonormal_filter(6, ++seed);
@@ -190,8 +189,8 @@ TEST(LibraryRedundant, StridedAndBatchedLayoutsMatchThePackedCall) {
                       items.back()[r + c * n];
             }
             const Vec in_before = in.data;
-            call_lib(op, in.data.data() + in.origin, out.data.data() + out.origin, n, D, h,
-                     count, l.sig, l.tab);
+            call_lib(op, in.data.data() + in.origin, out.data.data() + out.origin, n, D, h, count,
+                     l.sig, l.tab);
             EXPECT_TRUE(same_bits(in.data, in_before)) << "the input was changed";
             Vec rest = out.data;
             for (std::ptrdiff_t b = 0; b < count; ++b) {
@@ -280,10 +279,14 @@ TEST(LibraryRedundant, RefusedArgumentsAreNamed) {
             "tfmex::shift_join: null input or output pointer");
   EXPECT_EQ(refusal([&] { shift_split(in, nullptr, 8, 2, h); }),
             "tfmex::shift_split: null input or output pointer");
-  EXPECT_EQ(refusal([&] { packet_join(in, o, 8, 2, h, TableToVector{-1, {}, {}}); }),
+  EXPECT_EQ(refusal([&] {
+              packet_join(in, o, 8, 2, h, TableToVector{-1, {}, {}});
+            }),
             "tfmex::packet_join: the batch count must not be negative, not -1");
   // An empty batch touches nothing; an empty filter gives zeros, as the plug-ins do.
-  EXPECT_EQ(refusal([&] { packet_split(nullptr, nullptr, 8, 2, h, VectorToTable{0, {}, {}}); }),
+  EXPECT_EQ(refusal([&] {
+              packet_split(nullptr, nullptr, 8, 2, h, VectorToTable{0, {}, {}});
+            }),
             "accepted");
   out.assign(out.size(), 1.0);
   EXPECT_EQ(refusal([&] { shift_split(in, o, 8, 1, Taps()); }), "accepted");

@@ -17,8 +17,8 @@ TEST(LibrarySignals, CircSplitAndJoinGiveThePluginsDoubles) {
   for (const int J : {1, 3, 10}) {  // (one row of n = 1 would be a row signal)
     const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
     for (const int m : {0, 2, 7, 20}) {
-      const std::vector<double> h = m % 2 == 0 && m > 0 ? orthonormal_filter(m, J) :
-                                                          random_vector(m, 7);
+      const std::vector<double> h =
+          m % 2 == 0 && m > 0 ? orthonormal_filter(m, J) : random_vector(m, 7);
       const std::vector<double> x = random_vector(n * 3, J + m);
       for (const int L : {0, J / 2, J}) {
         std::vector<double> w(x.size()), y(x.size());

@@ -32,8 +32,8 @@ struct Trig {
   const char* plugin;
   Transform fn;
 };
-const Trig kTrig[] = {{"TrigC2", dct2}, {"TrigC3", dct3}, {"TrigS2", dst2},
-                      {"TrigS3", dst3}, {"TrigC4", dct4}};
+const Trig kTrig[] = {
+    {"TrigC2", dct2}, {"TrigC3", dct3}, {"TrigS2", dst2}, {"TrigS3", dst3}, {"TrigC4", dct4}};
 
 bool same(const Vec& a, const Vec& b) {
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * 8) == 0;
@@ -240,8 +240,8 @@ TEST(LibraryTrig, OtherLengthsBetweenCallsChangeNothing) {
   for (std::ptrdiff_t n : lengths) want.push_back(everything(n, nullptr));
   // One workspace for every call, filled before each with the length of
   // the call (what a table kept in it would be marked with) or of another.
-  Workspace ws(std::max({trig_workspace(8192), bell_split_workspace(8192, 6),
-                         bell_join_workspace(8192, 6)}));
+  Workspace ws(std::max(
+      {trig_workspace(8192), bell_split_workspace(8192, 6), bell_join_workspace(8192, 6)}));
   for (int round = 0; round < 3; ++round)
     for (std::size_t k = 0; k < std::size(lengths); ++k) {
       const std::size_t i = (k * 5 + round) % std::size(lengths);
@@ -286,7 +286,9 @@ TEST(LibraryTrig, RefusalsNameTheArgument) {
               "tfmex::dct2: n must be a power of two from 1 to 2^30, not " + std::to_string(n));
   EXPECT_EQ(refusal([&] { dct4(v, v, 6); }),
             "tfmex::dct4: n must be a power of two from 1 to 2^30, not 6");
-  EXPECT_EQ(refusal([&] { dst3(v, v, 8, Batch{-1, {}, {}}); }),
+  EXPECT_EQ(refusal([&] {
+              dst3(v, v, 8, Batch{-1, {}, {}});
+            }),
             "tfmex::dst3: the batch count must not be negative, not -1");
   EXPECT_EQ(refusal([&] { dct3(nullptr, v, 8); }), "tfmex::dct3: null input or output pointer");
   EXPECT_EQ(refusal([&] { dst2(v, nullptr, 8); }), "tfmex::dst2: null input or output pointer");
@@ -301,7 +303,9 @@ TEST(LibraryTrig, RefusalsNameTheArgument) {
             "tfmex::bell_join: D must be from 0 to 3, not 9");
   EXPECT_EQ(refusal([&] { bell_join(nullptr, v, 8, 1); }),
             "tfmex::bell_join: null input or output pointer");
-  EXPECT_EQ(refusal([&] { bell_join(t, v, 8, 1, TableToVector{-2, {}, {}}); }),
+  EXPECT_EQ(refusal([&] {
+              bell_join(t, v, 8, 1, TableToVector{-2, {}, {}});
+            }),
             "tfmex::bell_join: the batch count must not be negative, not -2");
   // The sizes of calls that would be refused are still sizes.
   EXPECT_EQ(trig_workspace(-5), trig_workspace(0));

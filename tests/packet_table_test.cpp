@@ -150,7 +150,8 @@ TEST(PacketTable, DepthsShapesAndRounding) {
 TEST(PacketTable, MessagesInTheirOrder) {
   const Array x = Array::row(random_vector(8, 1)), D = Array::scalar(1), h = Array::row(haar());
   const std::string size = "PacketSplit requires arrays of fewer than 2^31 elements";
-  const std::string below = "PacketSplit requires D >= 0", above = "PacketSplit requires D < log_2(n)";
+  const std::string below = "PacketSplit requires D >= 0",
+                    above = "PacketSplit requires D < log_2(n)";
   EXPECT_EQ(message("PacketSplit", {x, D}, 2), "PacketSplit requires three input arguments.");
   EXPECT_EQ(message("PacketSplit", {x, D, h}, 0), "PacketSplit requires one output argument.");
   EXPECT_EQ(message("PacketSplit", {x, D, h}, 2), "PacketSplit requires one output argument.");

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "kernels/periodized/periodized.h"
 #include "kernel_paths.h"
+#include "kernels/periodized/periodized.h"
 #include "support.h"
 
 namespace tfmex::test {
@@ -19,7 +19,8 @@ std::vector<double> ref_downlo(const std::vector<double>& x, const std::vector<d
   std::vector<double> y(n / 2);
   for (int i = 0; i < n / 2; ++i) {
     double s = 0.0;
-    for (std::size_t j = 0; j < h.size(); ++j) s += h[j] * x[mod(2 * i + static_cast<std::ptrdiff_t>(j), n)];
+    for (std::size_t j = 0; j < h.size(); ++j)
+      s += h[j] * x[mod(2 * i + static_cast<std::ptrdiff_t>(j), n)];
     y[i] = s;
   }
   return y;
@@ -30,7 +31,8 @@ std::vector<double> ref_downhi(const std::vector<double>& x, const std::vector<d
   std::vector<double> y(n / 2);
   for (int i = 0; i < n / 2; ++i) {
     double s = 0.0;
-    for (std::size_t j = 0; j < g.size(); ++j) s += g[j] * x[mod(2 * i + 1 - static_cast<std::ptrdiff_t>(j), n)];
+    for (std::size_t j = 0; j < g.size(); ++j)
+      s += g[j] * x[mod(2 * i + 1 - static_cast<std::ptrdiff_t>(j), n)];
     y[i] = s;
   }
   return y;
@@ -108,8 +110,8 @@ TEST(PeriodizedKernels, EveryPathMatchesPlainFormulasOnLongBlocks) {
     PathGuard guard(path);
     SCOPED_TRACE(path_name(path));
     for (int n : {34, 66, 96, 128, 130, 250, 512, 1024, 2050, 4096 + 66}) {
-      for (int m : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 16, 19, 20, 21, 33, 40, 64, 65, 66, 67, 80,
-                    3 * n + 1}) {
+      for (int m : {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  12,       16,
+                    19, 20, 21, 33, 40, 64, 65, 66, 67, 80, 3 * n + 1}) {
         const auto x = random_vector(n, ++seed);
         const auto h = random_vector(m, ++seed);
         const auto g = random_vector(m, ++seed);

@@ -86,7 +86,8 @@ std::size_t pow3(int k) {
 
 std::vector<Array> pyramid_call(std::mt19937_64& r, std::size_t factor) {
   const int J = pick(r, 0, 5);
-  const std::size_t n = pow3(J) * factor + (factor == 2 ? static_cast<std::size_t>(pick(r, 0, 1)) : 0);
+  const std::size_t n =
+      pow3(J) * factor + (factor == 2 ? static_cast<std::size_t>(pick(r, 0, 1)) : 0);
   return {triadic_vector(r, n), Array::scalar(pick(r, 1, J + 1) + 0.5 * pick(r, 0, 1)),
           Array::scalar(2 * pick(r, 0, 1))};
 }
@@ -114,7 +115,9 @@ const std::vector<CatalogueEntry> kEntries = {
        if (pick(r, 0, 1)) args.push_back(Array::scalar(1));  // further arguments are ignored
        return args;
      },
-     [](const Inputs& in) { return Shape2{1, in[0]->rows()}; }},
+     [](const Inputs& in) {
+       return Shape2{1, in[0]->rows()};
+     }},
     {"BellSplit", 3, false,
      [](std::mt19937_64& r) {
        Array x = dyadic_signal(r, 7, false);
@@ -123,21 +126,26 @@ const std::vector<CatalogueEntry> kEntries = {
      },
      [](const Inputs& in) {
        const double d = std::fmax(-1073741824.0, std::fmin(1073741824.0, (*in[1])[0]));
-       return Shape2{signal_length(*in[0]), static_cast<std::size_t>(static_cast<int>(d + 0.5) + 1)};
+       return Shape2{signal_length(*in[0]),
+                     static_cast<std::size_t>(static_cast<int>(d + 0.5) + 1)};
      }},
     {"BlockMeanJoin", 3, false, [](std::mt19937_64& r) { return pyramid_call(r, 2); }, half_of},
     {"BlockMeanSplit", 3, false, [](std::mt19937_64& r) { return pyramid_call(r, 1); },
-     [](const Inputs& in) { return Shape2{1, 2 * triadic_vector_length(*in[0])}; }},
+     [](const Inputs& in) {
+       return Shape2{1, 2 * triadic_vector_length(*in[0])};
+     }},
     {"CenterJoin", 3, false, [](std::mt19937_64& r) { return pyramid_call(r, 2); }, half_of},
     {"CenterPredict", 2, false, predict_call, thrice},
     {"CircJoin", 3, false,
      [](std::mt19937_64& r) {
-       return std::vector<Array>{dyadic_signal(r, 6, true), Array::scalar(pick(r, -1, 7)), filter(r, 12)};
+       return std::vector<Array>{dyadic_signal(r, 6, true), Array::scalar(pick(r, -1, 7)),
+                                 filter(r, 12)};
      },
      same_shape},
     {"CircSplit", 3, false,
      [](std::mt19937_64& r) {
-       return std::vector<Array>{dyadic_signal(r, 6, true), Array::scalar(pick(r, -1, 7)), filter(r, 12)};
+       return std::vector<Array>{dyadic_signal(r, 6, true), Array::scalar(pick(r, -1, 7)),
+                                 filter(r, 12)};
      },
      same_shape},
     {"CircJoin2", 3, false,
@@ -163,20 +171,32 @@ const std::vector<CatalogueEntry> kEntries = {
      },
      same_shape},
     {"GrowCoarse", 2, false,
-     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 6, true), filter(r, 12)}; },
+     [](std::mt19937_64& r) {
+       return std::vector<Array>{dyadic_signal(r, 6, true), filter(r, 12)};
+     },
      [](const Inputs& in) { return like_signal(2 * signal_length(*in[0]), *in[0]); }},
     {"GrowDetail", 2, false,
-     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 6, true), filter(r, 12)}; },
+     [](std::mt19937_64& r) {
+       return std::vector<Array>{dyadic_signal(r, 6, true), filter(r, 12)};
+     },
      [](const Inputs& in) { return like_signal(2 * signal_length(*in[0]), *in[0]); }},
     {"HalveCoarse", 2, false,
-     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 6, true), filter(r, 12)}; },
+     [](std::mt19937_64& r) {
+       return std::vector<Array>{dyadic_signal(r, 6, true), filter(r, 12)};
+     },
      [](const Inputs& in) { return like_signal(signal_length(*in[0]) / 2, *in[0]); }},
     {"HalveDetail", 2, false,
-     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 6, true), filter(r, 12)}; },
+     [](std::mt19937_64& r) {
+       return std::vector<Array>{dyadic_signal(r, 6, true), filter(r, 12)};
+     },
      [](const Inputs& in) { return like_signal(signal_length(*in[0]) / 2, *in[0]); }},
     {"PacketJoin", 2, false,
-     [](std::mt19937_64& r) { return std::vector<Array>{table(r), filter(r, 12)}; },
-     [](const Inputs& in) { return Shape2{1, in[0]->rows()}; }},
+     [](std::mt19937_64& r) {
+       return std::vector<Array>{table(r), filter(r, 12)};
+     },
+     [](const Inputs& in) {
+       return Shape2{1, in[0]->rows()};
+     }},
     {"PacketSplit", 3, false,
      [](std::mt19937_64& r) {
        Array x = dyadic_signal(r, 6, false);
@@ -187,8 +207,12 @@ const std::vector<CatalogueEntry> kEntries = {
        return Shape2{signal_length(*in[0]), static_cast<std::size_t>(nearest(*in[1]) + 1)};
      }},
     {"ShiftJoin", 2, false,
-     [](std::mt19937_64& r) { return std::vector<Array>{table(r), filter(r, 12)}; },
-     [](const Inputs& in) { return Shape2{1, in[0]->rows()}; }},
+     [](std::mt19937_64& r) {
+       return std::vector<Array>{table(r), filter(r, 12)};
+     },
+     [](const Inputs& in) {
+       return Shape2{1, in[0]->rows()};
+     }},
     {"ShiftSplit", 3, false,
      [](std::mt19937_64& r) {
        Array x = dyadic_signal(r, 6, false);
@@ -200,20 +224,15 @@ const std::vector<CatalogueEntry> kEntries = {
        return Shape2{n, static_cast<std::size_t>(log2_of(n) - nearest(*in[1]) + 1)};
      }},
     {"TrigC2", 1, false,
-     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; },
-     same_shape},
+     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; }, same_shape},
     {"TrigC3", 1, false,
-     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; },
-     same_shape},
+     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; }, same_shape},
     {"TrigC4", 1, false,
-     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; },
-     same_shape},
+     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; }, same_shape},
     {"TrigS2", 1, false,
-     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; },
-     same_shape},
+     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; }, same_shape},
     {"TrigS3", 1, false,
-     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; },
-     same_shape},
+     [](std::mt19937_64& r) { return std::vector<Array>{dyadic_signal(r, 7, true)}; }, same_shape},
     {"TriplePredict", 2, false, predict_call, thrice},
 };
 

@@ -17,8 +17,8 @@ using Shape2 = std::pair<std::size_t, std::size_t>;
 
 struct CatalogueEntry {
   const char* name;
-  int inputs;       // the input count the plug-in takes
-  bool at_least;    // further inputs are accepted (and ignored)
+  int inputs;     // the input count the plug-in takes
+  bool at_least;  // further inputs are accepted (and ignored)
   // A valid call with random data of a modest size.
   std::vector<host::Array> (*valid)(std::mt19937_64& rng);
   // Rows and columns of the output of a call that succeeded with these inputs.

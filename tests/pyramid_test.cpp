@@ -46,7 +46,8 @@ std::vector<double> forward(const std::vector<double>& x, int L, int D, Refine r
     std::vector<double> next(m), pred(3 * m, 0.0);
     for (int i = 0; i < m; ++i) next[i] = coarsen(cur[3 * i], cur[3 * i + 1], cur[3 * i + 2]);
     refine(next.data(), pred.data(), m, D);
-    for (int j = 0; j < 3 * m; ++j) wc[3 * m + j] = (cur[j] - pred[j]) * std::pow(3.0, (J - b) * 0.5);
+    for (int j = 0; j < 3 * m; ++j)
+      wc[3 * m + j] = (cur[j] - pred[j]) * std::pow(3.0, (J - b) * 0.5);
     cur = next;
   }
   for (int i = 0; i < pow3(L); ++i) wc[i] = cur[i] * std::pow(3.0, (J - L) * 0.5);
@@ -54,7 +55,9 @@ std::vector<double> forward(const std::vector<double>& x, int L, int D, Refine r
 }
 
 double mean3(double a, double b, double c) { return ((a + b) + c) / 3; }
-double median3(double a, double b, double c) { return std::max(std::min(a, b), std::min(std::max(a, b), c)); }
+double median3(double a, double b, double c) {
+  return std::max(std::min(a, b), std::min(std::max(a, b), c));
+}
 
 Array row(const std::vector<double>& v) { return Array::row(v); }
 Array num(double v) { return Array::scalar(v); }
@@ -63,14 +66,15 @@ TEST(BlockMeanSplit, LayoutScalesAndZeroGaps) {
   // Nine values, D = 0: block means times sqrt 3, a gap, then x minus the means.
   const Array w9 = run("BlockMeanSplit", {row({1, 5, 2, 3, 4, 5, 6, 9, 8}), num(1), num(0)});
   EXPECT_EQ(w9.values(), (std::vector<double>{8.0 / 3 * std::sqrt(3.0), 4 * std::sqrt(3.0),
-                                             23.0 / 3 * std::sqrt(3.0), 0, 0, 0, 0, 0, 0, 1 - 8.0 / 3,
-                                             5 - 8.0 / 3, 2 - 8.0 / 3, -1, 0, 1, 6 - 23.0 / 3,
-                                             9 - 23.0 / 3, 8 - 23.0 / 3}));
+                                              23.0 / 3 * std::sqrt(3.0), 0, 0, 0, 0, 0, 0,
+                                              1 - 8.0 / 3, 5 - 8.0 / 3, 2 - 8.0 / 3, -1, 0, 1,
+                                              6 - 23.0 / 3, 9 - 23.0 / 3, 8 - 23.0 / 3}));
   const std::vector<double> x = random_vector(81, 7);
   for (int D : {0, 2, 5}) {
     for (int L = 1; L <= 5; ++L) {  // L and D are truncated
       const Array wc = run("BlockMeanSplit", {row(x), num(L + 0.9), num(D + 0.5)});
-      EXPECT_EQ(wc.values(), forward(x, L, D, rf::AveRefineSeq, mean3)) << "L = " << L << ", D = " << D;
+      EXPECT_EQ(wc.values(), forward(x, L, D, rf::AveRefineSeq, mean3))
+          << "L = " << L << ", D = " << D;
       for (int b = L; b < 4; ++b)  // the gaps between the levels are never written
         for (int i = (b == L ? 1 : 2) * pow3(b); i < pow3(b + 1); ++i) EXPECT_EQ(wc[i], 0.0);
     }
@@ -93,7 +97,8 @@ TEST(BlockMeanPyramid, JoinInvertsSplitAtEveryLevel) {
   const std::vector<double> x = random_vector(243, 11);
   for (int D : {0, 2, 7}) {
     for (int L = 1; L <= 7; ++L) {
-      const Array y = run("BlockMeanJoin", {run("BlockMeanSplit", {row(x), num(L), num(D)}), num(L), num(D)});
+      const Array y =
+          run("BlockMeanJoin", {run("BlockMeanSplit", {row(x), num(L), num(D)}), num(L), num(D)});
       EXPECT_LT(max_abs_diff(y.values(), x), 1e-13) << "L = " << L << ", D = " << D;
     }
   }
@@ -108,21 +113,30 @@ TEST(BlockMeanPyramid, LevelsAtOrBeyondTheSignalAndShapes) {
     EXPECT_EQ(run("BlockMeanJoin", {row(xz), num(L), num(2)}).values(), x);
     EXPECT_EQ(run("CenterJoin", {row(xz), num(L), num(2)}).values(), x);
   }
-  EXPECT_EQ(run("BlockMeanSplit", {num(4.5), num(1), num(2)}).values(), (std::vector<double>{4.5, 0}));
-  EXPECT_EQ(run("CenterJoin", {row({4.5, 1, 9}), num(2), num(2)}).values(), (std::vector<double>{4.5}));
+  EXPECT_EQ(run("BlockMeanSplit", {num(4.5), num(1), num(2)}).values(),
+            (std::vector<double>{4.5, 0}));
+  EXPECT_EQ(run("CenterJoin", {row({4.5, 1, 9}), num(2), num(2)}).values(),
+            (std::vector<double>{4.5}));
   // A 3 x 9 matrix: n is the column count and the first 9 stored values are used.
-  const std::vector<double> ref = forward({x.begin(), x.begin() + 9}, 1, 2, rf::AveRefineSeq, mean3);
+  const std::vector<double> ref =
+      forward({x.begin(), x.begin() + 9}, 1, 2, rf::AveRefineSeq, mean3);
   EXPECT_EQ(run("BlockMeanSplit", {Array::matrix(3, 9, x), num(1), num(2)}).values(), ref);
-  EXPECT_EQ(run("BlockMeanSplit", {Array::column(std::vector<double>(x.begin(), x.begin() + 9)), num(1), num(2)}).rows(), 1u);
+  EXPECT_EQ(run("BlockMeanSplit",
+                {Array::column(std::vector<double>(x.begin(), x.begin() + 9)), num(1), num(2)})
+                .rows(),
+            1u);
   // A column of odd length 2n + 1: the last entry is ignored.
   std::vector<double> odd = ref;
   odd.push_back(1e300);
-  EXPECT_LT(max_abs_diff(run("BlockMeanJoin", {Array::column(odd), num(1), num(2)}).values(), {x.begin(), x.begin() + 9}), 1e-14);
+  EXPECT_LT(max_abs_diff(run("BlockMeanJoin", {Array::column(odd), num(1), num(2)}).values(),
+                         {x.begin(), x.begin() + 9}),
+            1e-14);
 }
 
 TEST(CenterJoin, ZeroDifferencesRepeatTheMedianRefinement) {
   std::vector<double> level = {0.3, -1.2, 2.0, 2.0, 0.7, 0.7, 0.7, 5.0, -4.0}, wc(162, 0.0);
-  for (int i = 0; i < 9; ++i) wc[i] = level[i] * 3, level[i] = wc[i] / 3;  // L = 2 of J = 4: scale 3
+  for (int i = 0; i < 9; ++i)
+    wc[i] = level[i] * 3, level[i] = wc[i] / 3;  // L = 2 of J = 4: scale 3
   for (int b = 3; b <= 4; ++b) {
     std::vector<double> fine(3 * level.size());
     rf::CenterPredict(level.data(), fine.data(), static_cast<int>(level.size()), 2);
@@ -136,7 +150,8 @@ TEST(CenterJoin, InvertsTheMedianPyramid) {
   for (int i = 40; i < 60; ++i) x[i] = 0.5;  // flat stretches take the degenerate paths
   for (int D : {0, 2, 3}) {
     for (int L = 1; L <= 5; ++L) {
-      const Array y = run("CenterJoin", {row(forward(x, L, D, rf::CenterPredict, median3)), num(L), num(D)});
+      const Array y =
+          run("CenterJoin", {row(forward(x, L, D, rf::CenterPredict, median3)), num(L), num(D)});
       EXPECT_LT(max_abs_diff(y.values(), x), 1e-13) << "L = " << L << ", D = " << D;
     }
   }
@@ -145,11 +160,14 @@ TEST(CenterJoin, InvertsTheMedianPyramid) {
 TEST(Predict, SequencePlugins) {
   for (const char* p : {"CenterPredict", "TriplePredict"}) {
     EXPECT_EQ(run(p, {row({1, 2}), num(0)}).values(), (std::vector<double>{1, 1, 1, 2, 2, 2})) << p;
-    EXPECT_EQ(run(p, {row({4, 5}), num(-0.9)}).values(), (std::vector<double>{4, 4, 4, 5, 5, 5})) << p;
-    for (double D : {1.0, 3.0, -2.0}) EXPECT_EQ(run(p, {row({1, 2, 3, 4}), num(D)}).values(), std::vector<double>(12, 0.0));
+    EXPECT_EQ(run(p, {row({4, 5}), num(-0.9)}).values(), (std::vector<double>{4, 4, 4, 5, 5, 5}))
+        << p;
+    for (double D : {1.0, 3.0, -2.0})
+      EXPECT_EQ(run(p, {row({1, 2, 3, 4}), num(D)}).values(), std::vector<double>(12, 0.0));
     const std::vector<double> c = random_vector(7, 21);
     std::vector<double> f(21);
-    (std::string(p) == "CenterPredict" ? rf::CenterPredict : rf::TriplePredict)(c.data(), f.data(), 7, 2);
+    (std::string(p) == "CenterPredict" ? rf::CenterPredict : rf::TriplePredict)(c.data(), f.data(),
+                                                                                7, 2);
     EXPECT_EQ(run(p, {Array::column(c), num(2.7)}).values(), f) << p;
     // A matrix gives its column count; an empty array claiming columns has no values.
     EXPECT_EQ(run(p, {Array::matrix(2, 4, {1, 2, 3, 4, 5, 6, 7, 8}), num(0)}).values(),
@@ -178,17 +196,20 @@ TEST(PyramidMessages, ForwardInTheirOrder) {
   // L is read and tested before x is looked at.
   for (double L : {0.0, 0.5, -3.0})
     EXPECT_EQ(message(P, {bad, num(L), num(2)}), "In CenterSplit: L must be >= 1");
-  EXPECT_EQ(message(P, {phantom_row(std::size_t(1) << 32), num(0), num(2)}), "In CenterSplit: L must be >= 1");
+  EXPECT_EQ(message(P, {phantom_row(std::size_t(1) << 32), num(0), num(2)}),
+            "In CenterSplit: L must be >= 1");
   for (double L : {NAN, INFINITY, -INFINITY})
     EXPECT_EQ(message(P, {bad, num(L), num(2)}), "BlockMeanSplit requires finite scalar arguments");
-  EXPECT_EQ(message(P, {bad, Array::empty(), num(2)}), "BlockMeanSplit requires finite scalar arguments");
+  EXPECT_EQ(message(P, {bad, Array::empty(), num(2)}),
+            "BlockMeanSplit requires finite scalar arguments");
   // Sizes, then the triadic test, then D.
   EXPECT_EQ(message(P, {phantom_row(1162261467), num(1), num(NAN)}),
             "BlockMeanSplit requires arrays of fewer than 2^31 elements");
   for (const Array& a : {bad, Array::empty(), Array::matrix(0, 9), row(std::vector<double>(6))})
     EXPECT_EQ(message(P, {a, num(1), num(NAN)}), "CenterSplit requires triadic length input");
   EXPECT_EQ(message(P, {x, num(1), num(NAN)}), "BlockMeanSplit requires finite scalar arguments");
-  EXPECT_EQ(message(P, {x, num(1), Array::empty()}), "BlockMeanSplit requires finite scalar arguments");
+  EXPECT_EQ(message(P, {x, num(1), Array::empty()}),
+            "BlockMeanSplit requires finite scalar arguments");
   // 1.9 passes the test and is used as 1.
   EXPECT_EQ(run(P, {x, num(1.9), num(2)}).values(), run(P, {x, num(1), num(2)}).values());
 }
@@ -205,8 +226,10 @@ TEST(PyramidMessages, InversesInTheirOrder) {
     EXPECT_EQ(message(P, {bad, num(NAN), num(2)}), p + " requires finite scalar arguments");
     EXPECT_EQ(message(P, {phantom_row(std::size_t(1) << 31), num(1), num(2)}),
               p + " requires arrays of fewer than 2^31 elements");
-    for (const Array& a : {bad, num(1), Array::empty(), Array::matrix(0, 18), row(std::vector<double>(12))})
-      EXPECT_EQ(message(P, {a, num(1), num(NAN)}), "Input WC to CenterJoin is of incompatible size");
+    for (const Array& a :
+         {bad, num(1), Array::empty(), Array::matrix(0, 18), row(std::vector<double>(12))})
+      EXPECT_EQ(message(P, {a, num(1), num(NAN)}),
+                "Input WC to CenterJoin is of incompatible size");
     EXPECT_EQ(message(P, {wc, num(1), num(-INFINITY)}), p + " requires finite scalar arguments");
   }
 }
@@ -265,8 +288,10 @@ TEST(PyramidScratch, RefusedScratchIsReportedAndFreed) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
 #endif
-  if (*TFMEX_TEST_RUNNER != '\0') GTEST_SKIP() << "under an emulator the limit binds the emulator too";
-  for (const char* p : {"BlockMeanSplit", "BlockMeanJoin", "CenterJoin"}) plugin(p);  // loaded here, not in the child
+  if (*TFMEX_TEST_RUNNER != '\0')
+    GTEST_SKIP() << "under an emulator the limit binds the emulator too";
+  for (const char* p : {"BlockMeanSplit", "BlockMeanJoin", "CenterJoin"})
+    plugin(p);  // loaded here, not in the child
   const Array x = row(random_vector(kN, 2)), wc = row(random_vector(2 * kN, 3));
   const Array L = num(1), D = num(2);
   // The host keeps a copy of x (X); the forward pyramid's scratch is one
@@ -275,7 +300,9 @@ TEST(PyramidScratch, RefusedScratchIsReportedAndFreed) {
   with_memory_limit(kX * 3, [&]() {
     const CallReport r = plugin("BlockMeanSplit").call({&x, &L, &D});
     return r.message == "BlockMeanSplit could not allocate its scratch arrays" &&
-                   r.problems().empty() && can_allocate(kX * 2) ? 0 : 1;
+                   r.problems().empty() && can_allocate(kX * 2)
+               ? 0
+               : 1;
   });
   // The scratch fits, the result (2X) does not: the host refuses it, and the
   // scratch goes back to the pool on the way out, where the next call finds
@@ -288,7 +315,10 @@ TEST(PyramidScratch, RefusedScratchIsReportedAndFreed) {
   for (const char* P : {"BlockMeanJoin", "CenterJoin"}) {
     with_memory_limit(kX * 5 / 2, [&]() {  // the copy of wc (2X) fits, the prediction (X) not
       const CallReport r = plugin(P).call({&wc, &L, &D});
-      return r.message == std::string(P) + " could not allocate its scratch arrays" && r.problems().empty() ? 0 : 1;
+      return r.message == std::string(P) + " could not allocate its scratch arrays" &&
+                     r.problems().empty()
+                 ? 0
+                 : 1;
     });
   }
 }

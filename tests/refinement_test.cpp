@@ -58,7 +58,8 @@ TEST(MedianScalarFunctions, ValuesAtTheNamedPoints) {
 
 TEST(MedianScalarFunctions, PiecesJoinAtEveryBound) {
   const double third = 1.0 / 3.0;
-  for (double b : {7.0 / 3.0, 5.0, 0.2, 3.0 / 7.0, -3.0, -third, -11.0}) expect_joins(rf::q1, "q1", b);
+  for (double b : {7.0 / 3.0, 5.0, 0.2, 3.0 / 7.0, -3.0, -third, -11.0})
+    expect_joins(rf::q1, "q1", b);
   for (double b : {-3.0, -10.0 / 7.0, -0.7, -third}) expect_joins(rf::q2, "q2", b);
   for (double b : {7.0 / 3.0, 5.0, 0.2, 3.0 / 7.0, -3.0, -third, 23.0 / 11.0})
     expect_joins(rf::q1left, "q1left", b);
@@ -139,8 +140,9 @@ TEST(MedianTripleRules, FlatLeftDifferenceTakesTheMirroredInteriorRule) {
 
 TEST(MedianTripleRules, NegatingTheTripleNegatesTheResultExactly) {
   // Shape ratios across every interval of the scalar functions, and the flat cases.
-  std::vector<double> ts = {-20, -11, -5, -3, -2, -10.0 / 7, -1, -0.7, -0.5, -1.0 / 3, -0.1,
-                            0, 0.2, 0.3, 3.0 / 7, 1, 2.1, 7.0 / 3, 2.6, 3, 3.7, 4.5, 5, 8, 13, 20};
+  std::vector<double> ts = {-20,      -11,  -5,  -3,  -2,  -10.0 / 7, -1, -0.7, -0.5,
+                            -1.0 / 3, -0.1, 0,   0.2, 0.3, 3.0 / 7,   1,  2.1,  7.0 / 3,
+                            2.6,      3,    3.7, 4.5, 5,   8,         13, 20};
   for (double t : ts) {
     for (double d : {0.37, -1.9, 0.0}) {
       const double a1 = 0.61, a2 = a1 + d, a3 = a2 + (d == 0.0 ? 0.8 : t * d);
@@ -184,7 +186,8 @@ TEST(SequenceRefinement, EdgeRulesAtBothEndsInteriorBetween) {
       const std::vector<double> c = random_vector(m, 40 + m);
       const std::vector<double> f = refine(s.seq, c, 2);
       Out o = apply(s.edge, c[0], c[1], c[2]);
-      EXPECT_TRUE(same_bits(f[0], o.o1) && same_bits(f[1], o.o2) && same_bits(f[2], o.o3)) << s.name;
+      EXPECT_TRUE(same_bits(f[0], o.o1) && same_bits(f[1], o.o2) && same_bits(f[2], o.o3))
+          << s.name;
       o = apply(s.interior, c[m - 3], c[m - 2], c[m - 1]);
       EXPECT_TRUE(same_bits(f[3 * m - 6], o.o1) && same_bits(f[3 * m - 4], o.o3)) << s.name;
       // Reversing and negating the sequence mirrors the whole refinement, up
@@ -192,7 +195,8 @@ TEST(SequenceRefinement, EdgeRulesAtBothEndsInteriorBetween) {
       std::vector<double> rc(c.rbegin(), c.rend());
       for (double& v : rc) v = -v;
       const std::vector<double> r = refine(s.seq, rc, 2);
-      for (int j = 0; j < 3 * m; ++j) EXPECT_NEAR(f[j], -r[3 * m - 1 - j], 1e-14) << s.name << " " << j;
+      for (int j = 0; j < 3 * m; ++j)
+        EXPECT_NEAR(f[j], -r[3 * m - 1 - j], 1e-14) << s.name << " " << j;
     }
   }
 }

@@ -42,7 +42,7 @@ std::size_t statm(int field) {
   std::_Exit(body() ? 0 : 1);
 }
 
-#define TFMEX_SKIP_UNMEASURABLE()                                                            \
+#define TFMEX_SKIP_UNMEASURABLE() \
   if (*TFMEX_TEST_RUNNER != '\0') GTEST_SKIP() << "under an emulator the limit binds it too"
 
 bool sanitized() {
@@ -71,28 +71,30 @@ TEST(ResultMemory, ATableThatCannotBeHadIsRefusedWithAMessage) {
   // The host's copy of the signal and the workspaces (2n and n doubles) fit,
   // the tables (23n) do not: the host cannot create the result, and the call
   // ends with its message, holding nothing (a second call fares the same).
-  EXPECT_EXIT(run_limited(256 * kMiB, [&] {
-                bool ok = true;
-                for (int round = 0; round < 2; ++round) {
-                  const CallReport r = plugin("ShiftSplit").call({&x, &zero, &h});
-                  const CallReport s = plugin("PacketSplit").call({&x, &depth, &h});
-                  ok = ok && r.message == "Out of memory." && r.created == 0 &&
-                       r.problems().empty() && s.message == "Out of memory." &&
-                       s.created == 0 && s.problems().empty();
-                }
-                return ok;
-              }),
+  EXPECT_EXIT(run_limited(256 * kMiB,
+                          [&] {
+                            bool ok = true;
+                            for (int round = 0; round < 2; ++round) {
+                              const CallReport r = plugin("ShiftSplit").call({&x, &zero, &h});
+                              const CallReport s = plugin("PacketSplit").call({&x, &depth, &h});
+                              ok = ok && r.message == "Out of memory." && r.created == 0 &&
+                                   r.problems().empty() && s.message == "Out of memory." &&
+                                   s.created == 0 && s.problems().empty();
+                            }
+                            return ok;
+                          }),
               testing::ExitedWithCode(0), "");
   // The host's copy of the signal (32 MiB) fits, the workspace does not: the
   // plug-in's own message, before any array.
-  EXPECT_EXIT(run_limited(48 * kMiB, [&] {
-                const CallReport r = plugin("ShiftSplit").call({&x, &zero, &h});
-                const CallReport s = plugin("PacketSplit").call({&x, &depth, &h});
-                return r.message == "ShiftSplit could not allocate its workspace" &&
-                       r.created == 0 && r.problems().empty() &&
-                       s.message == "PacketSplit could not allocate its workspace" &&
-                       s.created == 0 && s.problems().empty();
-              }),
+  EXPECT_EXIT(run_limited(48 * kMiB,
+                          [&] {
+                            const CallReport r = plugin("ShiftSplit").call({&x, &zero, &h});
+                            const CallReport s = plugin("PacketSplit").call({&x, &depth, &h});
+                            return r.message == "ShiftSplit could not allocate its workspace" &&
+                                   r.created == 0 && r.problems().empty() &&
+                                   s.message == "PacketSplit could not allocate its workspace" &&
+                                   s.created == 0 && s.problems().empty();
+                          }),
               testing::ExitedWithCode(0), "");
 }
 
@@ -107,8 +109,8 @@ TEST(ResultMemory, ATableThatCannotBeHadIsRefusedWithAMessage) {
   getrusage(RUSAGE_SELF, &u);
   const std::size_t peak = static_cast<std::size_t>(u.ru_maxrss) * 1024;
   const std::size_t added = peak > start ? peak - start : 0;
-  std::fprintf(stderr, "%s added %zu MiB at its peak (bound %zu MiB)\n", name.c_str(),
-               added / kMiB, bound / kMiB);
+  std::fprintf(stderr, "%s added %zu MiB at its peak (bound %zu MiB)\n", name.c_str(), added / kMiB,
+               bound / kMiB);
   std::_Exit(r.ok && r.problems().empty() && added <= bound ? 0 : 1);
 }
 

@@ -135,7 +135,8 @@ TEST(ShiftTable, MessagesInTheirOrder) {
   const std::string type = "ShiftSplit requires real double arguments";
   const std::string size = "ShiftSplit requires arrays of fewer than 2^31 elements";
   const std::string scal = "ShiftSplit requires finite scalar arguments";
-  const std::string below = "ShiftTable requires D < log_2(n)", above = "ShiftTable requires D >= 0";
+  const std::string below = "ShiftTable requires D < log_2(n)",
+                    above = "ShiftTable requires D >= 0";
   EXPECT_EQ(message("ShiftSplit", {x, L}, 0), "ShiftSplit requires three input arguments.");
   EXPECT_EQ(message("ShiftSplit", {x, L, h}, 0), "ShiftSplitT requires one output argument.");
   EXPECT_EQ(message("ShiftSplit", {x, L, h}, 2), "ShiftSplitT requires one output argument.");

@@ -78,15 +78,16 @@ struct Checker {
     const double ax = std::fabs(x);
     if (ax >= tk::detail::kTiny && ax < tk::detail::kFastLimit) {
       double out = 0.0;
-      if (!tk::detail::rounding_settled(cosine ? tk::detail::cos_approx(x) : tk::detail::sin_approx(x), &out))
+      if (!tk::detail::rounding_settled(
+              cosine ? tk::detail::cos_approx(x) : tk::detail::sin_approx(x), &out))
         ++slow;
     } else if (ax >= tk::detail::kFastLimit) {
       ++slow;
     }
   }
   void report(const char* what) const {
-    std::printf("[ sincos ] %s: %ld values, %ld by the big-integer path (%.4f%%)\n", what, checked, slow,
-                checked ? 100.0 * slow / checked : 0.0);
+    std::printf("[ sincos ] %s: %ld values, %ld by the big-integer path (%.4f%%)\n", what, checked,
+                slow, checked ? 100.0 * slow / checked : 0.0);
   }
 };
 
@@ -126,12 +127,15 @@ TEST(SinCosRounding, EveryTableAndBellArgumentUpToTwoToTheTwenty) {
 TEST(SinCosRounding, RandomArgumentsOverTheReductionRanges) {
   Checker c;
   std::mt19937_64 rng(20261209);
-  auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+  auto uniform = [&](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(rng);
+  };
   for (int i = 0; i < 250000; ++i) {
     c.check(uniform(-0.7853981633974483, 0.7853981633974483));  // no reduction
-    c.check(uniform(-7.0, 7.0));                                 // the tables' range
-    c.check(uniform(-4194304.0, 4194304.0));                     // the fast path's whole range
-    c.check(std::ldexp(uniform(0.5, 1.0), static_cast<int>(rng() % 50) - 27) * (rng() & 1 ? 1 : -1));
+    c.check(uniform(-7.0, 7.0));                                // the tables' range
+    c.check(uniform(-4194304.0, 4194304.0));                    // the fast path's whole range
+    c.check(std::ldexp(uniform(0.5, 1.0), static_cast<int>(rng() % 50) - 27) *
+            (rng() & 1 ? 1 : -1));
   }
   c.report("random arguments");
   EXPECT_EQ(c.wrong, 0);
@@ -145,7 +149,8 @@ TEST(SinCosRounding, FastPathStaysWellInsideItsErrorBound) {
   double worst = 0.0;
   for (int i = 0; i < 200000; ++i) {
     const double x = std::ldexp(std::uniform_real_distribution<double>(0.5, 1.0)(rng),
-                                static_cast<int>(rng() % 50) - 26) * (i % 2 ? 1 : -1);
+                                static_cast<int>(rng() % 50) - 26) *
+                     (i % 2 ? 1 : -1);
     for (bool cosine : {false, true}) {
       const auto a = cosine ? tk::detail::cos_approx(x) : tk::detail::sin_approx(x);
       const double ratio = mpfr.error_ratio(x, cosine, a);
@@ -161,9 +166,11 @@ TEST(SinCosRounding, BigIntegerPathOnItsOwn) {
   std::mt19937_64 rng(11);
   for (int i = 0; i < 4000; ++i) {
     const double x = std::ldexp(std::uniform_real_distribution<double>(0.5, 1.0)(rng),
-                                static_cast<int>(rng() % 60) - 27) * (i % 2 ? 1 : -1);
+                                static_cast<int>(rng() % 60) - 27) *
+                     (i % 2 ? 1 : -1);
     for (bool cosine : {false, true})
-      c.check_one(x, cosine, tk::detail::sincos_exact(x, cosine), cosine ? c.mpfr.cos(x) : c.mpfr.sin(x));
+      c.check_one(x, cosine, tk::detail::sincos_exact(x, cosine),
+                  cosine ? c.mpfr.cos(x) : c.mpfr.sin(x));
   }
   EXPECT_EQ(c.wrong, 0);
 }
@@ -172,12 +179,30 @@ TEST(SinCosRounding, EdgeArguments) {
   Checker c;
   const double tiny = tk::detail::kTiny, limit = tk::detail::kFastLimit;
   const double inf = std::numeric_limits<double>::infinity();
-  std::vector<double> xs = {0.0, 5e-324, 1e-310, 2.2250738585072014e-308, 1e-200, 1e-20,
-                            tiny, std::nextafter(tiny, 0.0), std::nextafter(tiny, 1.0),
-                            limit, std::nextafter(limit, 0.0), 1.0, 0.5, 0.7853981633974483,
-                            0.78539816339744828, 0.78539816339744839, 1.5707963267948966,
-                            3.141592653589793, 4.71238898038469, 6.283185307179586,
-                            1e22, 1e300, 1.7976931348623157e308, std::ldexp(6381956970095103.0, 797)};
+  std::vector<double> xs = {0.0,
+                            5e-324,
+                            1e-310,
+                            2.2250738585072014e-308,
+                            1e-200,
+                            1e-20,
+                            tiny,
+                            std::nextafter(tiny, 0.0),
+                            std::nextafter(tiny, 1.0),
+                            limit,
+                            std::nextafter(limit, 0.0),
+                            1.0,
+                            0.5,
+                            0.7853981633974483,
+                            0.78539816339744828,
+                            0.78539816339744839,
+                            1.5707963267948966,
+                            3.141592653589793,
+                            4.71238898038469,
+                            6.283185307179586,
+                            1e22,
+                            1e300,
+                            1.7976931348623157e308,
+                            std::ldexp(6381956970095103.0, 797)};
   // The doubles on either side of k pi/2, k up to 2^24 by powers and around them.
   for (int j = 0; j <= 24; ++j)
     for (long k : {(1L << j) - 1, 1L << j, (1L << j) + 1}) {
@@ -192,7 +217,8 @@ TEST(SinCosRounding, EdgeArguments) {
     }
   // Huge arguments of every exponent.
   std::mt19937_64 rng(3);
-  for (int e = 22; e <= 1023; e += 3) xs.push_back(std::ldexp(std::uniform_real_distribution<double>(1.0, 2.0)(rng), e));
+  for (int e = 22; e <= 1023; e += 3)
+    xs.push_back(std::ldexp(std::uniform_real_distribution<double>(1.0, 2.0)(rng), e));
   for (double x : std::vector<double>(xs)) xs.push_back(-x);
   for (double x : xs) c.check(x);
   c.report("edge arguments");

@@ -27,7 +27,8 @@ inline Vec lo(const Vec& v, const Vec& h) {
   Vec y(k / 2);
   for (int i = 0; i < k / 2; ++i) {
     double s = 0.0;
-    for (std::size_t j = 0; j < h.size(); ++j) s += h[j] * v[mod(std::ptrdiff_t{2} * i + static_cast<std::ptrdiff_t>(j), k)];
+    for (std::size_t j = 0; j < h.size(); ++j)
+      s += h[j] * v[mod(std::ptrdiff_t{2} * i + static_cast<std::ptrdiff_t>(j), k)];
     y[i] = s;
   }
   return y;

@@ -39,8 +39,7 @@ inline const Plugin& plugin(const std::string& name) {
 
 // Calls a plug-in and checks the host invariants (nothing leaked, inputs
 // unchanged, guards intact, nothing created before a message).
-inline CallReport call(const std::string& name, std::initializer_list<Array> args,
-                       int nlhs = 1) {
+inline CallReport call(const std::string& name, std::initializer_list<Array> args, int nlhs = 1) {
   std::vector<Array> keep(args);
   std::vector<const Array*> in;
   for (const Array& a : keep) in.push_back(&a);
@@ -115,7 +114,8 @@ inline std::vector<double> orthonormal_filter(int m, unsigned seed) {
 inline double max_abs_diff(const std::vector<double>& a, const std::vector<double>& b) {
   EXPECT_EQ(a.size(), b.size());
   double d = 0.0;
-  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) d = std::max(d, std::fabs(a[i] - b[i]));
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+    d = std::max(d, std::fabs(a[i] - b[i]));
   return d;
 }
 

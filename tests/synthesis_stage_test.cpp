@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "kernels/periodized/periodized.h"
 #include "kernel_paths.h"
+#include "kernels/periodized/periodized.h"
 #include "stage_reference.h"
 #include "support.h"
 

@@ -53,7 +53,8 @@ TEST(TableCache, KeepsOneTablePerBuilderAndLengthAndEvictsTheLeastRecentlyUsed) 
   EXPECT_EQ(*again, *first);
   // A table beyond the bound is made for its caller and not kept.
   const std::size_t held = tk::table_cache_bytes();
-  const tk::SharedTable big = tk::shared_table(numbered, 10, tk::kTableCacheBytes / 8 + kMegaValues);
+  const tk::SharedTable big =
+      tk::shared_table(numbered, 10, tk::kTableCacheBytes / 8 + kMegaValues);
   ASSERT_TRUE(big);
   EXPECT_EQ((*big)[7], 17.0);
   EXPECT_EQ(tk::table_cache_bytes(), held);
@@ -142,7 +143,8 @@ TEST(TableCacheConcurrency, FreshPlugInsAgreeOnFirstLaterAndParallelCallsAndUnlo
   const std::filesystem::path dir =
       std::filesystem::temp_directory_path() / ("tfmex_cache_" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
-  for (const char* name : {"TrigC2", "TrigC3", "TrigS2", "TrigS3", "TrigC4", "BellSplit", "BellJoin"}) {
+  for (const char* name :
+       {"TrigC2", "TrigC3", "TrigS2", "TrigS3", "TrigC4", "BellSplit", "BellJoin"}) {
     SCOPED_TRACE(name);
     // A copy under another file name is a new library with an empty cache.
     const std::string copy = (dir / (std::string(name) + "_copy.mex")).string();

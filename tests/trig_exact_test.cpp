@@ -4,15 +4,15 @@
 // cosine's vector paths against its portable one up to 2^20), signals with signed zeros,
 // huge, tiny and subnormal values, infinities and NaNs, and tables built once
 // and read by one call after another.
-#include <cstdint>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <random>
 
-#include "kernels/trig/trig.h"
 #include "kernel_paths.h"
+#include "kernels/trig/trig.h"
 #include "support.h"
 #include "trig_reference.h"
 
@@ -58,8 +58,8 @@ std::vector<double> signal(std::size_t n, int kind, unsigned seed) {
   std::mt19937 rng(seed * 31 + kind);
   std::uniform_int_distribution<std::size_t> at(0, n - 1);
   const double inf = std::numeric_limits<double>::infinity();
-  const double specials[] = {0.0, -0.0, 1e300, -1e300, DBL_MAX / 3, 1e-310, -4.9e-324,
-                             DBL_MIN, 1e-300, 3.0};
+  const double specials[] = {0.0,    -0.0,      1e300,   -1e300, DBL_MAX / 3,
+                             1e-310, -4.9e-324, DBL_MIN, 1e-300, 3.0};
   switch (kind) {
     case 1:  // sprinkled special finite values
       for (std::size_t k = 0; k < n / 3 + 1; ++k) x[at(rng)] = specials[rng() % 10];
@@ -75,8 +75,7 @@ std::vector<double> signal(std::size_t n, int kind, unsigned seed) {
     case 4:  // all tiny: results deep in the subnormal range
       for (double& v : x) v *= 1e-306;
       break;
-    default:
-      break;
+    default: break;
   }
   return x;
 }
@@ -140,8 +139,8 @@ TEST(TrigExact, CosineAndSineKernelsMatchTranscriptions) {
       for (int kind = 0; kind < kKinds; ++kind) {
         const auto x = signal(n, kind, 200 + J);
         for (const auto& k : kernels) {
-          SCOPED_TRACE(std::string(k.name) + " n=" + std::to_string(n) + " kind=" +
-                       std::to_string(kind));
+          SCOPED_TRACE(std::string(k.name) + " n=" + std::to_string(n) +
+                       " kind=" + std::to_string(kind));
           // Signal and scratch in one block, the tables apart; the
           // transcription keeps its tables in its 2n-value workspace.
           const int len = static_cast<int>(n);
@@ -152,7 +151,8 @@ TEST(TrigExact, CosineAndSineKernelsMatchTranscriptions) {
           std::copy(x.begin(), x.end(), want.begin());
           k.fast(got.data(), got.data() + n, J, tables.data());
           k.plain(want.data(), want.data() + n, J, want.data() + 2 * n);
-          const std::vector<double> rg(got.begin(), got.begin() + n), rw(want.begin(), want.begin() + n);
+          const std::vector<double> rg(got.begin(), got.begin() + n),
+              rw(want.begin(), want.begin() + n);
           EXPECT_SAME_BITS(rg, rw, "result");
           // The rotation table, and the Hartley table but for the
           // transcription's length mark.
@@ -171,7 +171,8 @@ TEST(TrigExact, CosineAndSineKernelsMatchTranscriptions) {
           std::copy(x.begin(), x.end(), want.begin());
           k.fast(got.data(), got.data() + n, J, tables.data());
           k.plain(want.data(), want.data() + n, J, want.data() + 2 * n);
-          const std::vector<double> sg(got.begin(), got.begin() + n), sw(want.begin(), want.begin() + n);
+          const std::vector<double> sg(got.begin(), got.begin() + n),
+              sw(want.begin(), want.begin() + n);
           EXPECT_SAME_BITS(sg, sw, "result, the tables again");
         }
       }
@@ -187,7 +188,8 @@ TEST(TrigExact, TypeTwoAndThreePlugInsMatchTranscriptions) {
   const struct {
     const char* name;
     K plain;
-  } plugins[] = {{"TrigC2", ref::dct}, {"TrigC3", ref::idct}, {"TrigS2", ref::dst}, {"TrigS3", ref::idst}};
+  } plugins[] = {
+      {"TrigC2", ref::dct}, {"TrigC3", ref::idct}, {"TrigS2", ref::dst}, {"TrigS3", ref::idst}};
   for (int J : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 17, 20}) {
     const std::size_t n = std::size_t{1} << J;
     const auto x = signal(n, J % kKinds, 500 + J);
@@ -250,7 +252,8 @@ TEST(TrigExact, TypeFourCosineMatchesTheFullEmbedding) {
         std::vector<double> other_want(n);
         ref::trigc4(other.data(), other_want.data(), ww.data(), static_cast<int>(n));
         twice = other;
-        tk::trigc4_tabled(twice.data(), twice.data(), work.data(), tables.data(), static_cast<int>(n));
+        tk::trigc4_tabled(twice.data(), twice.data(), work.data(), tables.data(),
+                          static_cast<int>(n));
         EXPECT_SAME_BITS(twice, other_want, "trigc4_tabled again, in place");
       }
     }
@@ -328,7 +331,8 @@ TEST(TrigExact, TypeFourCosineVectorPassesAgreeBeyondTheTranscriptionLengths) {
             const std::size_t size = (tabled ? 4 : 8) * N;
             std::vector<double> buffer(size + 32, 7.0);
             auto* work = reinterpret_cast<double*>(
-                             (reinterpret_cast<std::uintptr_t>(buffer.data()) + 63) / 64 * 64) + offset;
+                             (reinterpret_cast<std::uintptr_t>(buffer.data()) + 63) / 64 * 64) +
+                         offset;
             std::vector<double> got(N, -1.0);
             if (tabled) {
               tk::trigc4_tabled(x.data(), got.data(), work, tables.data(), n);
@@ -338,7 +342,8 @@ TEST(TrigExact, TypeFourCosineVectorPassesAgreeBeyondTheTranscriptionLengths) {
             EXPECT_SAME_BITS(got, want, tabled ? "trigc4_tabled" : "trigc4");
             std::size_t outside = 0;
             for (double* p = buffer.data(); p < work; ++p) outside += *p != 7.0;
-            for (double* p = work + size; p < buffer.data() + buffer.size(); ++p) outside += *p != 7.0;
+            for (double* p = work + size; p < buffer.data() + buffer.size(); ++p)
+              outside += *p != 7.0;
             EXPECT_EQ(outside, 0u) << "values written outside the workspace";
           }
         }

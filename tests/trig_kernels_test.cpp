@@ -1,8 +1,8 @@
 // The trigonometric kernels against their defining sums, evaluated directly
 // in long double; their inverses, energy, small closed forms and the tables
 // they read.
-#include <cstddef>
 #include <cfloat>
+#include <cstddef>
 
 #include "kernels/trig/exact_sincos.h"
 #include "kernels/trig/trig.h"
@@ -19,8 +19,8 @@ LD cas(LD t) { return cosl(t) + sinl(t); }
 
 // s[k] = sum_m x[m] f(2 pi t / P), t = (a k + b)(c m + d) mod P, with f
 // tabulated over one period.
-std::vector<LD> direct(const std::vector<LD>& x, std::ptrdiff_t P, LD (*f)(LD), std::ptrdiff_t a, std::ptrdiff_t b, std::ptrdiff_t c,
-                       std::ptrdiff_t d) {
+std::vector<LD> direct(const std::vector<LD>& x, std::ptrdiff_t P, LD (*f)(LD), std::ptrdiff_t a,
+                       std::ptrdiff_t b, std::ptrdiff_t c, std::ptrdiff_t d) {
   std::vector<LD> table(P), out(x.size());
   for (std::ptrdiff_t t = 0; t < P; ++t) table[t] = f(2 * kPiL * t / P);
   for (std::size_t k = 0; k < x.size(); ++k) {
@@ -64,7 +64,8 @@ std::vector<LD> reference(Kind kind, const std::vector<double>& v) {
 std::vector<LD> ref_dft(const std::vector<double>& data, int isign) {
   const std::ptrdiff_t nn = static_cast<std::ptrdiff_t>(data.size() / 2);
   std::vector<LD> c(nn), s(nn), out(2 * nn);
-  for (std::ptrdiff_t t = 0; t < nn; ++t) c[t] = cosl(2 * kPiL * t / nn), s[t] = isign * sinl(2 * kPiL * t / nn);
+  for (std::ptrdiff_t t = 0; t < nn; ++t)
+    c[t] = cosl(2 * kPiL * t / nn), s[t] = isign * sinl(2 * kPiL * t / nn);
   for (std::ptrdiff_t k = 0; k < nn; ++k) {
     LD re = 0, im = 0;
     for (std::ptrdiff_t j = 0, t = 0; j < nn; ++j, t = t + k >= nn ? t + k - nn : t + k) {
@@ -175,7 +176,8 @@ TEST(TrigKernels, InversesAndEnergy) {
     EXPECT_LT(max_abs_diff(run_kernel(tk::dct, run_kernel(tk::idct, x, J), J), x), tol)
         << "dct(idct)";
     EXPECT_LT(max_abs_diff(run_trigc4(c4), x), tol) << "trigc4 twice";
-    for (const auto* v : {&h, &c2, &s2, &c4}) EXPECT_NEAR(energy(v->data(), n), e, 32 * J * DBL_EPSILON * e);
+    for (const auto* v : {&h, &c2, &s2, &c4})
+      EXPECT_NEAR(energy(v->data(), n), e, 32 * J * DBL_EPSILON * e);
   }
 }
 
@@ -212,7 +214,8 @@ TEST(TrigKernels, ClosedFormsOfShortLengths) {
     EXPECT_LT(max_abs_diff(run_hartley(ones, J), want), tol) << n;
     EXPECT_LT(max_abs_diff(run_kernel(tk::dct, ones, J), want), tol) << n;
     EXPECT_LT(max_abs_diff(run_kernel(tk::dst, alt, J), tail), tol) << n;
-    EXPECT_LT(max_abs_diff(run_hartley(impulse, J), std::vector<double>(n, 1 / rn)), 1e-15 * J) << n;
+    EXPECT_LT(max_abs_diff(run_hartley(impulse, J), std::vector<double>(n, 1 / rn)), 1e-15 * J)
+        << n;
   }
 }
 

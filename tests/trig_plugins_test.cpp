@@ -34,20 +34,25 @@ std::vector<double> type4(const std::vector<double>& v) {
 }
 
 const TrigPlugin kPlugins[] = {
-    {"TrigC2", "TrigC2", type23<tk::dct>},
-    {"TrigC3", "TrigC3", type23<tk::idct>},
-    {"TrigS2", "TrigS2", type23<tk::dst>},
-    {"TrigS3", "TrigS3", type23<tk::idst>},
+    {"TrigC2", "TrigC2", type23<tk::dct>}, {"TrigC3", "TrigC3", type23<tk::idct>},
+    {"TrigS2", "TrigS2", type23<tk::dst>}, {"TrigS3", "TrigS3", type23<tk::idst>},
     {"TrigC4", "TRIGC4", type4},
 };
 
 std::string inputs_msg(const TrigPlugin& p) {
-  return std::string(p.prefix) +
-         (std::string(p.name) == "TrigC4" ? " requires one input arguments." : " requires one input argument.");
+  return std::string(p.prefix) + (std::string(p.name) == "TrigC4"
+                                      ? " requires one input arguments."
+                                      : " requires one input argument.");
 }
-std::string outputs_msg(const TrigPlugin& p) { return std::string(p.prefix) + " requires one output argument."; }
-std::string length_msg(const TrigPlugin& p) { return std::string(p.prefix) + " requires dyadic length"; }
-std::string type_msg(const TrigPlugin& p) { return std::string(p.name) + " requires real double arguments"; }
+std::string outputs_msg(const TrigPlugin& p) {
+  return std::string(p.prefix) + " requires one output argument.";
+}
+std::string length_msg(const TrigPlugin& p) {
+  return std::string(p.prefix) + " requires dyadic length";
+}
+std::string type_msg(const TrigPlugin& p) {
+  return std::string(p.name) + " requires real double arguments";
+}
 std::string size_msg(const TrigPlugin& p) {
   return std::string(p.name) + " requires arrays of fewer than 2^31 elements";
 }
@@ -98,10 +103,10 @@ TEST(TrigPlugins, InversePairsAndLengthTwo) {
 TEST(TrigPlugins, RefuseLengthsThatAreNotPowersOfTwo) {
   for (const TrigPlugin& p : kPlugins) {
     SCOPED_TRACE(p.name);
-    for (const Array& a : {Array::empty(), Array::matrix(1, 0), Array::matrix(0, 4),
-                           Array::row(random_vector(3, 1)), Array::column(random_vector(6, 2)),
-                           Array::matrix(12, 2), Array::matrix(1, 12),
-                           Array::matrix(4, 0)})  // no first column to take
+    for (const Array& a :
+         {Array::empty(), Array::matrix(1, 0), Array::matrix(0, 4), Array::row(random_vector(3, 1)),
+          Array::column(random_vector(6, 2)), Array::matrix(12, 2), Array::matrix(1, 12),
+          Array::matrix(4, 0)})  // no first column to take
       EXPECT_EQ(message(p.name, {a}), length_msg(p)) << a.rows() << "x" << a.cols();
   }
 }
@@ -121,20 +126,21 @@ TEST(TrigPlugins, MessagesComeInOrder) {
     EXPECT_EQ(message(p.name, {x}, 2), outputs_msg(p));
     EXPECT_EQ(message(p.name, {single}, 0), outputs_msg(p));
     // Then the type, before the length.
-    for (const Array& a : {single, odd_single, Array::of_class(ClassId::Int8, 4, 1),
-                           Array::of_class(ClassId::Logical, 1, 4), Array::of_class(ClassId::Char, 1, 4),
-                           Array::of_class(ClassId::Double, 4, 1, true),
-                           Array::of_class(ClassId::Double, 4, 1, false, true)})
+    for (const Array& a :
+         {single, odd_single, Array::of_class(ClassId::Int8, 4, 1),
+          Array::of_class(ClassId::Logical, 1, 4), Array::of_class(ClassId::Char, 1, 4),
+          Array::of_class(ClassId::Double, 4, 1, true),
+          Array::of_class(ClassId::Double, 4, 1, false, true)})
       EXPECT_EQ(message(p.name, {a}), type_msg(p));
     // Then the size: arrays whose element count, or whose workspace of 4n
     // (8n for the type-IV transform) values, would not fit an int.
-    EXPECT_EQ(message(p.name, {Array::phantom(std::size_t{1} << 16, std::size_t{1} << 16)}), size_msg(p));
+    EXPECT_EQ(message(p.name, {Array::phantom(std::size_t{1} << 16, std::size_t{1} << 16)}),
+              size_msg(p));
     EXPECT_EQ(message(p.name, {Array::phantom(1, std::size_t{1} << 29)}), size_msg(p));
     EXPECT_EQ(message(p.name, {Array::phantom(std::size_t{3} << 28, 1)}), size_msg(p));
   }
   // The type-IV workspace is twice as large: 2^28 values are refused there alone.
-  EXPECT_EQ(message("TrigC4", {Array::phantom(std::size_t{1} << 28, 1)}),
-            size_msg(kPlugins[4]));
+  EXPECT_EQ(message("TrigC4", {Array::phantom(std::size_t{1} << 28, 1)}), size_msg(kPlugins[4]));
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #ifndef TFMEX_TESTS_TRIG_REFERENCE_H
 #define TFMEX_TESTS_TRIG_REFERENCE_H
 
-#include <cstddef>
 #include <cmath>
+#include <cstddef>
 
 #include "kernels/trig/exact_sincos.h"
 
@@ -18,7 +18,6 @@ inline bool table_ready(const double* work, int n) {
   if (!(mark > -2147483649.0 && mark < 2147483648.0)) return false;
   return static_cast<int>(mark) == n;
 }
-
 
 namespace hartley_parts {
 
@@ -49,7 +48,8 @@ inline void build_table(double* work, std::ptrdiff_t n) {
 
 // One split-radix butterfly on the block of K values starting at b; the
 // twiddles of position i are the table entries at i * S.
-inline void block(double* x, std::ptrdiff_t b, std::ptrdiff_t K, std::ptrdiff_t S, const double* work, std::ptrdiff_t w) {
+inline void block(double* x, std::ptrdiff_t b, std::ptrdiff_t K, std::ptrdiff_t S,
+                  const double* work, std::ptrdiff_t w) {
   const std::ptrdiff_t K4 = K / 4, K8 = K / 8;
   const std::ptrdiff_t i1 = b, i2 = b + K4, i3 = b + 2 * K4, i4 = b + 3 * K4;
   {
@@ -112,7 +112,6 @@ inline void bit_reverse(double* x, std::ptrdiff_t n) {
 }  // namespace hartley_parts
 using namespace hartley_parts;
 
-
 inline void hartley(double* x, int J, double* work) {
   const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
@@ -154,10 +153,7 @@ inline void hartley(double* x, int J, double* work) {
   bit_reverse(x, n);
 }
 
-
-
 namespace cosine_parts {
-
 
 // alpha_j at work[n/2 + j] and beta_j at work[n + j], j = 0 .. n/2 - 1, unless
 // work[0] marks n already; the angle is accumulated by repeated addition.
@@ -252,8 +248,6 @@ inline void idst(double* x, double* y, int J, double* work) {
   idct(x, y, J, work);
   negate_odd(x, n);
 }
-
-
 
 namespace fft_parts {
 
@@ -351,7 +345,6 @@ inline void trigc4(const double* x, double* out, double* work, int n) {
   const double scale = std::sqrt(2.0 / n);
   for (std::ptrdiff_t j = 0; j < n; ++j) out[j] = scale * work[4 * j + 2];
 }
-
 
 }  // namespace tfmex::test::ref
 

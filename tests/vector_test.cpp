@@ -53,9 +53,9 @@ TEST(VectorPath, EnvironmentCapsAProcessFromItsStart) {
   const struct {
     const char* setting;  // nullptr: TFMEX_SIMD unset
     KernelPath cap;
-  } cases[] = {{nullptr, KernelPath::avx512},     {"avx512", KernelPath::avx512},
-               {"avx2", KernelPath::avx2},        {"portable", KernelPath::portable},
-               {"AVX512", KernelPath::portable},  {"fastest", KernelPath::portable},
+  } cases[] = {{nullptr, KernelPath::avx512},    {"avx512", KernelPath::avx512},
+               {"avx2", KernelPath::avx2},       {"portable", KernelPath::portable},
+               {"AVX512", KernelPath::portable}, {"fastest", KernelPath::portable},
                {"", KernelPath::portable}};
 #ifdef _WIN32
   // The child inherits what _putenv_s sets here; Windows has no empty
@@ -64,7 +64,8 @@ TEST(VectorPath, EnvironmentCapsAProcessFromItsStart) {
     if (c.setting != nullptr && *c.setting == '\0') continue;
     _putenv_s("TFMEX_SIMD", c.setting ? c.setting : "");
     _putenv_s("TFMEX_EXPECT_PATH", vec::path_name(lower(c.cap, widest)));
-    const std::string cmd = "\"\"" + self + "\" --gtest_also_run_disabled_tests"
+    const std::string cmd = "\"\"" + self +
+                            "\" --gtest_also_run_disabled_tests"
                             " --gtest_filter=VectorPathChild.* >NUL 2>&1\"";
     EXPECT_EQ(std::system(cmd.c_str()), 0) << (c.setting ? c.setting : "(unset)");
   }

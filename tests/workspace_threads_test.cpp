@@ -70,7 +70,8 @@ struct Big {
 };
 
 std::vector<Big> big_calls() {
-  const Array h8 = Array::row(orthonormal_filter(8, 5)), h20 = Array::row(orthonormal_filter(20, 6));
+  const Array h8 = Array::row(orthonormal_filter(8, 5)),
+              h20 = Array::row(orthonormal_filter(20, 6));
   const Array h4 = Array::row(orthonormal_filter(4, 7));
   const Array qmf = Array::row(random_vector(9, 8)), dqmf = Array::row(random_vector(7, 9));
   const Array cols = Array::matrix(4096, 63, random_vector(4096 * 63, 10));
@@ -78,17 +79,16 @@ std::vector<Big> big_calls() {
   const Array image2 = Array::matrix(128, 128, random_vector(128 * 128, 12));
   const Array sig = Array::column(random_vector(1 << 18, 13));
   const Array table5 = Array::matrix(1 << 18, 6, random_vector((1 << 18) * 6, 14));
-  std::vector<Big> calls{
-      {"CircSplit", {cols, Array::scalar(2), h8}},
-      {"CircJoin", {cols, Array::scalar(2), h8}},
-      {"DualSplit", {cols, Array::scalar(1), qmf, dqmf}},
-      {"DualJoin", {cols, Array::scalar(1), qmf, dqmf}},
-      {"ShiftSplit", {sig, Array::scalar(13), h8}},
-      {"ShiftJoin", {table5, h8}},
-      {"PacketSplit", {sig, Array::scalar(5), h8}},
-      {"PacketJoin", {table5, h8}},
-      {"BellSplit", {sig, Array::scalar(5), Array::scalar(0)}},
-      {"BellJoin", {table5}}};
+  std::vector<Big> calls{{"CircSplit", {cols, Array::scalar(2), h8}},
+                         {"CircJoin", {cols, Array::scalar(2), h8}},
+                         {"DualSplit", {cols, Array::scalar(1), qmf, dqmf}},
+                         {"DualJoin", {cols, Array::scalar(1), qmf, dqmf}},
+                         {"ShiftSplit", {sig, Array::scalar(13), h8}},
+                         {"ShiftJoin", {table5, h8}},
+                         {"PacketSplit", {sig, Array::scalar(5), h8}},
+                         {"PacketJoin", {table5, h8}},
+                         {"BellSplit", {sig, Array::scalar(5), Array::scalar(0)}},
+                         {"BellJoin", {table5}}};
   for (const Array* h : {&h4, &h8, &h20}) {
     calls.push_back({"CircSplit2", {image, Array::scalar(0), *h}});
     calls.push_back({"CircJoin2", {image, Array::scalar(0), *h}});
@@ -239,7 +239,8 @@ TEST(Workspace, OneThatCannotBeHadIsRefusedWithAMessage) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "the sanitizers reserve more address space than the limit allows";
 #endif
-  if (*TFMEX_TEST_RUNNER != '\0') GTEST_SKIP() << "under an emulator the limit binds the emulator too";
+  if (*TFMEX_TEST_RUNNER != '\0')
+    GTEST_SKIP() << "under an emulator the limit binds the emulator too";
   const Array x = Array::row(random_vector(std::size_t{1} << 21, 4));
   for (const char* p : {"TrigC4", "TrigC2"}) plugin(p);  // loaded here, not in the child
   EXPECT_EXIT(refuse_workspace(x), testing::ExitedWithCode(0), "");

@@ -34,8 +34,7 @@ const Plan& plan_for(int kind, int n, bool measure) {
   Plan p;
   p.in = fftw_alloc_real(n);
   p.out = fftw_alloc_real(n);
-  p.plan = fftw_plan_r2r_1d(n, p.in, p.out, kKinds[kind],
-                            measure ? FFTW_MEASURE : FFTW_ESTIMATE);
+  p.plan = fftw_plan_r2r_1d(n, p.in, p.out, kKinds[kind], measure ? FFTW_MEASURE : FFTW_ESTIMATE);
   return plans.emplace(std::make_pair(kind, n), p).first->second;
 }
 

@@ -94,12 +94,12 @@ int main(int argc, char** argv) {
     tfmex::DenoiseOptions options;
     options.level = level;
     std::vector<double> denoised(n);
-    const tfmex::DenoiseReport report = tfmex::denoise(noisy.data(), denoised.data(), n, h, options);
+    const tfmex::DenoiseReport report =
+        tfmex::denoise(noisy.data(), denoised.data(), n, h, options);
 
     const double before = snr_db(clean, noisy), after = snr_db(clean, denoised);
     std::printf("libtfmex %s\n", tfmex::version());
-    std::printf("signal: %td samples, noise sigma %.2f (estimated %.3f)\n", n, sigma,
-                report.sigma);
+    std::printf("signal: %td samples, noise sigma %.2f (estimated %.3f)\n", n, sigma, report.sigma);
     std::printf("transform: %zu-tap Daubechies filter, coarse level %d\n", h.size(), level);
     std::printf("inverse transform: largest error %.1e\n", largest_error);
     std::printf("threshold %.3f on each of %zu detail levels\n", report.lambda.back(),

@@ -106,8 +106,8 @@ int call(int argc, char** argv) {
 int compare(const std::string& a_text, const std::string& b_text) {
   Array a = argument(a_text), b = argument(b_text);
   if (a.size() != b.size()) {
-    std::fprintf(stderr, "tfmex: the two matrices differ in size (%zu and %zu values)\n",
-                 a.size(), b.size());
+    std::fprintf(stderr, "tfmex: the two matrices differ in size (%zu and %zu values)\n", a.size(),
+                 b.size());
     return 1;
   }
   double err = 0.0, scale = 0.0;
@@ -129,7 +129,8 @@ int list() {
   std::vector<std::string> names;
   while (dirent* e = readdir(d)) {
     std::string f = e->d_name;
-    if (f.size() > 4 && f.compare(f.size() - 4, 4, ".mex") == 0) names.push_back(f.substr(0, f.size() - 4));
+    if (f.size() > 4 && f.compare(f.size() - 4, 4, ".mex") == 0)
+      names.push_back(f.substr(0, f.size() - 4));
   }
   closedir(d);
   std::sort(names.begin(), names.end());

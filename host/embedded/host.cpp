@@ -49,9 +49,15 @@ constexpr std::size_t kGuard = mxArray_tag::kGuard;
 
 std::size_t element_size(ClassId cls) {
   switch (cls) {
-    case ClassId::Double: case ClassId::Int64: case ClassId::UInt64: return 8;
-    case ClassId::Single: case ClassId::Int32: case ClassId::UInt32: return 4;
-    case ClassId::Int16: case ClassId::UInt16: case ClassId::Char: return 2;
+    case ClassId::Double:
+    case ClassId::Int64:
+    case ClassId::UInt64: return 8;
+    case ClassId::Single:
+    case ClassId::Int32:
+    case ClassId::UInt32: return 4;
+    case ClassId::Int16:
+    case ClassId::UInt16:
+    case ClassId::Char: return 2;
     default: return 1;
   }
 }
@@ -62,7 +68,7 @@ struct Raised {
 };
 
 struct CallContext {
-  std::vector<mxArray*> live;          // created in this call and not destroyed
+  std::vector<mxArray*> live;  // created in this call and not destroyed
   std::size_t created = 0;
   tfmex::host::CallReport* report = nullptr;
   const std::vector<const mxArray*>* inputs = nullptr;
@@ -265,8 +271,7 @@ Array Array::column(const std::vector<double>& v) { return matrix(v.size(), 1, v
 Array Array::scalar(double value) { return matrix(1, 1, {value}); }
 Array Array::empty() { return matrix(0, 0); }
 
-Array Array::of_class(ClassId cls, std::size_t rows, std::size_t cols, bool complex,
-                      bool sparse) {
+Array Array::of_class(ClassId cls, std::size_t rows, std::size_t cols, bool complex, bool sparse) {
   // A sparse array holds its nonzeros only: here none, with room for one.
   const std::size_t bytes = sparse ? element_size(cls) : rows * cols * element_size(cls);
   mxArray* a = allocate(rows, cols, cls, bytes);

@@ -23,8 +23,20 @@
 
 namespace tfmex::host {
 
-enum class ClassId { Double, Single, Int8, UInt8, Int16, UInt16, Int32, UInt32, Int64, UInt64,
-                     Logical, Char };
+enum class ClassId {
+  Double,
+  Single,
+  Int8,
+  UInt8,
+  Int16,
+  UInt16,
+  Int32,
+  UInt32,
+  Int64,
+  UInt64,
+  Logical,
+  Char
+};
 
 // An array owned by the caller (test, command line), released on destruction.
 class TFMEX_HOST_API Array {
@@ -64,17 +76,17 @@ class TFMEX_HOST_API Array {
 
 // What one call did.
 struct TFMEX_HOST_API CallReport {
-  bool ok = false;          // the plug-in returned normally
-  std::string message;      // the message it raised, when !ok
-  Array output;             // plhs[0], when ok
-  std::size_t created = 0;            // arrays the plug-in created
-  std::size_t created_before_error = 0;  // arrays created before the message
-  std::size_t leaked = 0;             // workspaces not destroyed
+  bool ok = false;                          // the plug-in returned normally
+  std::string message;                      // the message it raised, when !ok
+  Array output;                             // plhs[0], when ok
+  std::size_t created = 0;                  // arrays the plug-in created
+  std::size_t created_before_error = 0;     // arrays created before the message
+  std::size_t leaked = 0;                   // workspaces not destroyed
   std::vector<std::size_t> destroyed_rows;  // rows of each destroyed array, in order
   std::vector<std::size_t> destroyed_cols;
   bool inputs_unchanged = true;
   bool guards_intact = true;
-  bool bad_destroy = false;  // destroy of an input, of the output or of a foreign array
+  bool bad_destroy = false;     // destroy of an input, of the output or of a foreign array
   bool output_missing = false;  // returned normally without filling plhs[0]
 
   // Empty when every invariant holds; otherwise what went wrong.

@@ -38,9 +38,9 @@ std::string narrow(const wchar_t* w, int len) {
 
 std::string system_message(DWORD code) {
   char* text = nullptr;
-  const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  const DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
   std::string s = n != 0 && text != nullptr ? std::string(text, n) : "";
   if (text != nullptr) LocalFree(text);
   while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
@@ -133,8 +133,8 @@ void* map_zeroed(std::size_t bytes) {
                    MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) return nullptr;
   auto* first = static_cast<char*>(raw);
-  char* start = first + (kLargePage - reinterpret_cast<std::uintptr_t>(first) % kLargePage) %
-                            kLargePage;
+  char* start =
+      first + (kLargePage - reinterpret_cast<std::uintptr_t>(first) % kLargePage) % kLargePage;
   if (start > first) munmap(first, static_cast<std::size_t>(start - first));
   char* const end = first + length + kLargePage;
   if (end > start + length) munmap(start + length, static_cast<std::size_t>(end - start - length));
@@ -205,12 +205,12 @@ std::uint64_t group_left() {
   };
   // The process's own group first, then the root of what this process sees
   // (inside a container the group is mounted there).
-  const Files tries[] = {{v2, "memory.max", "memory.current", "memory.stat", "file"},
-                         {"/sys/fs/cgroup", "memory.max", "memory.current", "memory.stat", "file"},
-                         {v1, "memory.limit_in_bytes", "memory.usage_in_bytes", "memory.stat",
-                          "total_cache"},
-                         {"/sys/fs/cgroup/memory", "memory.limit_in_bytes",
-                          "memory.usage_in_bytes", "memory.stat", "total_cache"}};
+  const Files tries[] = {
+      {v2, "memory.max", "memory.current", "memory.stat", "file"},
+      {"/sys/fs/cgroup", "memory.max", "memory.current", "memory.stat", "file"},
+      {v1, "memory.limit_in_bytes", "memory.usage_in_bytes", "memory.stat", "total_cache"},
+      {"/sys/fs/cgroup/memory", "memory.limit_in_bytes", "memory.usage_in_bytes", "memory.stat",
+       "total_cache"}};
   for (const Files& t : tries) {
     const std::uint64_t limit = file_value(t.dir + "/" + t.limit);
     const std::uint64_t used = file_value(t.dir + "/" + t.usage);

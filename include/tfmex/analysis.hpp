@@ -119,7 +119,7 @@ struct Node {
 };
 
 struct Basis {
-  std::vector<Node> nodes;  // in the order of the table's rows
+  std::vector<Node> nodes;   // in the order of the table's rows
   std::vector<double> coef;  // the n coefficients, block after block
   double cost = 0.0;
 };

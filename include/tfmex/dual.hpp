@@ -20,12 +20,12 @@ namespace tfmex {
 
 TFMEX_API std::size_t dual_split_workspace(std::ptrdiff_t n, Taps qmf, Taps dqmf,
                                            const Batch& batch = {});
-TFMEX_API void dual_split(const double* x, double* w, std::ptrdiff_t n, int L, Taps qmf,
-                          Taps dqmf, const Batch& batch = {}, Workspace* ws = nullptr);
+TFMEX_API void dual_split(const double* x, double* w, std::ptrdiff_t n, int L, Taps qmf, Taps dqmf,
+                          const Batch& batch = {}, Workspace* ws = nullptr);
 TFMEX_API std::size_t dual_join_workspace(std::ptrdiff_t n, Taps qmf, Taps dqmf,
                                           const Batch& batch = {});
-TFMEX_API void dual_join(const double* w, double* y, std::ptrdiff_t n, int L, Taps qmf,
-                         Taps dqmf, const Batch& batch = {}, Workspace* ws = nullptr);
+TFMEX_API void dual_join(const double* w, double* y, std::ptrdiff_t n, int L, Taps qmf, Taps dqmf,
+                         const Batch& batch = {}, Workspace* ws = nullptr);
 
 }  // namespace tfmex
 

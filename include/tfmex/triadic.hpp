@@ -28,12 +28,10 @@
 namespace tfmex {
 
 // Average-interpolating pyramid and its inverse.
-TFMEX_API std::size_t block_mean_split_workspace(std::ptrdiff_t n, int L,
-                                                 const Batch& batch = {});
+TFMEX_API std::size_t block_mean_split_workspace(std::ptrdiff_t n, int L, const Batch& batch = {});
 TFMEX_API void block_mean_split(const double* x, double* wc, std::ptrdiff_t n, int L, int D,
                                 const Batch& batch = {}, Workspace* ws = nullptr);
-TFMEX_API std::size_t block_mean_join_workspace(std::ptrdiff_t n, int L,
-                                                const Batch& batch = {});
+TFMEX_API std::size_t block_mean_join_workspace(std::ptrdiff_t n, int L, const Batch& batch = {});
 TFMEX_API void block_mean_join(const double* wc, double* x, std::ptrdiff_t n, int L, int D,
                                const Batch& batch = {}, Workspace* ws = nullptr);
 // Inverse of the median-interpolating pyramid.

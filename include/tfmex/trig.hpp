@@ -32,8 +32,7 @@ TFMEX_API std::size_t bell_split_workspace(std::ptrdiff_t n, int D,
 TFMEX_API void bell_split(const double* x, double* table, std::ptrdiff_t n, int D,
                           const VectorToTable& batch = {}, Workspace* ws = nullptr);
 // The sum of the inverses of the levels: bell_join(bell_split(x)) = (D + 1) x.
-TFMEX_API std::size_t bell_join_workspace(std::ptrdiff_t n, int D,
-                                          const TableToVector& batch = {});
+TFMEX_API std::size_t bell_join_workspace(std::ptrdiff_t n, int D, const TableToVector& batch = {});
 TFMEX_API void bell_join(const double* table, double* y, std::ptrdiff_t n, int D,
                          const TableToVector& batch = {}, Workspace* ws = nullptr);
 

@@ -35,8 +35,9 @@ TFMEX_AVX2 void fold_avx2(const double* cur, const double* left, const double* r
     const std::ptrdiff_t e = f - 1 - k;
     _mm256_storeu_pd(out + k, _mm256_add_pd(_mm256_mul_pd(p, _mm256_loadu_pd(cur + k)),
                                             _mm256_mul_pd(q, load_down(left, e))));
-    store_down(out, e, _mm256_sub_pd(_mm256_mul_pd(p, load_down(cur, e)),
-                                     _mm256_mul_pd(q, _mm256_loadu_pd(right + k))));
+    store_down(out, e,
+               _mm256_sub_pd(_mm256_mul_pd(p, load_down(cur, e)),
+                             _mm256_mul_pd(q, _mm256_loadu_pd(right + k))));
   }
 }
 
@@ -56,8 +57,8 @@ TFMEX_AVX2 void edgefold_avx2(int side, const double* src, double* buf, int f, i
   }
 }
 
-TFMEX_AVX2 void unfold_avx2(const double* y, double* main, double* lspill, double* rspill,
-                            int f, int m, const double* bp, const double* bm) {
+TFMEX_AVX2 void unfold_avx2(const double* y, double* main, double* lspill, double* rspill, int f,
+                            int m, const double* bp, const double* bm) {
   const __m256d minus = _mm256_set1_pd(-1.0);
   for (int k = 0; k + 4 <= m; k += 4) {
     const __m256d p = _mm256_loadu_pd(bp + k), q = _mm256_loadu_pd(bm + k);

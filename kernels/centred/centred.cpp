@@ -1,6 +1,6 @@
+#include "centred.h"
 #include <cstddef>
 #include <cstdint>
-#include "centred.h"
 
 namespace tfmex::centred {
 
@@ -95,13 +95,14 @@ void uplopbs(const double* a, int c, const double* f, int m, double* out) {
   if (c < 1) return;
   const int H = m > 0 ? m / 2 : 0;
   const int r = H % 2, P = H / 2;
-  const int even_taps = taps_of_parity(m, r);      // f[r], f[r+2], ...
-  const int odd_taps = taps_of_parity(m, 1 - r);   // f[1-r], f[3-r], ...
-  int even_start = residue(P, c);       // (P + i) mod c
-  int odd_start = residue(P + r, c);    // (P + r + i) mod c
+  const int even_taps = taps_of_parity(m, r);     // f[r], f[r+2], ...
+  const int odd_taps = taps_of_parity(m, 1 - r);  // f[1-r], f[3-r], ...
+  int even_start = residue(P, c);                 // (P + i) mod c
+  int odd_start = residue(P + r, c);              // (P + r + i) mod c
   for (int i = 0; i < c; ++i) {
     out[2 * static_cast<std::ptrdiff_t>(i)] = sum_backward(f, r, 2, even_taps, a, c, even_start);
-    out[2 * static_cast<std::ptrdiff_t>(i) + 1] = sum_backward(f, 1 - r, 2, odd_taps, a, c, odd_start);
+    out[2 * static_cast<std::ptrdiff_t>(i) + 1] =
+        sum_backward(f, 1 - r, 2, odd_taps, a, c, odd_start);
     even_start = step1(even_start, c);
     odd_start = step1(odd_start, c);
   }
@@ -117,8 +118,8 @@ void uphipbs(const double* b, int c, const double* f, int m, double* out) {
   const std::int64_t Q = (T - s) / 2;
   const int odd_taps = taps_of_parity(m, s);       // f[s], f[s+2], ... for out[2i+1]
   const int even_taps = taps_of_parity(m, 1 - s);  // f[1-s], f[3-s], ... for out[2i]
-  int odd_start = residue(Q + s, c);   // (Q + s + i) mod c
-  int even_start = residue(Q, c);      // (Q + i) mod c
+  int odd_start = residue(Q + s, c);               // (Q + s + i) mod c
+  int even_start = residue(Q, c);                  // (Q + i) mod c
   for (int i = 0; i < c; ++i) {
     out[2 * static_cast<std::ptrdiff_t>(i)] = sum_forward(f, 1 - s, 2, even_taps, b, c, even_start);
     out[2 * static_cast<std::ptrdiff_t>(i) + 1] = sum_forward(f, s, 2, odd_taps, b, c, odd_start);

@@ -40,8 +40,8 @@ constexpr int kBlock = 16;
 // x[0 .. n-1]; returns the first output not done. Four outputs at tap j read
 // x[2i+j], x[2i+j+2], x[2i+j+4], x[2i+j+6]: two loads of eight consecutive
 // values give taps j (even places) and j+1 (odd places).
-TFMEX_AVX2 int downlo_avx2(const double* x, int n, const double* h, int m,
-                                                  double* y, int i0, int i1) {
+TFMEX_AVX2 int downlo_avx2(const double* x, int n, const double* h, int m, double* y, int i0,
+                           int i1) {
   const int me = (m + 1) & ~1;
   int i = i0;
   for (; i + kBlock <= i1 && std::ptrdiff_t{2} * i + me + 30 <= n; i += kBlock) {
@@ -51,11 +51,11 @@ TFMEX_AVX2 int downlo_avx2(const double* x, int n, const double* h, int m,
     for (; j + 1 < m; j += 2) {
       const __m256d hj = _mm256_broadcast_sd(h + j), hk = _mm256_broadcast_sd(h + j + 1);
       const double* p = xp + j;
-#define TFMEX_STEP(a, q)                                                           \
-  {                                                                                \
+#define TFMEX_STEP(a, q)                                                              \
+  {                                                                                   \
     const __m256d u = _mm256_loadu_pd(p + 8 * q), v = _mm256_loadu_pd(p + 8 * q + 4); \
-    a = _mm256_add_pd(a, _mm256_mul_pd(hj, _mm256_unpacklo_pd(u, v)));             \
-    a = _mm256_add_pd(a, _mm256_mul_pd(hk, _mm256_unpackhi_pd(u, v)));             \
+    a = _mm256_add_pd(a, _mm256_mul_pd(hj, _mm256_unpacklo_pd(u, v)));                \
+    a = _mm256_add_pd(a, _mm256_mul_pd(hk, _mm256_unpackhi_pd(u, v)));                \
   }
       TFMEX_STEP(a0, 0) TFMEX_STEP(a1, 1) TFMEX_STEP(a2, 2) TFMEX_STEP(a3, 3)
 #undef TFMEX_STEP
@@ -63,10 +63,10 @@ TFMEX_AVX2 int downlo_avx2(const double* x, int n, const double* h, int m,
     if (j < m) {
       const __m256d hj = _mm256_broadcast_sd(h + j);
       const double* p = xp + j;
-#define TFMEX_STEP(a, q)                                                           \
-  {                                                                                \
+#define TFMEX_STEP(a, q)                                                              \
+  {                                                                                   \
     const __m256d u = _mm256_loadu_pd(p + 8 * q), v = _mm256_loadu_pd(p + 8 * q + 4); \
-    a = _mm256_add_pd(a, _mm256_mul_pd(hj, _mm256_unpacklo_pd(u, v)));             \
+    a = _mm256_add_pd(a, _mm256_mul_pd(hj, _mm256_unpacklo_pd(u, v)));                \
   }
       TFMEX_STEP(a0, 0) TFMEX_STEP(a1, 1) TFMEX_STEP(a2, 2) TFMEX_STEP(a3, 3)
 #undef TFMEX_STEP
@@ -82,8 +82,8 @@ TFMEX_AVX2 int downlo_avx2(const double* x, int n, const double* h, int m,
 // downhi on outputs i0, i0+16, ... (i0 >= (m-1)/2, so no read falls below
 // x[0]) while a whole block's reads stay below n. Taps j and j+1 of four
 // outputs are the odd and even places of the eight values from x[2i-j].
-TFMEX_AVX2 int downhi_avx2(const double* x, int n, const double* g, int m,
-                                                  double* y, int i0, int i1) {
+TFMEX_AVX2 int downhi_avx2(const double* x, int n, const double* g, int m, double* y, int i0,
+                           int i1) {
   int i = i0;
   for (; i + kBlock <= i1 && std::ptrdiff_t{2} * i + 32 <= n; i += kBlock) {
     __m256d a0 = _mm256_setzero_pd(), a1 = a0, a2 = a0, a3 = a0;
@@ -91,11 +91,11 @@ TFMEX_AVX2 int downhi_avx2(const double* x, int n, const double* g, int m,
     for (; j + 1 < m; j += 2) {
       const __m256d gj = _mm256_broadcast_sd(g + j), gk = _mm256_broadcast_sd(g + j + 1);
       const double* p = x + 2 * i - j;
-#define TFMEX_STEP(a, q)                                                           \
-  {                                                                                \
+#define TFMEX_STEP(a, q)                                                              \
+  {                                                                                   \
     const __m256d u = _mm256_loadu_pd(p + 8 * q), v = _mm256_loadu_pd(p + 8 * q + 4); \
-    a = _mm256_add_pd(a, _mm256_mul_pd(gj, _mm256_unpackhi_pd(u, v)));             \
-    a = _mm256_add_pd(a, _mm256_mul_pd(gk, _mm256_unpacklo_pd(u, v)));             \
+    a = _mm256_add_pd(a, _mm256_mul_pd(gj, _mm256_unpackhi_pd(u, v)));                \
+    a = _mm256_add_pd(a, _mm256_mul_pd(gk, _mm256_unpacklo_pd(u, v)));                \
   }
       TFMEX_STEP(a0, 0) TFMEX_STEP(a1, 1) TFMEX_STEP(a2, 2) TFMEX_STEP(a3, 3)
 #undef TFMEX_STEP
@@ -103,10 +103,10 @@ TFMEX_AVX2 int downhi_avx2(const double* x, int n, const double* g, int m,
     if (j < m) {
       const __m256d gj = _mm256_broadcast_sd(g + j);
       const double* p = x + 2 * i - j;
-#define TFMEX_STEP(a, q)                                                           \
-  {                                                                                \
+#define TFMEX_STEP(a, q)                                                              \
+  {                                                                                   \
     const __m256d u = _mm256_loadu_pd(p + 8 * q), v = _mm256_loadu_pd(p + 8 * q + 4); \
-    a = _mm256_add_pd(a, _mm256_mul_pd(gj, _mm256_unpackhi_pd(u, v)));             \
+    a = _mm256_add_pd(a, _mm256_mul_pd(gj, _mm256_unpackhi_pd(u, v)));                \
   }
       TFMEX_STEP(a0, 0) TFMEX_STEP(a1, 1) TFMEX_STEP(a2, 2) TFMEX_STEP(a3, 3)
 #undef TFMEX_STEP
@@ -174,8 +174,8 @@ inline void vstore(double* p, V v) { _mm512_storeu_pd(p, v); }
 inline V vadd(V a, V b) { return _mm512_add_pd(a, b); }
 inline V vmul(V a, V b) { return _mm512_mul_pd(a, b); }
 // Lane k of the result takes lane idx[k] of u (idx < 8) or of v (idx >= 8).
-inline V vpick(V u, V v, std::int64_t i0, std::int64_t i1, std::int64_t i2, std::int64_t i3, std::int64_t i4,
-               std::int64_t i5, std::int64_t i6, std::int64_t i7) {
+inline V vpick(V u, V v, std::int64_t i0, std::int64_t i1, std::int64_t i2, std::int64_t i3,
+               std::int64_t i4, std::int64_t i5, std::int64_t i6, std::int64_t i7) {
   return _mm512_permutex2var_pd(u, _mm512_set_epi64(i7, i6, i5, i4, i3, i2, i1, i0), v);
 }
 inline V veven(V u, V v) { return vpick(u, v, 0, 2, 4, 6, 8, 10, 12, 14); }
@@ -189,8 +189,6 @@ inline V vzip_second(V e, V o) { return vpick(e, o, 4, 12, 5, 13, 6, 14, 7, 15);
 #else
 #pragma GCC pop_options
 #endif
-
-
 
 #endif
 
@@ -496,9 +494,8 @@ void downboth_rows(const double* t, std::ptrdiff_t ldt, int k, int r, const doub
   }
 }
 
-void upboth_rows(const double* a, const double* d, std::ptrdiff_t ld, int k, int r,
-                 const double* h, const double* g, int m, double* out, std::ptrdiff_t ldo, int i0,
-                 int i1) {
+void upboth_rows(const double* a, const double* d, std::ptrdiff_t ld, int k, int r, const double* h,
+                 const double* g, int m, double* out, std::ptrdiff_t ldo, int i0, int i1) {
   const int done =
       TFMEX_VECTOR_PART(0, upboth_rows_wide(a, d, ld, k, r, h, g, m, out, ldo, i0, i1));
   const int ce = (m + 1) / 2, co = m / 2;

@@ -51,9 +51,8 @@ void downboth_rows(const double* t, std::ptrdiff_t ldt, int k, int r, const doub
 // apart), input pairs i0 <= i < i1 of k, into columns 2i and 2i + 1 of out:
 //   out_2i = sum_{j<ce} h[2j] a_{i-j} + sum_{j<co} g[2j+1] d_{i+j},
 //   out_2i+1 = sum_{j<co} h[2j+1] a_{i-j} + sum_{j<ce} g[2j] d_{i+j}.
-void upboth_rows(const double* a, const double* d, std::ptrdiff_t ld, int k, int r,
-                 const double* h, const double* g, int m, double* out, std::ptrdiff_t ldo, int i0,
-                 int i1);
+void upboth_rows(const double* a, const double* d, std::ptrdiff_t ld, int k, int r, const double* h,
+                 const double* g, int m, double* out, std::ptrdiff_t ldo, int i0, int i1);
 
 // dst[k] = src[k], k = 0 .. n-1.
 void copydouble(const double* src, double* dst, int n);

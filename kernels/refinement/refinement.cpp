@@ -146,10 +146,8 @@ void QuadMedRefine(double a1, double a2, double a3, double* o1, double* o2, doub
   *o2 = a1 + (a2 - a1) * q2(t);
   // The third value is the first value of the mirrored triple (shape ratio
   // 1/t) rewritten relative to a1; 10/9 is its limit as t approaches 0.
-  if (std::fabs(t) > kFlat)
-    *o3 = a1 + (a2 - a1) * ((t + 1) - t * q1(1 / t));
-  else
-    *o3 = a1 + ((a2 - a1) * 10) / 9;
+  if (std::fabs(t) > kFlat) *o3 = a1 + (a2 - a1) * ((t + 1) - t * q1(1 / t));
+  else *o3 = a1 + ((a2 - a1) * 10) / 9;
 }
 
 void QuadMedRefineLeft(double a1, double a2, double a3, double* o1, double* o2, double* o3) {

@@ -32,7 +32,8 @@ void build_rotation(double* tables, std::ptrdiff_t n) {
 // Even-indexed values of x rising into y[0 .. n/2 - 1], odd-indexed ones
 // falling into y[n/2 .. n - 1], the odd ones with their signs flipped when
 // `negate` (the sine transform's sign alternation). From pair `from` on.
-void split_even_odd(const double* x, double* y, std::ptrdiff_t n, bool negate, std::ptrdiff_t from) {
+void split_even_odd(const double* x, double* y, std::ptrdiff_t n, bool negate,
+                    std::ptrdiff_t from) {
   const std::ptrdiff_t half = n / 2;
   for (std::ptrdiff_t i = from; i < half; ++i) {
     const double odd = x[n - 1 - 2 * i];
@@ -131,8 +132,10 @@ TFMEX_AVX512 std::ptrdiff_t rotate_avx512(const double* src, double* dst, std::p
   for (; j + 8 <= half; j += 8) {
     const __m512d a = _mm512_loadu_pd(alpha + j), b = _mm512_loadu_pd(beta + j);
     // u lane l = in[j + l], v lane l = in[n - j - l].
-    const __m512d u = rev_in ? reversed8(_mm512_loadu_pd(src + n - 8 - j)) : _mm512_loadu_pd(src + j);
-    const __m512d v = rev_in ? _mm512_loadu_pd(src + j - 1) : reversed8(_mm512_loadu_pd(src + n - j - 7));
+    const __m512d u =
+        rev_in ? reversed8(_mm512_loadu_pd(src + n - 8 - j)) : _mm512_loadu_pd(src + j);
+    const __m512d v =
+        rev_in ? _mm512_loadu_pd(src + j - 1) : reversed8(_mm512_loadu_pd(src + n - j - 7));
     const __m512d p = _mm512_add_pd(_mm512_mul_pd(a, u), _mm512_mul_pd(b, v));
     const __m512d m = _mm512_sub_pd(_mm512_mul_pd(b, u), _mm512_mul_pd(a, v));
     if (rev_out) {

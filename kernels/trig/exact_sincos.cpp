@@ -1,9 +1,8 @@
 // Correctly rounded sine and cosine: a double-double fast path with an error
 // bound, and a big-integer path at rising precision for the arguments whose
-// rounding the bound leaves open (about 2 in 10,000 in the fast path's range). Only IEEE additions, subtractions and
-// multiplications of doubles (never contracted), integer arithmetic, and the
-// exact scalings frexp and ldexp are used, so every machine gets the same
-// doubles.
+// rounding the bound leaves open (about 2 in 10,000 in the fast path's range). Only IEEE additions,
+// subtractions and multiplications of doubles (never contracted), integer arithmetic, and the exact
+// scalings frexp and ldexp are used, so every machine gets the same doubles.
 #include "exact_sincos.h"
 
 #include <cmath>
@@ -580,7 +579,7 @@ bool exact_attempt(double x, bool cosine, std::ptrdiff_t F, double* out) {
   int ex = 0;
   const double mant = std::frexp(std::fabs(x), &ex);  // |x| = mant 2^ex, mant in [0.5, 1)
   const std::uint64_t m = static_cast<std::uint64_t>(std::ldexp(mant, 53));
-  const std::ptrdiff_t e = ex - 53;               // |x| = m 2^e
+  const std::ptrdiff_t e = ex - 53;              // |x| = m 2^e
   const std::ptrdiff_t above = ex > 0 ? ex : 0;  // |x| < 2^above
   const std::ptrdiff_t W = F + above;
   // X = |x| 2^W (an integer, e + W >= 0 as |x| >= 2^-27 and F >= 128) and
@@ -645,7 +644,6 @@ bool exact_attempt(double x, bool cosine, std::ptrdiff_t F, double* out) {
 }  // namespace
 
 namespace detail {
-
 
 Approx sin_approx(double x) { return approx(x, false); }
 Approx cos_approx(double x) { return approx(x, true); }

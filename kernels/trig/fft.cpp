@@ -628,8 +628,8 @@ std::ptrdiff_t split_at(std::ptrdiff_t n) { return last_at(n) + (n >= 2 ? 2 * n 
 
 void trigc4(const double* x, double* out, double* work, int n_) {
   const std::ptrdiff_t n = n_;
-  double* const c = work;                // 2n packed complex values
-  double* const tw = work + 4 * n;       // spans 2 .. n/2 packed: 2n - 4 doubles
+  double* const c = work;                               // 2n packed complex values
+  double* const tw = work + 4 * n;                      // spans 2 .. n/2 packed: 2n - 4 doubles
   double* const split = tw + (n >= 2 ? 2 * n - 4 : 0);  // realft twiddles at odd i: 2n doubles
   pass_twiddles(tw, n);
 

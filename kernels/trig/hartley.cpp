@@ -70,7 +70,8 @@ struct Columns {
 // The rotating butterfly of position i (1 <= i < K/8) of the block at x with
 // quarter length K4, twiddles taken at table index t.
 template <bool divide = true>
-inline void butterfly(double* x, std::ptrdiff_t K, std::ptrdiff_t K4, std::ptrdiff_t i, std::ptrdiff_t t, const Columns& tab) {
+inline void butterfly(double* x, std::ptrdiff_t K, std::ptrdiff_t K4, std::ptrdiff_t i,
+                      std::ptrdiff_t t, const Columns& tab) {
   double* const x1 = x;
   double* const x2 = x + K4;
   double* const x3 = x + 2 * K4;
@@ -121,8 +122,8 @@ inline void block_heads(double* x, std::ptrdiff_t K) {
 TFMEX_AVX2 inline __m256d reversed(__m256d v) { return _mm256_permute4x64_pd(v, 0x1B); }
 
 // Positions i = from, from + 4, ... < to, four at a time; lane l handles i + l.
-TFMEX_AVX2 void butterflies_avx2(double* x, std::ptrdiff_t K, std::ptrdiff_t K4, std::ptrdiff_t S, std::ptrdiff_t from, std::ptrdiff_t to,
-                                 const Columns& tab) {
+TFMEX_AVX2 void butterflies_avx2(double* x, std::ptrdiff_t K, std::ptrdiff_t K4, std::ptrdiff_t S,
+                                 std::ptrdiff_t from, std::ptrdiff_t to, const Columns& tab) {
   double* const x1 = x;
   double* const x2 = x + K4;
   double* const x3 = x + 2 * K4;
@@ -190,8 +191,8 @@ TFMEX_AVX512 inline __m512d twice8(__m512d r2, __m512d v) {
 // `divide` the outputs are divided once (first half) or twice (quarters), else
 // left undivided.
 template <bool divide>
-TFMEX_AVX512 void butterflies_avx512(double* x, std::ptrdiff_t K, std::ptrdiff_t K4, std::ptrdiff_t K8, std::ptrdiff_t S,
-                                     const Columns& tab) {
+TFMEX_AVX512 void butterflies_avx512(double* x, std::ptrdiff_t K, std::ptrdiff_t K4,
+                                     std::ptrdiff_t K8, std::ptrdiff_t S, const Columns& tab) {
   double* const x1 = x;
   double* const x2 = x + K4;
   double* const x3 = x + 2 * K4;
@@ -243,12 +244,14 @@ TFMEX_AVX512 void butterflies_avx512(double* x, std::ptrdiff_t K, std::ptrdiff_t
 // Divides the m values at x (m a multiple of 8) by the stage divisor.
 TFMEX_AVX512 void divide_avx512(double* x, std::ptrdiff_t m) {
   const __m512d r2 = _mm512_set1_pd(kRoot2);
-  for (std::ptrdiff_t i = 0; i < m; i += 8) _mm512_storeu_pd(x + i, _mm512_div_pd(_mm512_loadu_pd(x + i), r2));
+  for (std::ptrdiff_t i = 0; i < m; i += 8)
+    _mm512_storeu_pd(x + i, _mm512_div_pd(_mm512_loadu_pd(x + i), r2));
 }
 
 // The operations of one block of K >= 4 values at x without the divisions:
 // the first two steps, and the rotating butterflies unless `heads_only`.
-void block_undivided(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab, bool heads_only) {
+void block_undivided(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab,
+                     bool heads_only) {
   block_heads<false>(x, K);
   if (heads_only) return;
   for (std::ptrdiff_t i = 1; i < K / 8; ++i) butterfly<false>(x, K, K / 4, i, i * S, tab);
@@ -368,10 +371,8 @@ TFMEX_AVX512 void stages_avx512(double* x, std::ptrdiff_t K, std::ptrdiff_t S, c
     x3[K8] = twice((b1 - b3) * kRoot2);
     x4[K8] = twice((b2 - b4) * kRoot2);
   }
-  if (S >= 2 && K8 <= kPackedMax8)
-    butterflies_avx512<true>(x, K, K4, K8, 1, packed.level(K8));
-  else
-    butterflies_avx512<true>(x, K, K4, K8, S, tab);
+  if (S >= 2 && K8 <= kPackedMax8) butterflies_avx512<true>(x, K, K4, K8, 1, packed.level(K8));
+  else butterflies_avx512<true>(x, K, K4, K8, S, tab);
   stages_avx512(x, K / 2, 2 * S, tab, packed);
   stages_avx512(x + K / 2, K / 4, 4 * S, tab, packed);
   stages_avx512(x + 3 * K / 4, K / 4, 4 * S, tab, packed);
@@ -464,7 +465,8 @@ void bit_reverse(double* x, int J) {
   const int mid = J - 6, high = J - 3;
   const std::ptrdiff_t tiles = std::ptrdiff_t{1} << mid;
   for (std::ptrdiff_t m = 0; m < tiles; ++m) {
-    const std::ptrdiff_t rm = static_cast<std::ptrdiff_t>(reverse_bits(static_cast<unsigned>(m), mid));
+    const std::ptrdiff_t rm =
+        static_cast<std::ptrdiff_t>(reverse_bits(static_cast<unsigned>(m), mid));
     if (rm < m) continue;
     for (std::ptrdiff_t a = 0; a < 8; ++a) {
       for (std::ptrdiff_t c = 0; c < 8; ++c) {

@@ -96,7 +96,9 @@ void trigc4(const double* x, double* out, double* work, int n);
 // trigc4_tabled then transforms x with them, work holding 4n values. The
 // results are the doubles of trigc4. tables must not overlap work, x or out.
 void trigc4_tables(double* tables, int n);
-inline std::size_t trigc4_table_size(int n) { return n < 2 ? 2 : 6 * static_cast<std::size_t>(n) - 4; }
+inline std::size_t trigc4_table_size(int n) {
+  return n < 2 ? 2 : 6 * static_cast<std::size_t>(n) - 4;
+}
 
 // trigc4's tables for n from the table cache, built there on first use, and
 // kept alive by *holder; when the cache cannot have them, built into room

@@ -314,8 +314,9 @@ int main_(int argc, char** argv) {
   }
   int bad = 0;
   if (check.empty())
-    std::printf("# SHA-256 of every plug-in's outputs on the golden corpus (tests/golden/golden.cpp).\n"
-                "# Written by scripts/golden --write; every build and platform must reproduce it.\n");
+    std::printf(
+        "# SHA-256 of every plug-in's outputs on the golden corpus (tests/golden/golden.cpp).\n"
+        "# Written by scripts/golden --write; every build and platform must reproduce it.\n");
   for (const auto& entry : corpus()) {
     const std::string& name = entry.first;
     std::string digest;
@@ -328,7 +329,8 @@ int main_(int argc, char** argv) {
       ++bad;
     }
   }
-  if (!check.empty()) std::printf("%s: %zu plug-ins, %d differ or failed\n", check.c_str(), corpus().size(), bad);
+  if (!check.empty())
+    std::printf("%s: %zu plug-ins, %d differ or failed\n", check.c_str(), corpus().size(), bad);
   return bad == 0 ? 0 : 1;
 }
 
