@@ -11,6 +11,7 @@
 // no other memory.
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 
 #include "internal.hpp"
 #include "kernels/bells/bells.h"
@@ -138,9 +139,13 @@ struct Columns {
   std::ptrdiff_t rows, cols, distance;
 };
 
+// A distance of 0: the longer of the table's two spans, as for the other
+// tables, so that row-major tables follow one another too.
 Columns columns(const Strides2& s, std::ptrdiff_t n, int D) {
   const std::ptrdiff_t cols = s.cols != 0 ? s.cols : s.rows * n;
-  return Columns{s.rows, cols, s.distance != 0 ? s.distance : cols * (D + 1)};
+  const std::ptrdiff_t down = s.rows * n, across = cols * (D + 1);
+  const std::ptrdiff_t extent = std::abs(down) > std::abs(across) ? down : across;
+  return Columns{s.rows, cols, s.distance != 0 ? s.distance : extent};
 }
 
 // The tables of one call: the bell (bp, bm; room for it in the head when the

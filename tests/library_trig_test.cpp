@@ -215,6 +215,16 @@ TEST(LibraryTrig, StridedAndBatchedTablesGiveThePackedDoubles) {
         EXPECT_TRUE(same(Vec(at, at + n * (D + 1)), tw[b]));
         EXPECT_TRUE(same(Vec(back.begin() + b * n, back.begin() + (b + 1) * n), join(tw[b], n, D)));
       }
+      // Row-major tables one after another (distance 0): n (D + 1) values apart.
+      Vec rows(count * n * (D + 1));
+      bell_split(flat.data(), rows.data(), n, D, VectorToTable{count, {}, {D + 1, 1, 0}});
+      bool transposed = true;
+      for (std::ptrdiff_t b = 0; b < count; ++b)
+        for (std::ptrdiff_t i = 0; i < n; ++i)
+          for (int d = 0; d <= D; ++d)
+            transposed = transposed && std::memcmp(&rows[b * n * (D + 1) + i * (D + 1) + d],
+                                                   &tw[b][d * n + i], sizeof(double)) == 0;
+      EXPECT_TRUE(transposed) << "row-major tables at distance 0";
     }
   }
   set_threads(0);

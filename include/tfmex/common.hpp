@@ -98,7 +98,8 @@ struct Batch {
 // Where a batch of matrices (tables of n rows, square images) lies: element
 // (r, c) of matrix b is at data[b * distance + r * rows + c * cols]. A cols of
 // 0 means rows * (the matrix's row count), column after column; a distance of
-// 0 means the matrices follow one another.
+// 0 means the matrices follow one another: the longer of the two spans
+// (rows * row count, cols * column count) apart.
 struct Strides2 {
   std::ptrdiff_t rows = 1;
   std::ptrdiff_t cols = 0;
