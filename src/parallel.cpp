@@ -304,6 +304,9 @@ class ThreadPool {
   std::mutex lock_;
   std::condition_variable wake_, done_;
   std::vector<std::thread> workers_;
+  // The handles of workers a forked child inherited from its parent, whose
+  // threads do not exist in the child: never joined, never destroyed.
+  std::vector<std::thread>* orphans_ = nullptr;
   void (*fn_)(void*, int) = nullptr;
   void* ctx_ = nullptr;
   int parts_ = 0, next_ = 0, finished_ = 0;
@@ -338,7 +341,9 @@ void ThreadPool::after_fork_in_parent() {
 void ThreadPool::after_fork_in_child() {
   ThreadPool& p = pool();
   if (!p.workers_.empty()) {
-    new std::vector<std::thread>(std::move(p.workers_));
+    // Kept where the pool can reach them, for the life of the process.
+    if (p.orphans_ == nullptr) p.orphans_ = new std::vector<std::thread>;
+    for (std::thread& t : p.workers_) p.orphans_->push_back(std::move(t));
     p.workers_.clear();
   }
   new (&p.wake_) std::condition_variable;
