@@ -304,9 +304,6 @@ class ThreadPool {
   std::mutex lock_;
   std::condition_variable wake_, done_;
   std::vector<std::thread> workers_;
-  // The handles of workers a forked child inherited from its parent, whose
-  // threads do not exist in the child: never joined, never destroyed.
-  std::vector<std::thread>* orphans_ = nullptr;
   void (*fn_)(void*, int) = nullptr;
   void* ctx_ = nullptr;
   int parts_ = 0, next_ = 0, finished_ = 0;
@@ -335,17 +332,15 @@ void ThreadPool::after_fork_in_parent() {
 }
 
 // The child has only the thread that forked. The parent's workers do not
-// exist here: their handles are left unjoined (never destroyed, which would
-// end the process), and the condition variables they waited on are made
+// exist here: their handles are let go without a join, and the condition
+// variables they waited on are made
 // anew without being destroyed, since destroying one waits for its waiters.
 void ThreadPool::after_fork_in_child() {
   ThreadPool& p = pool();
-  if (!p.workers_.empty()) {
-    // Kept where the pool can reach them, for the life of the process.
-    if (p.orphans_ == nullptr) p.orphans_ = new std::vector<std::thread>;
-    for (std::thread& t : p.workers_) p.orphans_->push_back(std::move(t));
-    p.workers_.clear();
-  }
+  // Detaching only marks the inherited copy of each thread's descriptor; no
+  // thread is waited for.
+  for (std::thread& t : p.workers_) t.detach();
+  p.workers_.clear();
   new (&p.wake_) std::condition_variable;
   new (&p.done_) std::condition_variable;
   p.fn_ = nullptr;
