@@ -333,8 +333,8 @@ void ThreadPool::after_fork_in_parent() {
 
 // The child has only the thread that forked. The parent's workers do not
 // exist here: their handles are let go without a join, and the condition
-// variables they waited on are made
-// anew without being destroyed, since destroying one waits for its waiters.
+// variables they waited on are made anew without being destroyed, since
+// destroying one waits for its waiters.
 void ThreadPool::after_fork_in_child() {
   ThreadPool& p = pool();
   // Detaching only marks the inherited copy of each thread's descriptor; no
