@@ -36,6 +36,20 @@ inline bool packed(const Strides& s, std::ptrdiff_t length) {
   return s.stride == 1 && distance(s, length) == length;
 }
 
+// Where the tables of a batch lie, n rows and `columns` columns each: a cols
+// of 0 means rows * n; a distance of 0 the longer of the two spans, so that
+// tables stored row by row follow one another too.
+struct TableStrides {
+  std::ptrdiff_t rows, cols, distance;
+};
+inline TableStrides table_strides(const Strides2& s, std::ptrdiff_t n, std::ptrdiff_t columns) {
+  const std::ptrdiff_t cols = s.cols != 0 ? s.cols : s.rows * n;
+  const std::ptrdiff_t down = s.rows * n, across = cols * columns;
+  const std::ptrdiff_t extent =
+      (down < 0 ? -down : down) > (across < 0 ? -across : across) ? down : across;
+  return TableStrides{s.rows, cols, s.distance != 0 ? s.distance : extent};
+}
+
 // dst[i] = src[i * stride] and back.
 inline void gather(const double* src, std::ptrdiff_t stride, double* dst, std::ptrdiff_t n) {
   if (stride == 1) {

@@ -189,10 +189,8 @@ struct Table {
 };
 
 Table table_layout(const Strides2& s, std::ptrdiff_t n, int D) {
-  const std::ptrdiff_t cols = s.cols != 0 ? s.cols : s.rows * n;
-  const std::ptrdiff_t down = s.rows * n, across = cols * (D + 1);
-  const std::ptrdiff_t extent = std::abs(down) > std::abs(across) ? down : across;
-  return Table{s.rows, cols, s.distance != 0 ? s.distance : extent, s.rows == 1};
+  const detail::TableStrides t = detail::table_strides(s, n, D + 1);
+  return Table{t.rows, t.cols, t.distance, s.rows == 1};
 }
 
 // The four transforms differ in their stages, the scratch vectors a part

@@ -139,13 +139,9 @@ struct Columns {
   std::ptrdiff_t rows, cols, distance;
 };
 
-// A distance of 0: the longer of the table's two spans, as for the other
-// tables, so that row-major tables follow one another too.
 Columns columns(const Strides2& s, std::ptrdiff_t n, int D) {
-  const std::ptrdiff_t cols = s.cols != 0 ? s.cols : s.rows * n;
-  const std::ptrdiff_t down = s.rows * n, across = cols * (D + 1);
-  const std::ptrdiff_t extent = std::abs(down) > std::abs(across) ? down : across;
-  return Columns{s.rows, cols, s.distance != 0 ? s.distance : extent};
+  const detail::TableStrides t = detail::table_strides(s, n, D + 1);
+  return Columns{t.rows, t.cols, t.distance};
 }
 
 // The tables of one call: the bell (bp, bm; room for it in the head when the
