@@ -1,17 +1,23 @@
 // The library's transforms bound directly, without a gateway: numpy arrays of
-// any number of dimensions, transformed along one axis, strides and all.
+// any number of dimensions, transformed along one axis (two for images and
+// tables), every other axis a batch, strides and all.
 //
-// Arguments are the library's own (L is the level the library checks, not
-// rounded or clamped as a plug-in's); a refusal is the library's
-// invalid_argument as ValueError, with its message.
+// apply() is the engine under the Pythonic functions of tfmex (tfmex/_api.py
+// checks their arguments and names them in its messages). It takes any array
+// numpy can make of x: float64 and complex128 arrays are read where they lie
+// (the real and imaginary parts of a complex array as two strided views);
+// float32 and complex64 are computed in double and rounded once; integers and
+// bool become float64. The library's refusals come back as ValueError with
+// the caller's function name in front, a lack of memory as MemoryError.
 #include "python/library.h"
 
 #include <pybind11/numpy.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
-#include "tfmex/periodized.hpp"
+#include "tfmex/tfmex.hpp"
 
 namespace py = pybind11;
 
@@ -19,18 +25,179 @@ namespace tfmex::python {
 
 namespace {
 
-using SignalTransform = void (*)(const double*, double*, std::ptrdiff_t, int, Taps, const Batch&,
-                                 Workspace*);
+// The transforms apply() runs; tfmex/_api.py names them by these numbers
+// (the module exports them as OP_*).
+enum Op : int {
+  kCircSplit,
+  kCircJoin,
+  kDualSplit,
+  kDualJoin,
+  kDct2,
+  kDct3,
+  kDst2,
+  kDst3,
+  kDct4,
+  kBlockMeanSplit,
+  kBlockMeanJoin,
+  kCenterJoin,
+  kCenterPredict,
+  kTriplePredict,
+  kShiftSplit,
+  kPacketSplit,
+  kBellSplit,
+  kShiftJoin,
+  kPacketJoin,
+  kBellJoin,
+  kCircSplit2,
+  kCircJoin2,
+  kOpCount
+};
 
-// One dimension other than the axis: its extent and its element strides in
-// the input and in the output.
+const char* const kOpNames[kOpCount] = {"CIRC_SPLIT",
+                                        "CIRC_JOIN",
+                                        "DUAL_SPLIT",
+                                        "DUAL_JOIN",
+                                        "DCT2",
+                                        "DCT3",
+                                        "DST2",
+                                        "DST3",
+                                        "DCT4",
+                                        "BLOCK_MEAN_SPLIT",
+                                        "BLOCK_MEAN_JOIN",
+                                        "CENTER_JOIN",
+                                        "CENTER_PREDICT",
+                                        "TRIPLE_PREDICT",
+                                        "SHIFT_SPLIT",
+                                        "PACKET_SPLIT",
+                                        "BELL_SPLIT",
+                                        "SHIFT_JOIN",
+                                        "PACKET_JOIN",
+                                        "BELL_JOIN",
+                                        "CIRC_SPLIT2",
+                                        "CIRC_JOIN2"};
+
+// How the transformed axes of the input become those of the output.
+enum class Form {
+  vector,           // one axis of n values to one axis (of n, 2n, n/2 or 3n values)
+  vector_to_table,  // one axis of n values to two: levels, then n
+  table_to_vector,  // two axes (levels, then n) to one of n
+  image,            // two axes of n to two of n
+};
+
+Form form_of(int op) {
+  switch (op) {
+    case kShiftSplit:
+    case kPacketSplit:
+    case kBellSplit: return Form::vector_to_table;
+    case kShiftJoin:
+    case kPacketJoin:
+    case kBellJoin: return Form::table_to_vector;
+    case kCircSplit2:
+    case kCircJoin2: return Form::image;
+    default: return Form::vector;
+  }
+}
+
+// One transform's arguments besides its arrays.
+struct Params {
+  int op = 0;
+  int level = 0;  // L of the wavelet transforms and pyramids, D of the tables
+  int order = 0;  // D of the pyramids and refinements
+  Taps h, h2;
+};
+
+// Where one call's signals lie: n values a step apart, tables' columns a
+// `cols` apart; count signals a distance apart.
+struct Core {
+  std::ptrdiff_t n = 0;
+  std::ptrdiff_t in_step = 1, in_cols = 0, out_step = 1, out_cols = 0;
+};
+
+void run_one(const Params& p, const double* in, double* out, const Core& c, std::ptrdiff_t count,
+             std::ptrdiff_t in_dist, std::ptrdiff_t out_dist) {
+  const std::ptrdiff_t n = c.n;
+  const Batch b{count, {c.in_step, in_dist}, {c.out_step, out_dist}};
+  switch (p.op) {
+    case kCircSplit: return circ_split(in, out, n, p.level, p.h, b);
+    case kCircJoin: return circ_join(in, out, n, p.level, p.h, b);
+    case kDualSplit: return dual_split(in, out, n, p.level, p.h, p.h2, b);
+    case kDualJoin: return dual_join(in, out, n, p.level, p.h, p.h2, b);
+    case kDct2: return dct2(in, out, n, b);
+    case kDct3: return dct3(in, out, n, b);
+    case kDst2: return dst2(in, out, n, b);
+    case kDst3: return dst3(in, out, n, b);
+    case kDct4: return dct4(in, out, n, b);
+    case kBlockMeanSplit: return block_mean_split(in, out, n, p.level, p.order, b);
+    case kBlockMeanJoin: return block_mean_join(in, out, n, p.level, p.order, b);
+    case kCenterJoin: return center_join(in, out, n, p.level, p.order, b);
+    case kCenterPredict: return center_predict(in, out, n, p.order, b);
+    case kTriplePredict: return triple_predict(in, out, n, p.order, b);
+    default: break;
+  }
+  const VectorToTable to{count, {c.in_step, in_dist}, {c.out_step, c.out_cols, out_dist}};
+  const TableToVector from{count, {c.in_step, c.in_cols, in_dist}, {c.out_step, out_dist}};
+  const Batch2 images{count, {c.in_step, c.in_cols, in_dist}, {c.out_step, c.out_cols, out_dist}};
+  switch (p.op) {
+    case kShiftSplit: return shift_split(in, out, n, p.level, p.h, to);
+    case kPacketSplit: return packet_split(in, out, n, p.level, p.h, to);
+    case kBellSplit: return bell_split(in, out, n, p.level, to);
+    case kShiftJoin: return shift_join(in, out, n, p.level, p.h, from);
+    case kPacketJoin: return packet_join(in, out, n, p.level, p.h, from);
+    case kBellJoin: return bell_join(in, out, n, p.level, from);
+    case kCircSplit2: return circ_split2(in, out, n, p.level, p.h, images);
+    case kCircJoin2: return circ_join2(in, out, n, p.level, p.h, images);
+    default: break;
+  }
+}
+
+// One dimension other than the transformed ones: its extent and its strides
+// (in doubles) in the input and in the output.
 struct Dim {
   std::ptrdiff_t extent, in, out;
 };
 
-// Whether the library can read the array where it lies: aligned doubles, no
-// stride of 0 over more than one element (a broadcast array), which a batch
-// would take for "packed".
+// Runs the transform over every signal: the batch dimensions merged where
+// they step as one, the innermost as the library's batch, the rest looped.
+void run_all(const Params& p, const double* in, double* out, const Core& core,
+             std::vector<Dim> dims) {
+  std::vector<Dim> merged;
+  bool empty = false;
+  for (const Dim& d : dims) {
+    empty = empty || d.extent == 0;
+    if (d.extent == 1) continue;
+    if (!merged.empty() && merged.back().in == d.in * d.extent &&
+        merged.back().out == d.out * d.extent) {
+      merged.back() = Dim{merged.back().extent * d.extent, d.in, d.out};
+    } else {
+      merged.push_back(d);
+    }
+  }
+  Dim inner{1, 0, 0};
+  if (!merged.empty()) {
+    inner = merged.back();
+    merged.pop_back();
+  }
+  if (empty) {  // no signal, but the arguments are still checked
+    run_one(p, in, out, core, 0, 0, 0);
+    return;
+  }
+  std::vector<std::ptrdiff_t> index(merged.size(), 0);
+  while (true) {
+    std::ptrdiff_t at_in = 0, at_out = 0;
+    for (std::size_t d = 0; d < merged.size(); ++d) {
+      at_in += index[d] * merged[d].in;
+      at_out += index[d] * merged[d].out;
+    }
+    run_one(p, in + at_in, out + at_out, core, inner.extent, inner.in, inner.out);
+    std::size_t d = merged.size();
+    while (d > 0 && ++index[d - 1] == merged[d - 1].extent) index[--d] = 0;
+    if (d == 0) break;
+  }
+}
+
+// Whether the library can read the array where it lies: aligned doubles, and
+// no stride of 0 over more than one element (a broadcast array), which a
+// batch would take for "packed".
 bool readable(const py::array& a) {
   if (reinterpret_cast<std::uintptr_t>(a.data()) % alignof(double) != 0) return false;
   for (py::ssize_t d = 0; d < a.ndim(); ++d) {
@@ -39,95 +206,340 @@ bool readable(const py::array& a) {
   return true;
 }
 
-py::array along_axis(const char* fn, SignalTransform transform, const py::object& xobj, int L,
-                     const py::object& hobj, int axis) {
-  const auto& api = py::detail::npy_api::get();
-  if (!api.PyArray_Check_(xobj.ptr()))
-    throw py::type_error(std::string(fn) + ": x must be a numpy array of float64");
-  py::array x = py::reinterpret_borrow<py::array>(xobj);
-  const py::dtype dt = x.dtype();
-  if (dt.num() != py::detail::npy_api::NPY_DOUBLE_ || dt.byteorder() == '>')
-    throw py::type_error(std::string(fn) + ": x must be a numpy array of float64, not dtype " +
-                         py::repr(dt).cast<std::string>());
-  const int nd = static_cast<int>(x.ndim());
-  if (axis < -nd || axis >= nd) {
-    PyErr_SetObject(py::module_::import("numpy").attr("AxisError").ptr(),
-                    py::make_tuple(axis, nd).ptr());
-    throw py::error_already_set();
-  }
-  if (axis < 0) axis += nd;
-  if (!readable(x)) x = py::array_t<double, py::array::c_style>::ensure(x);
-  const auto h = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(hobj);
-  if (!h) throw py::error_already_set();
+[[noreturn]] void axis_error(int axis, int nd) {
+  PyErr_SetObject(py::module_::import("numpy").attr("AxisError").ptr(),
+                  py::make_tuple(axis, nd).ptr());
+  throw py::error_already_set();
+}
 
+int normalized(int axis, int nd) {
+  if (axis < -nd || axis >= nd) axis_error(axis, nd);
+  return axis < 0 ? axis + nd : axis;
+}
+
+// What x becomes before the transform and what the result becomes after it.
+struct Input {
+  py::array a;  // float64 or complex128
+  bool complex = false;
+  py::object result = py::none();  // the dtype to round the result to, or None
+};
+
+Input prepare(const std::string& fn, const py::object& xobj, bool linear) {
+  static const py::object masked = py::module_::import("numpy.ma").attr("MaskedArray");
+  static const py::object np = py::module_::import("numpy");
+  if (PyObject_IsInstance(xobj.ptr(), masked.ptr()) == 1)
+    throw py::type_error(fn +
+                         ": x is a masked array; its mask would be ignored: pass "
+                         "x.filled(value) or x.data instead");
+  py::array a = py::array::ensure(xobj);
+  if (!a) {
+    PyErr_Clear();
+    throw py::type_error(fn + ": x must be an array of numbers, not " +
+                         std::string(py::str(py::type::of(xobj).attr("__name__"))));
+  }
+  Input in;
+  const char kind = a.dtype().kind();
+  const auto num = a.dtype().num();
+  namespace npy = py::detail;
+  if (kind == 'c') {
+    if (!linear)
+      throw py::type_error(fn +
+                           ": x must be real; complex input is taken by the linear "
+                           "transforms only");
+    in.complex = true;
+    if (num != npy::npy_api::NPY_CDOUBLE_ || a.dtype().byteorder() == '>') {
+      if (num == npy::npy_api::NPY_CFLOAT_) in.result = np.attr("complex64");
+      a = py::array(a.attr("astype")(np.attr("complex128")));
+    }
+  } else if (kind == 'f' || kind == 'i' || kind == 'u' || kind == 'b') {
+    if (num != npy::npy_api::NPY_DOUBLE_ || a.dtype().byteorder() == '>') {
+      if (num == npy::npy_api::NPY_FLOAT_) in.result = np.attr("float32");
+      a = py::array(a.attr("astype")(np.attr("float64")));
+    }
+  } else {
+    throw py::type_error(fn + ": x must be an array of real" +
+                         std::string(linear ? " or complex" : "") + " numbers, not dtype " +
+                         std::string(py::str(a.dtype())));
+  }
+  if (!readable(a)) a = py::array(np.attr("ascontiguousarray")(a));
+  in.a = a;
+  return in;
+}
+
+// A ValueError from the library's refusal, "fn: message" (without the
+// library's own function name).
+[[noreturn]] void refused(const std::string& fn, const std::invalid_argument& e) {
+  std::string what = e.what();
+  if (what.rfind("tfmex::", 0) == 0) {
+    const auto colon = what.find(": ");
+    if (colon != std::string::npos) what = what.substr(colon + 2);
+  }
+  throw py::value_error(fn + ": " + what);
+}
+
+py::object apply(const std::string& fn, int op, const py::object& xobj, int axis, int workers,
+                 int level, int order, const py::object& hobj, const py::object& h2obj, int out_n) {
+  if (op < 0 || op >= kOpCount) throw py::value_error(fn + ": no such transform");
+  const Form form = form_of(op);
+  const bool linear = true;  // every transform here is linear in x
+  Input input = prepare(fn, xobj, linear);
+  py::array& x = input.a;
+  const int nd = static_cast<int>(x.ndim());
+
+  // The transformed axes of x: `first` and, for tables and images, `second`
+  // (the levels and then the values of a table; the rows and the columns of
+  // an image), and the output's.
+  int first = -1, second = -1;
   std::vector<py::ssize_t> shape(x.shape(), x.shape() + nd);
-  py::array_t<double> y(shape);
-  const std::ptrdiff_t n = shape[axis];
-  const std::ptrdiff_t in_step = x.strides(axis) / 8, out_step = y.strides(axis) / 8;
-  // The other dimensions, those of one element left out and neighbours that
-  // step as one merged, innermost last: the innermost is the batch, the
-  // rest are looped over.
-  std::vector<Dim> dims;
-  for (int d = 0; d < nd; ++d) {
-    if (d == axis || shape[d] == 1) continue;
-    const Dim next{shape[d], x.strides(d) / 8, y.strides(d) / 8};
-    if (!dims.empty() && dims.back().in == next.in * next.extent &&
-        dims.back().out == next.out * next.extent) {
-      dims.back() = Dim{dims.back().extent * next.extent, next.in, next.out};
+  std::vector<py::ssize_t> out_shape;
+  if (form == Form::image) {
+    if (nd < 2) throw py::value_error(fn + ": x must have at least two dimensions (an image)");
+    first = normalized(axis, nd);  // axis is the first of the two; _api passes them apart
+    second = normalized(out_n, nd);
+    if (first == second) throw py::value_error(fn + ": the two axes must differ");
+    out_shape = shape;
+  } else if (form == Form::table_to_vector) {
+    if (nd < 2)
+      throw py::value_error(fn + ": the table must have at least two dimensions (levels, values)");
+    second = normalized(axis, nd);
+    if (second == 0)
+      throw py::value_error(fn + ": the table's levels must be on the axis before its values");
+    first = second - 1;
+    out_shape = shape;
+    out_shape.erase(out_shape.begin() + first);
+  } else {
+    if (nd < 1) throw py::value_error(fn + ": x must have at least one dimension");
+    first = normalized(axis, nd);
+    out_shape = shape;
+    if (form == Form::vector_to_table) {
+      out_shape.insert(out_shape.begin() + first, static_cast<py::ssize_t>(out_n));
     } else {
-      dims.push_back(next);
+      out_shape[first] = out_n;
     }
   }
-  Batch batch{1, {in_step, 0}, {out_step, 0}};
-  if (!dims.empty()) {
-    const Dim inner = dims.back();
-    dims.pop_back();
-    batch = Batch{inner.extent, {in_step, inner.in}, {out_step, inner.out}};
+
+  Core core;
+  Params p;
+  p.op = op;
+  p.level = level;
+  p.order = order;
+  py::array_t<double, py::array::c_style | py::array::forcecast> h, h2;
+  if (!hobj.is_none()) {
+    h = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(hobj);
+    if (!h) throw py::error_already_set();
+    p.h = Taps(h.data(), h.size());
   }
-  bool empty = false;
-  for (const Dim& d : dims) empty = empty || d.extent == 0;
-  if (empty) batch.count = 0;  // nothing to transform, but the arguments are checked
+  if (!h2obj.is_none()) {
+    h2 = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(h2obj);
+    if (!h2) throw py::error_already_set();
+    p.h2 = Taps(h2.data(), h2.size());
+  }
+
+  py::array y(input.complex ? py::dtype("complex128") : py::dtype("float64"), out_shape);
+  std::vector<Dim> dims;
+  const auto in_stride = [&](int d) { return static_cast<std::ptrdiff_t>(x.strides(d) / 8); };
+  const auto out_stride = [&](int d) { return static_cast<std::ptrdiff_t>(y.strides(d) / 8); };
+  switch (form) {
+    case Form::vector:
+      core = Core{shape[first], in_stride(first), 0, out_stride(first), 0};
+      if (op == kBlockMeanJoin || op == kCenterJoin) core.n = shape[first] / 2;  // 2n values
+      for (int d = 0; d < nd; ++d)
+        if (d != first) dims.push_back(Dim{shape[d], in_stride(d), out_stride(d)});
+      break;
+    case Form::vector_to_table:
+      core = Core{shape[first], in_stride(first), 0, out_stride(first + 1), out_stride(first)};
+      for (int d = 0; d < nd; ++d)
+        if (d != first)
+          dims.push_back(Dim{shape[d], in_stride(d), out_stride(d < first ? d : d + 1)});
+      break;
+    case Form::table_to_vector:
+      core = Core{shape[second], in_stride(second), in_stride(first), out_stride(first), 0};
+      p.level = static_cast<int>(shape[first]) - 1;
+      for (int d = 0; d < nd; ++d)
+        if (d != first && d != second)
+          dims.push_back(Dim{shape[d], in_stride(d), out_stride(d < first ? d : d - 1)});
+      break;
+    case Form::image:
+      if (shape[first] != shape[second])
+        throw py::value_error(fn + ": the image must be square, not " +
+                              std::to_string(shape[first]) + " x " + std::to_string(shape[second]));
+      core = Core{shape[first], in_stride(first), in_stride(second), out_stride(first),
+                  out_stride(second)};
+      for (int d = 0; d < nd; ++d)
+        if (d != first && d != second) dims.push_back(Dim{shape[d], in_stride(d), out_stride(d)});
+      break;
+  }
 
   const double* in = static_cast<const double*>(x.data());
-  double* out = y.mutable_data();
-  const Taps taps(h.data(), h.size());
-  {
+  double* out = static_cast<double*>(y.mutable_data());
+  try {
     py::gil_scoped_release unlocked;
-    std::vector<std::ptrdiff_t> index(dims.size(), 0);
-    while (true) {
-      std::ptrdiff_t at_in = 0, at_out = 0;
-      for (std::size_t d = 0; d < dims.size(); ++d) {
-        at_in += index[d] * dims[d].in;
-        at_out += index[d] * dims[d].out;
-      }
-      transform(in + at_in, out + at_out, n, L, taps, batch, nullptr);
-      if (batch.count == 0) break;
-      std::size_t d = dims.size();
-      while (d > 0 && ++index[d - 1] == dims[d - 1].extent) index[--d] = 0;
-      if (d == 0) break;
-    }
+    ThreadCount limit(workers);
+    run_all(p, in, out, core, dims);
+    if (input.complex) run_all(p, in + 1, out + 1, core, dims);
+  } catch (const std::invalid_argument& e) {
+    refused(fn, e);
+  } catch (const std::bad_alloc&) {
+    PyErr_SetString(PyExc_MemoryError,
+                    (fn + ": not enough memory for the transform's workspace").c_str());
+    throw py::error_already_set();
   }
+  if (!input.result.is_none()) return y.attr("astype")(input.result);
   return std::move(y);
 }
 
+using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
+// Denoises one signal (image: an n x n array, C-ordered, its transpose
+// column after column: the same transform with rows and columns swapped, so
+// the result is transposed back by the same reading).
+py::tuple denoise_one(const Doubles& x, const Doubles& h, bool image, bool hard, bool sure,
+                      bool invariant, int level, const py::object& sigma) {
+  DenoiseOptions o;
+  o.threshold = hard ? Shrinkage::hard : Shrinkage::soft;
+  o.rule = sure ? ThresholdRule::sure : ThresholdRule::universal;
+  o.method = invariant ? DenoiseMethod::invariant : DenoiseMethod::plain;
+  o.level = level;
+  if (!sigma.is_none()) o.sigma = sigma.cast<double>();
+  const std::ptrdiff_t n = image ? x.shape(0) : x.size();
+  Doubles y(std::vector<py::ssize_t>(x.shape(), x.shape() + x.ndim()));
+  DenoiseReport r;
+  try {
+    py::gil_scoped_release unlocked;
+    const Taps taps(h.data(), h.size());
+    r = image ? denoise2(x.data(), y.mutable_data(), n, taps, o)
+              : denoise(x.data(), y.mutable_data(), n, taps, o);
+  } catch (const std::invalid_argument& e) {
+    refused("denoise", e);
+  }
+  return py::make_tuple(
+      std::move(y), r.sigma,
+      py::array_t<double>(static_cast<py::ssize_t>(r.lambda.size()), r.lambda.data()));
+}
+
+// A basis as two int64 arrays (depths, blocks) in the order of the rows.
+std::vector<Node> nodes_of(
+    const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& d,
+    const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& k) {
+  if (d.size() != k.size()) throw py::value_error("basis: depths and blocks differ in length");
+  std::vector<Node> nodes(static_cast<std::size_t>(d.size()));
+  for (py::ssize_t i = 0; i < d.size(); ++i)
+    nodes[static_cast<std::size_t>(i)] = Node{static_cast<int>(d.data()[i]), k.data()[i]};
+  return nodes;
+}
+
+py::array rects(const std::vector<Rect>& r) {
+  py::array_t<double> out({static_cast<py::ssize_t>(r.size()), py::ssize_t{4}});
+  double* o = out.mutable_data();
+  for (const Rect& q : r) {
+    *o++ = q.t0;
+    *o++ = q.t1;
+    *o++ = q.f0;
+    *o++ = q.f1;
+  }
+  return std::move(out);
+}
 }  // namespace
 
 void bind_library(py::module_& m) {
+  for (int op = 0; op < kOpCount; ++op) m.attr((std::string("OP_") + kOpNames[op]).c_str()) = op;
+  m.def("apply", &apply, py::arg("fn"), py::arg("op"), py::arg("x"), py::arg("axis"),
+        py::arg("workers"), py::arg("level"), py::arg("order"), py::arg("h"), py::arg("h2"),
+        py::arg("out_n"),
+        "The engine under tfmex's functions (see tfmex/_api.py): transform `op` of every "
+        "signal of x along `axis` with `workers` threads (an image's second axis, or the "
+        "length of the transformed axis of the output, in out_n).");
+  // The library's own transforms by name, along one axis, for tests and for
+  // callers who want its arguments as they are (L is the coarse level).
+  const auto along = [](const char* name, int op) {
+    return [name, op](const py::object& x, int L, const py::object& h, int axis) {
+      Input probe = prepare(name, x, true);
+      const int nd = static_cast<int>(probe.a.ndim());
+      const int ax = normalized(axis, nd);
+      return apply(name, op, x, ax, 0, L, 0, h, py::none(),
+                   static_cast<int>(probe.a.shape(ax)));
+    };
+  };
+  m.def("circ_split", along("circ_split", kCircSplit), py::arg("x"), py::arg("L"), py::arg("h"),
+        py::arg("axis") = -1,
+        "The periodized wavelet transform of every signal of x along `axis` (2^J values each) "
+        "down to level L (0 <= L <= J), with the low-pass filter h; a new C-ordered array.");
+  m.def("circ_join", along("circ_join", kCircJoin), py::arg("w"), py::arg("L"), py::arg("h"),
+        py::arg("axis") = -1, "The inverse of circ_split along `axis`; a new C-ordered array.");
+  m.def("denoise_one", &denoise_one, py::arg("x"), py::arg("h"), py::arg("image"), py::arg("hard"),
+        py::arg("sure"), py::arg("invariant"), py::arg("level"), py::arg("sigma"),
+        "One signal (or square image, C-ordered) denoised: (y, sigma, thresholds).");
   m.def(
-      "circ_split",
-      [](const py::object& x, int L, const py::object& h, int axis) {
-        return along_axis("circ_split", &tfmex::circ_split, x, L, h, axis);
+      "best_basis",
+      [](const Doubles& table, int kind, double param) {
+        // table: (D + 1) x n, C-ordered: column after column of the n x (D+1) table.
+        const int D = static_cast<int>(table.shape(0)) - 1;
+        const std::ptrdiff_t n = table.shape(1);
+        const Cost cost{static_cast<Cost::Kind>(kind), param};
+        Basis b;
+        try {
+          py::gil_scoped_release unlocked;
+          b = tfmex::best_basis(table.data(), n, D, cost);
+        } catch (const std::invalid_argument& e) {
+          refused("best_basis", e);
+        }
+        py::array_t<std::int64_t> d(static_cast<py::ssize_t>(b.nodes.size()));
+        py::array_t<std::int64_t> k(static_cast<py::ssize_t>(b.nodes.size()));
+        for (std::size_t i = 0; i < b.nodes.size(); ++i) {
+          d.mutable_data()[i] = b.nodes[i].d;
+          k.mutable_data()[i] = b.nodes[i].k;
+        }
+        return py::make_tuple(
+            std::move(d), std::move(k),
+            py::array_t<double>(static_cast<py::ssize_t>(b.coef.size()), b.coef.data()), b.cost);
       },
-      py::arg("x"), py::arg("L"), py::arg("h"), py::arg("axis") = -1,
-      "The periodized wavelet transform of every signal of x along `axis` (2^J values each) "
-      "down to level L (0 <= L <= J), with the low-pass filter h; a new C-ordered array.");
+      py::arg("table"), py::arg("kind"), py::arg("param"),
+      "The best basis of a (D + 1) x n table: (depths, blocks, coefficients, cost); kind 0 "
+      "entropy, 1 lp (param p), 2 threshold (param s).");
   m.def(
-      "circ_join",
-      [](const py::object& w, int L, const py::object& h, int axis) {
-        return along_axis("circ_join", &tfmex::circ_join, w, L, h, axis);
+      "basis_join",
+      [](const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& d,
+         const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& k,
+         const Doubles& coef, bool cosine, int depth, const Doubles& h) {
+        const std::vector<Node> nodes = nodes_of(d, k);
+        const std::ptrdiff_t n = coef.size();
+        py::array_t<double> x(n);
+        try {
+          py::gil_scoped_release unlocked;
+          if (cosine) {
+            bell_basis_join(nodes, coef.data(), x.mutable_data(), n, depth);
+          } else {
+            packet_basis_join(nodes, coef.data(), x.mutable_data(), n, Taps(h.data(), h.size()));
+          }
+        } catch (const std::invalid_argument& e) {
+          refused("rebuild", e);
+        }
+        return x;
       },
-      py::arg("w"), py::arg("L"), py::arg("h"), py::arg("axis") = -1,
-      "The inverse of circ_split along `axis`; a new C-ordered array.");
+      py::arg("depths"), py::arg("blocks"), py::arg("coef"), py::arg("cosine"), py::arg("depth"),
+      py::arg("h"), "The signal of a basis' coefficients.");
+  m.def(
+      "tiling",
+      [](const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& d,
+         const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& k,
+         std::ptrdiff_t n, bool cosine) {
+        Tiling t;
+        try {
+          t = tfmex::tiling(nodes_of(d, k), n,
+                            cosine ? TableKind::cosine_packet : TableKind::wavelet_packet);
+        } catch (const std::invalid_argument& e) {
+          refused("tiling", e);
+        }
+        return py::make_tuple(rects(t.tiles), rects(t.blocks));
+      },
+      py::arg("depths"), py::arg("blocks"), py::arg("n"), py::arg("cosine"),
+      "The tiles (one per coefficient) and blocks of a basis, rows (t0, t1, f0, f1).");
+  m.def(
+      "library_version", [] { return std::string(tfmex::version()); },
+      "The library's version, tfmex.__version__.");
+  m.def(
+      "filter", [](const std::string& name) { return tfmex::filter(name); }, py::arg("name"),
+      "The library's filter of a name (its own lookup, for comparison with tfmex.filter).");
 }
 
 }  // namespace tfmex::python

@@ -388,8 +388,21 @@ const char* version() { return TFMEX_VERSION_STRING; }
 
 void set_threads(int count) { par::chosen_threads.store(count > 0 ? count : 0); }
 
+namespace {
+// The calling thread's ThreadCount, 0 when none lives. A plain int: nothing to
+// destroy at thread exit, so it keeps no binary from being unloaded.
+thread_local int thread_count = 0;
+}  // namespace
+
+ThreadCount::ThreadCount(int count) noexcept : previous_(thread_count) {
+  if (count > 0) thread_count = count;
+}
+
+ThreadCount::~ThreadCount() { thread_count = previous_; }
+
 int threads() {
   constexpr std::int64_t kMax = 256;
+  if (thread_count > 0) return thread_count < kMax ? thread_count : static_cast<int>(kMax);
   if (const int chosen = par::chosen_threads.load(); chosen > 0) {
     return chosen < kMax ? chosen : static_cast<int>(kMax);
   }

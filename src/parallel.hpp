@@ -5,7 +5,8 @@
 // part has its own piece of the call's workspace. The pool is a static object
 // of whatever binary the library is linked into (a plug-in, a program, the
 // Python module): unloading that binary stops and joins the workers. No
-// thread_local object is used, so nothing keeps glibc from unloading it. On
+// thread_local object with a destructor is used, so nothing keeps glibc from
+// unloading it. On
 // Windows a DLL cannot join threads in its unload handlers (the loader lock is
 // held and exiting threads need it): a DLL that has started workers pins
 // itself and stays loaded until the process ends.

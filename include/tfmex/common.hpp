@@ -157,13 +157,29 @@ class TFMEX_API Workspace {
   std::size_t size_ = 0;
 };
 
-// The number of threads a transform may use: set_threads()'s value when one
-// was set, else TFMEX_THREADS when it holds a positive integer (read on every
-// call), else the processors this process may run on. The results are the
-// same doubles with any number of threads.
+// The number of threads a transform may use: the count of the innermost
+// ThreadCount living on the calling thread, else set_threads()'s value when
+// one was set, else TFMEX_THREADS when it holds a positive integer (read on
+// every call), else the processors this process may run on. The results are
+// the same doubles with any number of threads.
 TFMEX_API int threads();
 // 0 goes back to TFMEX_THREADS and the processor count; 1 turns threads off.
 TFMEX_API void set_threads(int count);
+
+// The number of threads the calls made on this thread may use while the
+// object lives (count >= 1; 0 or less changes nothing), whatever
+// set_threads() and TFMEX_THREADS say: a caller's own "workers" setting that
+// other threads of the process do not see.
+class TFMEX_API ThreadCount {
+ public:
+  explicit ThreadCount(int count) noexcept;
+  ~ThreadCount();
+  ThreadCount(const ThreadCount&) = delete;
+  ThreadCount& operator=(const ThreadCount&) = delete;
+
+ private:
+  int previous_;
+};
 
 }  // namespace tfmex
 
