@@ -456,8 +456,7 @@ void bind_library(py::module_& m) {
       Input probe = prepare(name, x, true);
       const int nd = static_cast<int>(probe.a.ndim());
       const int ax = normalized(axis, nd);
-      return apply(name, op, x, ax, 0, L, 0, h, py::none(),
-                   static_cast<int>(probe.a.shape(ax)));
+      return apply(name, op, x, ax, 0, L, 0, h, py::none(), static_cast<int>(probe.a.shape(ax)));
     };
   };
   m.def("circ_split", along("circ_split", kCircSplit), py::arg("x"), py::arg("L"), py::arg("h"),
