@@ -39,7 +39,8 @@ def test_installed_package_and_wheel_work_on_their_own(tmp_path):
     site = prefix / SITE
     files = sorted(os.listdir(site / "tfmex"))
     assert [f for f in files if not f.startswith("_tfmex.")] == [
-        "__init__.py", "dask.py", "filters.py", "filters.txt", "help", "plugins.py"]
+        "__init__.py", "_analysis.py", "_api.py", "dask.py", "filters.py", "filters.txt", "help",
+        "plot.py", "plugins.py", "py.typed"]
     assert len([m for m in os.listdir(site / "tfmex" / "help") if m.endswith(".m")]) == 26
 
     x = np.arange(64.0).reshape(16, 4) ** 1.5
