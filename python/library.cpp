@@ -224,7 +224,7 @@ struct Input {
   py::object result = py::none();  // the dtype to round the result to, or None
 };
 
-Input prepare(const std::string& fn, const py::object& xobj, bool linear) {
+Input prepare(const std::string& fn, const py::object& xobj) {
   static const py::object masked = py::module_::import("numpy.ma").attr("MaskedArray");
   static const py::object np = py::module_::import("numpy");
   if (PyObject_IsInstance(xobj.ptr(), masked.ptr()) == 1)
@@ -242,10 +242,6 @@ Input prepare(const std::string& fn, const py::object& xobj, bool linear) {
   const auto num = a.dtype().num();
   namespace npy = py::detail;
   if (kind == 'c') {
-    if (!linear)
-      throw py::type_error(fn +
-                           ": x must be real; complex input is taken by the linear "
-                           "transforms only");
     in.complex = true;
     if (num != npy::npy_api::NPY_CDOUBLE_ || a.dtype().byteorder() == '>') {
       if (num == npy::npy_api::NPY_CFLOAT_) in.result = np.attr("complex64");
@@ -257,8 +253,7 @@ Input prepare(const std::string& fn, const py::object& xobj, bool linear) {
       a = py::array(a.attr("astype")(np.attr("float64")));
     }
   } else {
-    throw py::type_error(fn + ": x must be an array of real" +
-                         std::string(linear ? " or complex" : "") + " numbers, not dtype " +
+    throw py::type_error(fn + ": x must be an array of real or complex numbers, not dtype " +
                          std::string(py::str(a.dtype())));
   }
   if (!readable(a)) a = py::array(np.attr("ascontiguousarray")(a));
@@ -277,12 +272,23 @@ Input prepare(const std::string& fn, const py::object& xobj, bool linear) {
   throw py::value_error(fn + ": " + what);
 }
 
+using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
+using Int64s = py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>;
+
+// A filter's taps as doubles (none for None), and the Taps that read them.
+Doubles taps_of(const py::object& obj, Taps& taps) {
+  if (obj.is_none()) return Doubles();
+  Doubles h = Doubles::ensure(obj);
+  if (!h) throw py::error_already_set();
+  taps = Taps(h.data(), h.size());
+  return h;
+}
+
 py::object apply(const std::string& fn, int op, const py::object& xobj, int axis, int workers,
                  int level, int order, const py::object& hobj, const py::object& h2obj, int out_n) {
   if (op < 0 || op >= kOpCount) throw py::value_error(fn + ": no such transform");
   const Form form = form_of(op);
-  const bool linear = true;  // every transform here is linear in x
-  Input input = prepare(fn, xobj, linear);
+  Input input = prepare(fn, xobj);
   py::array& x = input.a;
   const int nd = static_cast<int>(x.ndim());
 
@@ -323,17 +329,7 @@ py::object apply(const std::string& fn, int op, const py::object& xobj, int axis
   p.op = op;
   p.level = level;
   p.order = order;
-  py::array_t<double, py::array::c_style | py::array::forcecast> h, h2;
-  if (!hobj.is_none()) {
-    h = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(hobj);
-    if (!h) throw py::error_already_set();
-    p.h = Taps(h.data(), h.size());
-  }
-  if (!h2obj.is_none()) {
-    h2 = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(h2obj);
-    if (!h2) throw py::error_already_set();
-    p.h2 = Taps(h2.data(), h2.size());
-  }
+  const Doubles h = taps_of(hobj, p.h), h2 = taps_of(h2obj, p.h2);
 
   py::array y(input.complex ? py::dtype("complex128") : py::dtype("float64"), out_shape);
   std::vector<Dim> dims;
@@ -388,8 +384,6 @@ py::object apply(const std::string& fn, int op, const py::object& xobj, int axis
   return std::move(y);
 }
 
-using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
-
 // Denoises one signal (image: an n x n array, C-ordered, its transpose
 // column after column: the same transform with rows and columns swapped, so
 // the result is transposed back by the same reading).
@@ -418,9 +412,7 @@ py::tuple denoise_one(const Doubles& x, const Doubles& h, bool image, bool hard,
 }
 
 // A basis as two int64 arrays (depths, blocks) in the order of the rows.
-std::vector<Node> nodes_of(
-    const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& d,
-    const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& k) {
+std::vector<Node> nodes_of(const Int64s& d, const Int64s& k) {
   if (d.size() != k.size()) throw py::value_error("basis: depths and blocks differ in length");
   std::vector<Node> nodes(static_cast<std::size_t>(d.size()));
   for (py::ssize_t i = 0; i < d.size(); ++i)
@@ -453,7 +445,7 @@ void bind_library(py::module_& m) {
   // callers who want its arguments as they are (L is the coarse level).
   const auto along = [](const char* name, int op) {
     return [name, op](const py::object& x, int L, const py::object& h, int axis) {
-      Input probe = prepare(name, x, true);
+      Input probe = prepare(name, x);
       const int nd = static_cast<int>(probe.a.ndim());
       const int ax = normalized(axis, nd);
       return apply(name, op, x, ax, 0, L, 0, h, py::none(), static_cast<int>(probe.a.shape(ax)));
@@ -497,9 +489,8 @@ void bind_library(py::module_& m) {
       "entropy, 1 lp (param p), 2 threshold (param s).");
   m.def(
       "basis_join",
-      [](const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& d,
-         const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& k,
-         const Doubles& coef, bool cosine, int depth, const Doubles& h) {
+      [](const Int64s& d, const Int64s& k, const Doubles& coef, bool cosine, int depth,
+         const Doubles& h) {
         const std::vector<Node> nodes = nodes_of(d, k);
         const std::ptrdiff_t n = coef.size();
         py::array_t<double> x(n);
@@ -519,9 +510,7 @@ void bind_library(py::module_& m) {
       py::arg("h"), "The signal of a basis' coefficients.");
   m.def(
       "tiling",
-      [](const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& d,
-         const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& k,
-         std::ptrdiff_t n, bool cosine) {
+      [](const Int64s& d, const Int64s& k, std::ptrdiff_t n, bool cosine) {
         Tiling t;
         try {
           t = tfmex::tiling(nodes_of(d, k), n,

@@ -125,6 +125,14 @@ def _dyadic(fn: str, n: int, what: str = "the length of x along axis") -> int:
     return n.bit_length() - 1
 
 
+def _signals(fn: str, x: Any, axis: Any) -> Tuple[np.ndarray, int, int, int]:
+    """x as an array, the axis of its signals, their length n = 2^J and J."""
+    a = _array(fn, x)
+    ax = _axis(a, axis, fn)
+    n = a.shape[ax]
+    return a, ax, n, _dyadic(fn, n)
+
+
 def _triadic(fn: str, n: int, what: str) -> int:
     j, m = 0, n
     while m > 1 and m % 3 == 0:
@@ -245,11 +253,8 @@ def wavedec(x: ArrayLike, wavelet: Wavelet, level: Optional[int] = None, axis: i
     True
     """
     fn = "wavedec"
-    a = _array(fn, x)
-    ax = _axis(a, axis, fn)
+    a, ax, n, J = _signals(fn, x, axis)
     h = _wavelet(fn, wavelet)
-    n = a.shape[ax]
-    J = _dyadic(fn, n)
     lv = _level(fn, level, J, max_level(n, h))
     w = _apply(fn, _tfmex.OP_CIRC_SPLIT, a, ax, _workers(fn, workers), J - lv, 0, h, None, n)
     return _split_levels(w, ax, J - lv, J)
@@ -558,13 +563,6 @@ def idst(x: ArrayLike, type: int = 2, norm: str = "ortho", axis: int = -1,
 
 # ---- redundant tables ---------------------------------------------------------
 
-def _table(fn: str, op: int, x: Any, h: Optional[np.ndarray], depth: int, axis: Any,
-           workers: Any) -> np.ndarray:
-    a = _array(fn, x)
-    ax = _axis(a, axis, fn)
-    return _apply(fn, op, a, ax, _workers(fn, workers), depth, 0, h, None, 0)
-
-
 def _table_in(fn: str, table: Any, axis: Any) -> Tuple[np.ndarray, int, int]:
     t = _array(fn, table, "table")
     if t.ndim < 2:
@@ -617,11 +615,8 @@ def ti_table(x: ArrayLike, wavelet: Wavelet, level: Optional[int] = None, axis: 
     True
     """
     fn = "ti_table"
-    a = _array(fn, x)
-    ax = _axis(a, axis, fn)
+    a, ax, n, J = _signals(fn, x, axis)
     h = _wavelet(fn, wavelet)
-    n = a.shape[ax]
-    J = _dyadic(fn, n)
     lv = _level(fn, level, J, max_level(n, h))
     return _apply(fn, _tfmex.OP_SHIFT_SPLIT, a, ax, _workers(fn, workers), J - lv, 0, h, None,
                   lv + 1)
@@ -675,10 +670,8 @@ def packet_table(x: ArrayLike, wavelet: Wavelet, depth: int, axis: int = -1,
     True
     """
     fn = "packet_table"
-    a = _array(fn, x)
-    ax = _axis(a, axis, fn)
+    a, ax, _, J = _signals(fn, x, axis)
     h = _wavelet(fn, wavelet)
-    J = _dyadic(fn, a.shape[ax])
     D = _int(fn, "depth", depth, 0, J)
     return _apply(fn, _tfmex.OP_PACKET_SPLIT, a, ax, _workers(fn, workers), D, 0, h, None, D + 1)
 
@@ -722,9 +715,7 @@ def cosine_table(x: ArrayLike, depth: int, axis: int = -1,
     True
     """
     fn = "cosine_table"
-    a = _array(fn, x)
-    ax = _axis(a, axis, fn)
-    J = _dyadic(fn, a.shape[ax])
+    a, ax, _, J = _signals(fn, x, axis)
     D = _int(fn, "depth", depth, 0, J)
     return _apply(fn, _tfmex.OP_BELL_SPLIT, a, ax, _workers(fn, workers), D, 0, None, None, D + 1)
 
@@ -781,11 +772,8 @@ def dual_wavedec(x: ArrayLike, qmf: ArrayLike, dqmf: ArrayLike, level: Optional[
     True
     """
     fn = "dual_wavedec"
-    a = _array(fn, x)
-    ax = _axis(a, axis, fn)
+    a, ax, n, J = _signals(fn, x, axis)
     q, d = _symmetric(fn, "qmf", qmf), _symmetric(fn, "dqmf", dqmf)
-    n = a.shape[ax]
-    J = _dyadic(fn, n)
     lv = _level(fn, level, J, J)
     w = _apply(fn, _tfmex.OP_DUAL_SPLIT, a, ax, _workers(fn, workers), J - lv, 0, q, d, n)
     return _split_levels(w, ax, J - lv, J)
