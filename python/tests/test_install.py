@@ -41,6 +41,7 @@ def test_installed_package_and_wheel_work_on_their_own(tmp_path):
     assert [f for f in files if not f.startswith("_tfmex.")] == [
         "__init__.py", "_analysis.py", "_api.py", "dask.py", "filters.py", "filters.txt", "help",
         "plot.py", "plugins.py", "py.typed"]
+    assert "_tfmex.pyi" in files  # the compiled module's types
     assert len([m for m in os.listdir(site / "tfmex" / "help") if m.endswith(".m")]) == 26
 
     x = np.arange(64.0).reshape(16, 4) ** 1.5

@@ -140,7 +140,7 @@ class Block(NamedTuple):
     """One block of a basis: `index` of the 2^level blocks of its level;
     its coefficients are ``basis.coef[start:stop]``."""
     level: int
-    index: int
+    index: int  # type: ignore[assignment]  # the block's index, not tuple.index
     start: int
     stop: int
 
@@ -250,7 +250,8 @@ class Basis:
         total = float(e.sum())
         if total == 0 or share == 0:
             return 0
-        return int(min(np.searchsorted(np.cumsum(e), share * total * (1 - 1e-15)) + 1, e.size))
+        k = int(np.searchsorted(np.cumsum(e), float(share) * total * (1 - 1e-15)))
+        return min(k + 1, e.size)
 
     def tiling(self) -> Tuple[np.ndarray, np.ndarray]:
         """The basis' time-frequency tiles, one per coefficient, and its

@@ -47,7 +47,7 @@ def filters():
 
 def _names():
     """The names, a family's run of three or more as a range."""
-    runs = []
+    runs: list = []
     for name, family, _ in _table():
         if runs and runs[-1][0] == family:
             runs[-1][1].append(name)

@@ -142,7 +142,7 @@ def _plugin_function(name, index):
 
     plugin.__name__ = plugin.__qualname__ = name
     plugin.__module__ = __name__
-    plugin.__signature__ = signature
+    plugin.__signature__ = signature  # type: ignore[attr-defined]  # read by inspect
     shown = ", ".join(params + (("...",) if at_least else ()))
     plugin.__doc__ = (f"{name}({shown}): the {name} plug-in; returns a new 2-D float64 "
                       f"array.\n\n" + _help_text(name))
