@@ -58,6 +58,12 @@ for m in range(8, 42, 2):
         near(err, 0, 1e-11, f'symmlet {m} (pywt stores symmlets to about 12 digits)')
     near(np.convolve(ours, ours[::-1]), np.convolve(peer, peer[::-1]), 1e-10, f'symmlet {m} autocorrelation')
 print('filters: daubechies 2..40, coiflet 6..30, symmlet 8..20, 24, 26, 32, 34 equal to pywt db/coif/sym rec_lo')
+# tfmex_filter('symN') is pywt's symN itself, to the digits pywt stores
+# (11 or 12 of them for sym3, sym5 .. sym7, sym18 .. sym20).
+for N in range(2, 21):
+    tol = 2e-11 if N == 20 else 4e-12 if N in (3, 5, 6, 7, 18, 19) else 1e-12
+    near(row(f'filter_sym{N}'), pywt.Wavelet(f'sym{N}').rec_lo, tol, f'sym{N}')
+print('filters: sym2 .. sym20 equal to pywt rec_lo')
 
 # Dual pairs: ('spline', p, q) is pywt's biorP.Q, 'cdf97' its bior4.4:
 # analysis = dec_lo, synthesis = rec_lo, without their zero padding.
