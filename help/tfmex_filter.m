@@ -38,7 +38,7 @@ function h = tfmex_filter(family, taps)
 %     h = tfmex_filter('daubechies', 4);
 %     s = sum(h);                           % sqrt(2)
 %     x = CircJoin(CircSplit(1:8, 0, h), 0, h);   % 1:8
-%     g = tfmex_filter('sym5');             % PyWavelets' sym5
+%     g = tfmex_filter('sym5');             % fliplr(tfmex_filter('symmlet', 10))
 %
 %   See also tfmex_checkfilter, tfmex_dualfilter, CircSplit, PacketSplit.
 

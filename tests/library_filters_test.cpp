@@ -84,8 +84,8 @@ TEST(LibraryFilters, EveryRowOfTheTableByNameAndFamilyBitForBit) {
 
 TEST(LibraryFilters, NamesCountAsPyWaveletsAndEachFamilyHasItsMoments) {
   for (tfmex::FilterInfo f : tfmex::filters()) {
-    const std::vector<double> h = f.name.empty() ? tfmex::filter(f.family, f.taps)
-                                                 : tfmex::filter(f.name);
+    const std::vector<double> h =
+        f.name.empty() ? tfmex::filter(f.family, f.taps) : tfmex::filter(f.name);
     const int m = static_cast<int>(h.size());
     if (f.family.empty()) {  // a name only: PyWavelets' symN of 2N taps
       EXPECT_EQ(f.name.substr(0, 3), "sym");
@@ -166,7 +166,8 @@ TEST(LibraryFilters, UnknownNamesFamiliesAndLengthsSayWhatExists) {
            "'; names: haar, db1 .. db20, sym2 .. sym20, coif1 .. coif5 (dbN and symN have 2N "
            "taps, coifN 6N)";
   };
-  for (const char* name : {"sym1", "sym21", "db21", "coif6", "", "-", "daubechies", "db 2", "Meyer"})
+  for (const char* name :
+       {"sym1", "sym21", "db21", "coif6", "", "-", "daubechies", "db 2", "Meyer"})
     EXPECT_EQ(refusal(name), unknown(name));
   // A name-only row is no family's, a family-only row no name's.
   EXPECT_EQ(refusal("", 10),
