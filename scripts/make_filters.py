@@ -16,9 +16,14 @@ with 17 significant digits, which give back each double exactly:
     least from linear: the smallest largest distance over [0, pi] between
     that phase (summed root by root, so never unwrapped) and the best line
     through the origin. The factor ((1+z)/2)^N has linear phase already.
-    (Criteria for "least asymmetric" differ between packages; this one picks
-    PyWavelets' symN for 8 to 20 taps; above 20 taps the best candidates lie
-    within 1% of each other and the packages part ways for some lengths.)
+    That is the family's filter, ('symmlet', m) for m = 8 .. 40. Criteria
+    for "least asymmetric" differ between packages, and a candidate and its
+    reverse are equally asymmetric: the short names symN, N = 2 .. 20, are
+    the candidate PyWavelets publishes, recorded per N in
+    PYWAVELETS_SYMMLET. It is the family's filter for sym4, sym8, sym9,
+    sym13 and sym17, the family's reversed for sym5, sym6, sym7, sym10,
+    sym12 and sym16, and another candidate of the same magnitude response,
+    nearly tied, for sym11, sym14, sym15, sym18, sym19 and sym20.
   Coiflets of m = 6K taps: h_k, k = -2K .. 4K-1, with sum h_k = sqrt(2),
     orthonormal to its even translates, 2K vanishing moments of the wavelet
     (sum (-1)^k k^n h_k = 0, n < 2K) and of the scaling function
@@ -32,8 +37,10 @@ with 17 significant digits, which give back each double exactly:
 
 The table has one line per filter: its short name (as PyWavelets names it:
 dbN and symN have 2N taps, coifN 6N), its family, its number of taps and the
-taps. Haar is there twice, as 'haar' and as 'db1' (daubechies of 2 taps), so
-that every name and every (family, taps) is one line.
+taps. A name whose filter is not its family's has family '-' (sym2, sym3 and
+the symN that are not the family's symmlet); a family filter that no name
+gives has name '-'. Haar is there twice, as 'haar' and as 'db1' (daubechies
+of 2 taps), so that every name and every (family, taps) is one line.
 
 Run from the top of the tree with Debian's /usr/bin/python3:
   scripts/make_filters.py --compute  solves the equations again and rewrites
@@ -62,6 +69,20 @@ except ImportError:
 DAUBECHIES = range(4, 42, 2)
 SYMMLET = range(8, 42, 2)
 COIFLET = (6, 12, 18, 24, 30)
+SYM_NAMES = range(2, 21)
+
+# PyWavelets' symN as a choice among the candidates: for each root group of
+# root_groups(N), in its order, 'i' keeps its zeros inside the unit circle and
+# 'o' moves them out (all 'i' is the Daubechies filter: sym2 and sym3 are db2
+# and db3). Found once by comparing every candidate with
+# pywt.Wavelet(f'sym{N}').rec_lo; --compute compares again when PyWavelets is
+# installed. Where it is not the family's choice (or its reverse) the
+# package picked another of the nearly tied candidates.
+PYWAVELETS_SYMMLET = {
+    2: 'i', 3: 'i', 4: 'io', 5: 'oi', 6: 'oio', 7: 'oii', 8: 'ioio', 9: 'iooi',
+    10: 'oiooi', 11: 'iooii', 12: 'oioiio', 13: 'iioioo', 14: 'iiooiio',
+    15: 'iioiooi', 16: 'oiioiooi', 17: 'iooooiii', 18: 'oioooiiio',
+    19: 'iioiioioo', 20: 'oioiiioooi'}
 
 
 def binom(n, k):
@@ -78,11 +99,14 @@ def poly_mul(a, b):
 
 
 def y_roots(N):
-    """Roots of P(y) = sum_k binom(N-1+k, k) y^k, k < N."""
+    """Roots of P(y) = sum_k binom(N-1+k, k) y^k, k < N: the real ones first,
+    then by the size of the imaginary part (the order of mpmath.polyroots,
+    made explicit: PYWAVELETS_SYMMLET counts the root groups in it)."""
     if N == 1:
         return []
     coeffs = [binom(N - 1 + k, k) for k in range(N)][::-1]  # highest power first
-    return mpmath.polyroots(coeffs, maxsteps=500, extraprec=400)
+    roots = [mpc(y) for y in mpmath.polyroots(coeffs, maxsteps=500, extraprec=400)]
+    return sorted(roots, key=lambda y: (abs(y.imag), y.real))
 
 
 def root_groups(N):
@@ -149,20 +173,56 @@ def phase_departure(groups, flips, N, grid=4096):
     return distance((lo + hi) / 2)
 
 
-def symmlet(m):
-    N = m // 2
-    groups = root_groups(N)
+def with_choice(groups, flips):
+    """The zeros of L: each group's inside the unit circle, or moved out to 1/z where flipped."""
+    zeros = []
+    for g, flip in zip(groups, flips):
+        zeros += [1 / z if flip else z for z in g]
+    return zeros
+
+
+def least_asymmetric(N, groups):
+    """The choice (a flip for each group) of the family's symmlet."""
     best = None
     # The first group's choice fixed: the other choice is the same filter reversed.
     for choice in itertools.product((False, True), repeat=max(len(groups) - 1, 0)):
         flips = (False,) + choice
-        zeros = []
-        for g, flip in zip(groups, flips):
-            zeros += [1 / z if flip else z for z in g]
         dev = phase_departure(groups, flips, N)
         if best is None or dev < best[0]:
-            best = (dev, zeros)
-    return filter_from_roots(N, best[1])
+            best = (dev, flips)
+    return best[1]
+
+
+def symmlet(m):
+    """The family's symmlet of m taps and PyWavelets' sym{m/2}, each with its choice."""
+    N = m // 2
+    groups = root_groups(N)
+    ours = least_asymmetric(N, groups) if m in SYMMLET else None
+    theirs = tuple(c == 'o' for c in PYWAVELETS_SYMMLET[N])
+    if len(theirs) != len(groups):
+        sys.exit(f'PYWAVELETS_SYMMLET[{N}] has {len(theirs)} choices for {len(groups)} groups')
+    check_pywavelets(N, groups, theirs)
+    return ((ours, filter_from_roots(N, with_choice(groups, ours)) if ours is not None else None),
+            (theirs, filter_from_roots(N, with_choice(groups, theirs))))
+
+
+def check_pywavelets(N, groups, flips):
+    """With PyWavelets installed, that its symN is the candidate recorded for it:
+    the nearest of all, in double precision (its table has 11 to 16 digits)."""
+    try:
+        import pywt
+    except ImportError:
+        return
+    want = numpy.array(pywt.Wavelet(f'sym{N}').rec_lo)
+    def distance(f):
+        zeros = [complex(z) for z in with_choice(groups, f)] + [-1.0] * N
+        h = numpy.real(numpy.poly(zeros))
+        return float(numpy.max(numpy.abs(h * numpy.sqrt(2) / h.sum() - want)))
+    found = min(itertools.product((False, True), repeat=len(groups)), key=distance)
+    if found != flips or distance(found) > 1e-10:
+        sys.exit(f"sym{N}: PyWavelets' filter is the candidate "
+                 f"'{''.join('o' if f else 'i' for f in found)}' (off by {distance(found):.2g}), "
+                 f"not PYWAVELETS_SYMMLET[{N}] = '{PYWAVELETS_SYMMLET[N]}'")
 
 
 def coiflet(m):
@@ -274,8 +334,12 @@ INC = os.path.join('src', 'filter_table.inc')
 TABLE_HEAD = """\
 # The orthonormal low-pass filters of tfmex, one a line:
 #   name family taps h(1) h(2) ... h(taps)
-# name as PyWavelets names the filter (dbN and symN have 2N taps, coifN 6N);
-# taps written with 17 significant digits, which give back each double exactly.
+# A line is the filter of its short name, as PyWavelets names it (dbN and symN
+# have 2N taps, coifN 6N), and of its family and number of taps. Family "-":
+# the name's filter is not its family's (sym2 and sym3, PyWavelets' names for
+# db2 and db3; symN where PyWavelets chose another of the symmlet's candidates,
+# or its reverse); name "-": a family's filter that no name gives.
+# Taps written with 17 significant digits, which give back each double exactly.
 # Written by scripts/make_filters.py --compute from the defining equations.
 # This table is the source: help/tfmex_filter.m and src/filter_table.inc are
 # written from it by scripts/make_filters.py, and the Python package reads it.
@@ -283,20 +347,33 @@ TABLE_HEAD = """\
 
 
 def compute_table():
-    """The rows (name, family, taps, values as text) from the equations."""
+    """The rows (name, family, taps, values as text) from the equations; '-'
+    for a name no family filter has, or a family filter no name has."""
     if mpmath is None:
         sys.exit('make_filters.py --compute needs python3-mpmath and python3-numpy')
     haar = [mpmath.sqrt(mpf(1) / 2)] * 2
     rows = [('haar', 'haar', 2, [fmt([v]) for v in haar]),
             ('db1', 'daubechies', 2, [fmt([v]) for v in haar])]
-    for family, lengths, make, name, per in (('daubechies', DAUBECHIES, daubechies, 'db', 2),
-                                             ('symmlet', SYMMLET, symmlet, 'sym', 2),
-                                             ('coiflet', COIFLET, coiflet, 'coif', 6)):
-        for m in lengths:
-            h = make(m)
-            check_orthonormal(h, f'{family} {m}')
-            print(f'{family} {m}', file=sys.stderr)
-            rows.append((f'{name}{m // per}', family, m, [fmt([v]) for v in h]))
+
+    def add(name, family, h):
+        check_orthonormal(h, f'{name} {family} {len(h)}')
+        rows.append((name, family, len(h), [fmt([v]) for v in h]))
+
+    for m in DAUBECHIES:
+        add(f'db{m // 2}', 'daubechies', daubechies(m))
+        print(f'daubechies {m}', file=sys.stderr)
+    for N in SYM_NAMES:
+        (ours, h), (theirs, g) = symmlet(2 * N)
+        if ours == theirs:
+            add(f'sym{N}', 'symmlet', h)
+        else:
+            add(f'sym{N}', '-', g)
+            if h is not None:
+                add('-', 'symmlet', h)
+        print(f'symmlet {2 * N}', file=sys.stderr)
+    for m in COIFLET:
+        add(f'coif{m // 6}', 'coiflet', coiflet(m))
+        print(f'coiflet {m}', file=sys.stderr)
     return rows
 
 
@@ -313,32 +390,41 @@ def read_table(text):
         name, family, m, *values = line.split()
         if len(values) != int(m):
             sys.exit(f'{TABLE}: {name} has {len(values)} taps, not {m}')
+        if name == family == '-':
+            sys.exit(f'{TABLE}: a line of {m} taps with neither name nor family')
         rows.append((name, family, int(m), values))
     return rows
 
 
+def given(field):
+    """A name or family of the table, '' for '-'."""
+    return '' if field == '-' else field
+
+
 def m_section(rows):
-    """The lines of tfmex_filter.m's table: family, number of taps, filter."""
+    """The lines of tfmex_filter.m's table: name, family, number of taps, filter."""
     lines = ['  table = {']
-    for _, family, m, values in rows:
+    for name, family, m, values in rows:
         chunks = [' '.join(values[i:i + 4]) for i in range(0, len(values), 4)]
-        lines.append(f"    '{family}', {m}, [" + ' ...\n        '.join(chunks) + ']')
+        lines.append(f"    '{given(name)}', '{given(family)}', {m}, [" +
+                     ' ...\n        '.join(chunks) + ']')
     return lines + ['  };']
 
 
 def inc_text(rows):
     out = ['// The filter table of src/filters.cpp, written by scripts/make_filters.py',
            '// from data/filters.txt: edit the table and run the script, not this file.',
-           '// {name, family, taps, index of the first tap in kTaps}',
+           '// {name, family, taps, index of the first tap in kTaps}; "" where the',
+           '// table has "-": a filter of a name only, or of a family only',
            '// clang-format off',
            'constexpr FilterRow kFilters[] = {']
     at = 0
     for name, family, m, _ in rows:
-        out.append(f'    {{"{name}", "{family}", {m}, {at}}},')
+        out.append(f'    {{"{given(name)}", "{given(family)}", {m}, {at}}},')
         at += m
     out += ['};', '', 'constexpr double kTaps[] = {']
-    for name, _, _, values in rows:
-        out.append(f'    // {name}')
+    for name, family, m, values in rows:
+        out.append(f'    // {name if name != "-" else f"{family} {m}"}')
         for i in range(0, len(values), 3):
             out.append('    ' + ' '.join(v + ',' for v in values[i:i + 3]))
     return '\n'.join(out + ['};', '// clang-format on', ''])

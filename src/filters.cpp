@@ -1,5 +1,8 @@
 // The orthonormal filters, looked up in the table compiled in from
 // data/filters.txt (src/filter_table.inc, written by scripts/make_filters.py).
+// A row with an empty name is a family's filter only, one with an empty
+// family a name's only.
+#include <algorithm>
 #include <cctype>
 #include <string>
 #include <vector>
@@ -32,26 +35,34 @@ std::vector<double> taps_of(const FilterRow& r) {
 
 // The families in the table's order: "haar, daubechies, symmlet, coiflet".
 std::string family_list() {
+  std::vector<std::string> seen;
   std::string out;
-  const char* last = "";
   for (const FilterRow& r : kFilters) {
-    if (std::string(r.family) == last) continue;
-    out += (out.empty() ? "" : ", ") + std::string(r.family);
-    last = r.family;
+    if (*r.family == '\0' || std::find(seen.begin(), seen.end(), r.family) != seen.end()) continue;
+    seen.push_back(r.family);
+    out += (out.empty() ? "" : ", ") + seen.back();
   }
   return out;
 }
 
-// The names, a family's run of three or more as a range: "haar, db1 .. db20, ...".
+// "db20" -> "db": the letters before the number.
+std::string prefix(const std::string& name) {
+  return name.substr(0, name.find_first_of("0123456789"));
+}
+
+// The names, a run of three or more of one prefix as a range:
+// "haar, db1 .. db20, sym2 .. sym20, coif1 .. coif5".
 std::string name_list() {
+  std::vector<std::string> names;
+  for (const FilterRow& r : kFilters)
+    if (*r.name != '\0') names.push_back(r.name);
   std::string out;
-  const int count = static_cast<int>(sizeof kFilters / sizeof kFilters[0]);
-  for (int i = 0; i < count;) {
-    int j = i;
-    while (j + 1 < count && std::string(kFilters[j + 1].family) == kFilters[i].family) ++j;
+  for (std::size_t i = 0; i < names.size();) {
+    std::size_t j = i;
+    while (j + 1 < names.size() && prefix(names[j + 1]) == prefix(names[i])) ++j;
     out += out.empty() ? "" : ", ";
-    out += kFilters[i].name;
-    if (j > i) out += std::string(j > i + 1 ? " .. " : ", ") + kFilters[j].name;
+    out += names[i];
+    if (j > i) out += (j > i + 1 ? " .. " : ", ") + names[j];
     i = j + 1;
   }
   return out;
@@ -63,7 +74,7 @@ std::vector<double> filter(const std::string& family, std::ptrdiff_t taps) {
   const std::string f = lower(family);
   std::string lengths;
   for (const FilterRow& r : kFilters) {
-    if (f != r.family) continue;
+    if (*r.family == '\0' || f != r.family) continue;
     if (r.taps == taps) return taps_of(r);
     lengths += (lengths.empty() ? "" : " ") + std::to_string(r.taps);
   }
@@ -76,7 +87,7 @@ std::vector<double> filter(const std::string& family, std::ptrdiff_t taps) {
 std::vector<double> filter(const std::string& name) {
   const std::string key = lower(name);
   for (const FilterRow& r : kFilters)
-    if (key == r.name) return taps_of(r);
+    if (*r.name != '\0' && key == r.name) return taps_of(r);
   detail::refuse("filter", "unknown filter '" + name + "'; names: " + name_list() +
                                " (dbN and symN have 2N taps, coifN 6N)");
 }

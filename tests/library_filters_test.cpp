@@ -1,8 +1,10 @@
 // tfmex::filter: every filter of the table by name and by family, the same
 // doubles as data/filters.txt read afresh, the properties of each family,
-// and refusals that say what exists.
+// how the short symmlet names stand to the family's symmlets, and refusals
+// that say what exists.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -30,6 +32,9 @@ std::vector<Row> read_table() {
     Row r;
     std::string m, v;
     words >> r.name >> r.family >> m;
+    if (r.name == "-") r.name.clear();
+    if (r.family == "-") r.family.clear();
+    EXPECT_FALSE(r.name.empty() && r.family.empty()) << line.substr(0, 20);
     while (words >> v) r.taps.push_back(std::strtod(v.c_str(), nullptr));
     EXPECT_EQ(r.taps.size(), std::stoul(m)) << r.name;
     rows.push_back(r);
@@ -50,27 +55,44 @@ std::string refusal(const std::string& name, std::ptrdiff_t taps = -1) {
 TEST(LibraryFilters, EveryRowOfTheTableByNameAndFamilyBitForBit) {
   const std::vector<Row> rows = read_table();
   const std::vector<tfmex::FilterInfo> info = tfmex::filters();
-  ASSERT_EQ(rows.size(), 43u);
+  // 45 names (haar, db1 .. db20, sym2 .. sym20, coif1 .. coif5) and 43
+  // family filters, 14 of the names not their family's, 12 of the
+  // symmlets of no name.
+  ASSERT_EQ(rows.size(), 57u);
   ASSERT_EQ(info.size(), rows.size());
+  std::size_t names = 0, families = 0;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const Row& r = rows[i];
     EXPECT_EQ(info[i].name, r.name);
     EXPECT_EQ(info[i].family, r.family);
     EXPECT_EQ(info[i].taps, static_cast<std::ptrdiff_t>(r.taps.size()));
-    EXPECT_EQ(tfmex::filter(r.name), r.taps) << r.name;
-    EXPECT_EQ(tfmex::filter(r.family, info[i].taps), r.taps) << r.name;
-    std::string upper = r.name;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    EXPECT_EQ(tfmex::filter(upper), r.taps) << upper;
+    if (!r.name.empty()) {
+      ++names;
+      EXPECT_EQ(tfmex::filter(r.name), r.taps) << r.name;
+      std::string upper = r.name;
+      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      EXPECT_EQ(tfmex::filter(upper), r.taps) << upper;
+    }
+    if (!r.family.empty()) {
+      ++families;
+      EXPECT_EQ(tfmex::filter(r.family, info[i].taps), r.taps) << r.family << info[i].taps;
+    }
   }
+  EXPECT_EQ(names, 45u);
+  EXPECT_EQ(families, 43u);
 }
 
 TEST(LibraryFilters, NamesCountAsPyWaveletsAndEachFamilyHasItsMoments) {
-  for (const tfmex::FilterInfo& f : tfmex::filters()) {
-    const std::vector<double> h = tfmex::filter(f.name);
+  for (tfmex::FilterInfo f : tfmex::filters()) {
+    const std::vector<double> h =
+        f.name.empty() ? tfmex::filter(f.family, f.taps) : tfmex::filter(f.name);
     const int m = static_cast<int>(h.size());
+    if (f.family.empty()) {  // a name only: PyWavelets' symN of 2N taps
+      EXPECT_EQ(f.name.substr(0, 3), "sym");
+      f.family = "symmlet";
+    }
     const int per = f.family == "coiflet" ? 6 : 2;
-    if (f.family != "haar") {
+    if (f.family != "haar" && !f.name.empty()) {
       const std::string prefix = f.family == "daubechies" ? "db"
                                  : f.family == "symmlet"  ? "sym"
                                                           : "coif";
@@ -106,14 +128,52 @@ TEST(LibraryFilters, NamesCountAsPyWaveletsAndEachFamilyHasItsMoments) {
   EXPECT_EQ(tfmex::filter("haar", 2), tfmex::filter("db1"));
 }
 
+TEST(LibraryFilters, ShortSymmletNamesArePyWaveletsChoiceTheFamilyTheToolboxs) {
+  // sym2 and sym3 are db2 and db3; the family's symmlets begin at 8 taps.
+  EXPECT_EQ(tfmex::filter("sym2"), tfmex::filter("db2"));
+  EXPECT_EQ(tfmex::filter("sym3"), tfmex::filter("daubechies", 6));
+  const std::vector<int> same = {4, 8, 9, 13, 17}, reversed = {5, 6, 7, 10, 12, 16};
+  auto in = [](const std::vector<int>& v, int N) {
+    return std::find(v.begin(), v.end(), N) != v.end();
+  };
+  for (int N = 4; N <= 20; ++N) {
+    const std::vector<double> name = tfmex::filter("sym" + std::to_string(N));
+    const std::vector<double> family = tfmex::filter("symmlet", 2 * N);
+    const std::vector<double> back(family.rbegin(), family.rend());
+    EXPECT_EQ(name == family, in(same, N)) << N;
+    EXPECT_EQ(name == back, in(reversed, N)) << N;
+    if (in(same, N) || in(reversed, N)) continue;
+    // Another choice among the same roots: a different filter of the same
+    // autocorrelation (magnitude response).
+    double apart = 0.0;
+    for (std::size_t k = 0; k < name.size(); ++k)
+      apart = std::max({apart, std::fabs(name[k] - family[k]), std::fabs(name[k] - back[k])});
+    EXPECT_GT(apart, 1e-3) << N;
+    for (int j = 1; j < 2 * N; ++j) {
+      double a = 0.0, b = 0.0;
+      for (int k = 0; k + j < 2 * N; ++k) {
+        a += name[k] * name[k + j];
+        b += family[k] * family[k + j];
+      }
+      EXPECT_NEAR(a, b, 1e-14) << N << " lag " << j;
+    }
+  }
+}
+
 TEST(LibraryFilters, UnknownNamesFamiliesAndLengthsSayWhatExists) {
   auto unknown = [](const std::string& name) {
     return "tfmex::filter: unknown filter '" + name +
-           "'; names: haar, db1 .. db20, sym4 .. sym20, coif1 .. coif5 (dbN and symN have 2N "
+           "'; names: haar, db1 .. db20, sym2 .. sym20, coif1 .. coif5 (dbN and symN have 2N "
            "taps, coifN 6N)";
   };
-  for (const char* name : {"sym2", "sym3", "db21", "coif6", "", "daubechies", "db 2", "Meyer"})
+  for (const char* name :
+       {"sym1", "sym21", "db21", "coif6", "", "-", "daubechies", "db 2", "Meyer"})
     EXPECT_EQ(refusal(name), unknown(name));
+  // A name-only row is no family's, a family-only row no name's.
+  EXPECT_EQ(refusal("", 10),
+            "tfmex::filter: unknown family ''; known: haar, daubechies, symmlet, coiflet");
+  EXPECT_EQ(refusal("-", 10),
+            "tfmex::filter: unknown family '-'; known: haar, daubechies, symmlet, coiflet");
   EXPECT_EQ(refusal("meyer", 8),
             "tfmex::filter: unknown family 'meyer'; known: haar, daubechies, symmlet, coiflet");
   EXPECT_EQ(refusal("Coiflet", 8),

@@ -186,11 +186,19 @@ def filter(name: str, taps: Optional[int] = None) -> np.ndarray:  # noqa: A001
     Returns
     -------
     numpy.ndarray
-        A new 1-D float64 array. A short name gives ``pywt.Wavelet(name).rec_lo``
-        (to 1e-12). The family form gives the toolbox's own filters, those
-        of ``tfmex_filter`` in Octave: the same as the short names except
-        for the symmlets of 22, 28, 30, 36, 38 and 40 taps, where the
-        toolbox keeps its own least-asymmetric choice of roots.
+        A new 1-D float64 array. A short name gives PyWavelets' filter,
+        ``pywt.Wavelet(name).rec_lo``, as the exact filter rounded once: to
+        1e-12 of PyWavelets' digits, and to 1.5e-11 for sym3, sym5 .. sym7
+        and sym18 .. sym20, which PyWavelets stores to 11 or 12 digits.
+        ``'sym2'`` and ``'sym3'`` are ``'db2'`` and ``'db3'``. The family
+        form gives the toolbox's own filters, those of
+        ``tfmex_filter(family, taps)`` in Octave: ``('daubechies', m)`` is
+        ``'db{m/2}'``, ``('coiflet', m)`` is ``'coif{m/6}'``, and
+        ``('symmlet', m)``, m = 8 .. 40, the least asymmetric choice of
+        roots by the toolbox's measure: ``'sym{m/2}'`` for m = 8, 16, 18,
+        26, 34, reversed for m = 10, 12, 14, 20, 24, 32, and for m = 22,
+        28, 30, 36, 38, 40 another, nearly tied choice (the same magnitude
+        response, a different filter).
 
     Examples
     --------

@@ -66,6 +66,38 @@ function test_filters()
   expect_near(tfmex_filter('HAAR'), sqrt([0.5 0.5]), 0, 'haar, any case');
   expect_near(tfmex_filter('daubechies', 2), tfmex_filter('haar'), 0, 'daubechies 2 is haar');
 
+  % Short names, PyWavelets': dbN and coifN are the family's filters, sym2
+  % and sym3 db2 and db3, and symN the family's symmlet, its reverse, or
+  % another choice among the same roots (the same autocorrelation).
+  for N = 1:20
+    expect_near(tfmex_filter(sprintf('db%d', N)), tfmex_filter('daubechies', 2 * N), 0, ...
+                sprintf('db%d', N));
+  end
+  for K = 1:5
+    expect_near(tfmex_filter(sprintf('COIF%d', K)), tfmex_filter('coiflet', 6 * K), 0, ...
+                sprintf('coif%d', K));
+  end
+  expect_near(tfmex_filter('sym2'), tfmex_filter('db2'), 0, 'sym2 is db2');
+  expect_near(tfmex_filter('Sym3'), tfmex_filter('daubechies', 6), 0, 'sym3 is db3');
+  for N = 4:20
+    name = sprintf('sym%d', N);
+    h = tfmex_filter(name);
+    s = tfmex_filter('symmlet', 2 * N);
+    if any(N == [4 8 9 13 17])
+      expect_near(h, s, 0, [name ' is the family''s']);
+    elseif any(N == [5 6 7 10 12 16])
+      expect_near(h, fliplr(s), 0, [name ' is the family''s reversed']);
+    else
+      if min(max(abs(h - s)), max(abs(h - fliplr(s)))) < 1e-3
+        error('%s is the family''s symmlet or its reverse', name);
+      end
+      expect_near(conv(h, fliplr(h)), conv(s, fliplr(s)), 1e-14, [name ' autocorrelation']);
+      if ~tfmex_checkfilter(h)
+        error('tfmex_checkfilter refuses %s', name);
+      end
+    end
+  end
+
   % Dual pairs: biorthogonal about their centres, symmetric, odd lengths,
   % the zeros at pi that give the vanishing moments, reconstruction.
   pairs = {{'spline', 2, 2}, {'spline', 2, 4}, {'spline', 2, 6}, {'spline', 2, 8}, ...
@@ -121,6 +153,10 @@ function test_filters()
          @() tfmex_filter('haar', 4), 'the Haar filter has 2 taps'
          @() tfmex_filter('meyer', 8), 'unknown family ''meyer'''
          @() tfmex_filter('daubechies'), 'give the number of taps'
+         @() tfmex_filter('sym1'), ['unknown filter ''sym1''; names: haar, db1 .. db20, ' ...
+                                    'sym2 .. sym20, coif1 .. coif5']
+         @() tfmex_filter(''), 'unknown filter '''''
+         @() tfmex_filter('', 10), 'unknown family '''''
          @() tfmex_dualfilter('spline', 3, 3), 'even orders P, Q in 2 .. 8'
          @() tfmex_dualfilter('spline', 2), 'even orders P, Q in 2 .. 8'
          @() tfmex_dualfilter('cdf97', 4), 'takes no orders'

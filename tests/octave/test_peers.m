@@ -22,6 +22,9 @@ function test_peers()
       put(['stage_' name], CircSplit(circshift(x, m / 2 - 1), 5, h)');
     end
   end
+  for N = 2:20
+    put(sprintf('filter_sym%d', N), tfmex_filter(sprintf('sym%d', N)));
+  end
   for pq = [2 2; 2 4; 2 6; 2 8]'
     [ha, hs] = tfmex_dualfilter('spline', pq(1), pq(2));
     put(sprintf('dual_spline_%d_%d_ha', pq), ha);
