@@ -63,3 +63,16 @@ def test_installed_package_and_wheel_work_on_their_own(tmp_path):
     (module, helped), got = run_from(str(unpacked), str(tmp_path))
     assert module.startswith(str(unpacked)) and helped
     assert got == want
+
+    # pip into a virtual environment that sees Debian's numpy, as the README says.
+    venv = tmp_path / "venv"
+    subprocess.run([sys.executable, "-m", "venv", "--system-site-packages", str(venv)],
+                   check=True, capture_output=True)
+    python = str(venv / "bin" / "python")
+    subprocess.run([python, "-m", "pip", "install", "--no-index", "--quiet", out], check=True,
+                   capture_output=True)
+    env = {k: v for k, v in os.environ.items() if k != "PYTHONPATH"}
+    got = subprocess.run([python, "-c", PROBE], env=env, cwd=str(tmp_path), capture_output=True,
+                         check=True).stdout
+    where, data = got.split(b"\n", 1)
+    assert eval(where.decode())[0].startswith(str(venv)) and data == want
