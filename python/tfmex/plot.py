@@ -21,7 +21,7 @@ def _axes(ax: Any) -> Any:
     if ax is None:
         import matplotlib.pyplot as plt
 
-        _, ax = plt.subplots(figsize=(7, 4.5))
+        _, ax = plt.subplots(figsize=(7, 4.5), layout="constrained")  # room for the labels
     return ax
 
 
