@@ -11,19 +11,24 @@ function z = tfmex_gaussian(n, seed)
 %
 %   N     number of values, N >= 0.
 %   SEED  an integer 0 <= SEED < 2^53 (or a uint64 of any value).
+%   Both are numbers of any numeric class; text, logical values, NaN, Inf
+%   and fractions are refused (identifiers tfmex:gaussian:<reason>).
 %
 %   Example:
 %     z = tfmex_gaussian(4, 2048);   % z(1) = -1.8111503589622437
 %
 %   See also tfmex_denoise, tfmex_demo.
-  if ~(isscalar(n) && isreal(n) && n >= 0 && n == round(n))
-    error('tfmex_gaussian: N must be a non-negative integer');
+  if nargin ~= 2
+    tfmex_fail('gaussian', 'nargin', 'call as tfmex_gaussian(N, SEED), N the number of values and SEED an integer');
   end
-  if ~(isscalar(seed) && isreal(seed) && seed >= 0 && seed == round(seed) && ...
-       (isa(seed, 'uint64') || seed < 2^53))
-    error('tfmex_gaussian: SEED must be an integer, 0 <= SEED < 2^53');
+  % Beyond 2^40 values the column would not fit in memory anyway.
+  n = tfmex_check_number('gaussian', 'N', n, 0, 2^40 - 1, 'integer');
+  if isa(seed, 'uint64') && isscalar(seed)
+    seed = uint64(seed);
+  else
+    seed = uint64(tfmex_check_number('gaussian', 'SEED', seed, 0, 2^53 - 1, 'integer'));
   end
-  words = mt19937_64(uint64(seed), 2 * ceil(n / 2));
+  words = mt19937_64(seed, 2 * ceil(n / 2));
   % Uniform in (0, 1], so that the logarithm is finite.
   u = (double(bitshift(words, -11)) + 1) * 2^-53;
   r = sqrt(-2 * log(u(1:2:end)));
