@@ -108,6 +108,14 @@ function names = tfmex_build(outdir)
   for k = 1:numel(toolbox)
     copyfile(fullfile(root, 'help', toolbox(k).name), fullfile(outdir, toolbox(k).name));
   end
+  % Their shared argument checks, private to them.
+  checks = dir(fullfile(root, 'help', 'private', '*.m'));
+  if ~isempty(checks) && ~exist(fullfile(outdir, 'private'), 'dir')
+    mkdir(fullfile(outdir, 'private'));
+  end
+  for k = 1:numel(checks)
+    copyfile(fullfile(root, 'help', 'private', checks(k).name), fullfile(outdir, 'private', checks(k).name));
+  end
   fprintf('tfmex_build: %d plug-ins in %s\n', numel(names), outdir);
 end
 

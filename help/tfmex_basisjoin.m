@@ -7,10 +7,17 @@ function x = tfmex_basisjoin(basis, coef, h, D)
 %   packet basis of a BellSplit table of depth D with BellJoin (the bells
 %   overlap by n/2^(D+1) samples, so D must be the table's depth).
 %
-%   BASIS  K x 2, one row [d k] per block (column d+1 of the table, block
-%          k counted from 0), in the order of the table's rows, as
-%          tfmex_bestbasis returns it. The blocks must cover the n rows of
-%          the table exactly once.
+%   BASIS  the basis tfmex_bestbasis returns, or its K x 2 rows alone, one
+%          row [d k] per block (column d+1 of the table, block k counted
+%          from 0), in the order of the table's rows. The blocks must cover
+%          the n rows of the table exactly once. A basis that records its
+%          kind and depth is rebuilt only as that kind and with that depth
+%          (D may then be omitted).
+%   H      the filter, or its short name ('haar', 'dbN', 'symN', 'coifN').
+%
+%   A refusal names the argument, with the identifier
+%   tfmex:basisjoin:<reason> (class, size, nonfinite, basis, cover, kind,
+%   depth, filter, integer, range, nargin).
 %   COEF   the n coefficients, block after block.
 %
 %   X is a 1 x n row, as PacketJoin and BellJoin return it. For an
@@ -27,38 +34,47 @@ function x = tfmex_basisjoin(basis, coef, h, D)
 %
 %   See also tfmex_bestbasis, PacketJoin, BellJoin.
   if nargin < 3
-    error('tfmex_basisjoin: BASIS, COEF and H (or ''bell'', D) are required');
+    tfmex_fail('basisjoin', 'nargin', 'BASIS, COEF and H (or ''bell'', D) are required');
   end
+  if isnumeric(coef) && ~isreal(coef)
+    tfmex_fail('basisjoin', 'class', 'COEF must hold n = 2^J real values, got complex values');
+  end
+  coef = tfmex_check_signal('basisjoin', 'COEF', coef, 'n = 2^J real values');
   n = numel(coef);
   J = round(log2(n));
-  if ~(isnumeric(coef) && isreal(coef) && n >= 1 && 2^J == n)
-    error('tfmex_basisjoin: COEF must hold n = 2^J real values');
+  if 2^J ~= n
+    tfmex_fail('basisjoin', 'size', 'COEF must hold n = 2^J real values, got %d', n);
   end
-  if ~(isnumeric(basis) && isreal(basis) && ndims(basis) == 2 && size(basis, 2) == 2 && ...
-       size(basis, 1) >= 1 && all(basis(:) == round(basis(:))) && all(basis(:) >= 0))
-    error('tfmex_basisjoin: BASIS must be a K x 2 matrix of [d k] rows of integers >= 0');
-  end
-  d = basis(:, 1);
-  k = basis(:, 2);
-  if any(d > J) || any(k >= 2 .^ d)
-    error('tfmex_basisjoin: BASIS names a block outside a table of %d rows', n);
-  end
-  % The blocks, in order, must tile rows 0 .. n-1 without gap or overlap.
+  [blocks, kind, depth] = tfmex_check_basis('basisjoin', basis, n);
+  d = blocks(:, 1);
+  k = blocks(:, 2);
   len = n ./ 2 .^ d;
   first = k .* len;
-  if first(1) ~= 0 || any(first(2:end) ~= first(1:end-1) + len(1:end-1)) || ...
-     first(end) + len(end) ~= n
-    error('tfmex_basisjoin: the blocks of BASIS must cover the %d rows once, in order', n);
-  end
 
   bell = ischar(h) && strcmpi(h, 'bell');
   if bell
-    if nargin < 4 || ~(isscalar(D) && isreal(D) && D == round(D) && D >= max(d) && D <= J)
-      error('tfmex_basisjoin: ''bell'' needs the depth D of the table, max(d) <= D <= %d', J);
+    if strcmp(kind, 'packet')
+      tfmex_fail('basisjoin', 'kind', 'BASIS is a wavelet packet basis: rebuild it with its filter H, not ''bell''');
     end
-  elseif ischar(h)
-    error('tfmex_basisjoin: the third argument is a filter or ''bell''');
+    if nargin < 4
+      if isempty(depth)
+        tfmex_fail('basisjoin', 'depth', '''bell'' needs the depth D of the table, max(d) <= D <= %d', J);
+      end
+      D = depth;
+    end
+    D = tfmex_check_number('basisjoin', 'the depth D', D, max(d), J, 'integer');
+    if ~isempty(depth) && D ~= depth
+      tfmex_fail('basisjoin', 'depth', ['BASIS comes from a cosine packet table of depth %d; ' ...
+                 'the depth D %d would rebuild another signal'], depth, D);
+    end
   else
+    if strcmp(kind, 'bell')
+      tfmex_fail('basisjoin', 'kind', 'BASIS is a cosine packet basis: rebuild it with ''bell'', not a filter');
+    end
+    if nargin > 3
+      tfmex_fail('basisjoin', 'nargin', 'a wavelet packet basis takes its filter H and no depth');
+    end
+    h = tfmex_check_filter('basisjoin', 'the third argument (a filter or ''bell'')', h);
     D = max(d);
   end
   T = zeros(n, D + 1);

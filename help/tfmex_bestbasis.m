@@ -1,4 +1,4 @@
-function [basis, coef, cost] = tfmex_bestbasis(table, costname, param)
+function [basis, coef, cost] = tfmex_bestbasis(table, varargin)
 % TFMEX_BESTBASIS  Best basis of a wavelet packet or cosine packet table.
 %   [BASIS, COEF, COST] = tfmex_bestbasis(T) chooses, among all bases the
 %   table T holds, the one of least entropy: a block is kept when it costs
@@ -16,14 +16,24 @@ function [basis, coef, cost] = tfmex_bestbasis(table, costname, param)
 %      d+1 (for PacketSplit they are its two packets, for BellSplit its two
 %      halves in time).
 %
-%   BASIS  a K x 2 matrix, one row [d k] per block of the basis: column
-%          d+1 of T, block k (0-based: rows k*n/2^d+1 .. (k+1)*n/2^d). The
-%          rows run in the order of the table's rows, so the blocks cover
-%          1..n once, in order. For a packet table block k of column d+1
-%          is the k-th of 2^d frequency bands; for a cosine packet table,
-%          the k-th of 2^d time segments.
+%   BASIS  a struct: BASIS.blocks, a K x 2 matrix, one row [d k] per block
+%          of the basis: column d+1 of T, block k (0-based: rows
+%          k*n/2^d+1 .. (k+1)*n/2^d). The rows run in the order of the
+%          table's rows, so the blocks cover 1..n once, in order. For a
+%          packet table block k of column d+1 is the k-th of 2^d frequency
+%          bands; for a cosine packet table, the k-th of 2^d time segments.
+%          BASIS.depth is D, the table's depth, and BASIS.kind the kind of
+%          table given by tfmex_bestbasis(..., 'kind', KIND), 'packet' or
+%          'bell' ('' when not given): tfmex_basisjoin and
+%          tfmex_plot_tiling refuse to rebuild or draw the basis with
+%          another depth or kind.
 %   COEF   the n coefficients of the basis, block after block (a column).
 %   COST   the cost of the basis.
+%
+%   T must be finite (a NaN or Inf is refused: it has no cost), P and S
+%   numbers of any numeric class. A refusal names the argument, with the
+%   identifier tfmex:bestbasis:<reason> (class, size, nonfinite, range,
+%   choice, nargin).
 %
 %   tfmex_basisjoin(BASIS, COEF, ...) rebuilds the signal from them. In the
 %   example, x is one cosine packet of block 1 of column 3: the basis is
@@ -35,49 +45,63 @@ function [basis, coef, cost] = tfmex_bestbasis(table, costname, param)
 %   Example:
 %     T = zeros(256, 3); T(64 + 41, 3) = 1;
 %     x = BellJoin(T);
-%     [basis, coef] = tfmex_bestbasis(BellSplit(x, 2, 0));   % basis = [2 0; 2 1; 2 2; 2 3]
-%     y = tfmex_basisjoin(basis, coef, 'bell', 2);   % y = x
+%     [basis, coef] = tfmex_bestbasis(BellSplit(x, 2, 0), 'kind', 'bell');
+%     b = basis.blocks               % [2 0; 2 1; 2 2; 2 3]
+%     y = tfmex_basisjoin(basis, coef, 'bell');   % y = x
 %
 %   See also tfmex_basisjoin, tfmex_plot_tiling, PacketSplit, BellSplit.
   if nargin < 1
-    error('tfmex_bestbasis: T is required');
+    tfmex_fail('bestbasis', 'nargin', 'call as tfmex_bestbasis(T), (T, COST) or (T, COST, PARAM), T a table');
   end
-  if nargin < 2
-    costname = 'entropy';
+  if isnumeric(table) && ~isreal(table)
+    tfmex_fail('bestbasis', 'class', 'T must be a real n x (D+1) table, n = 2^J, 0 <= D <= J, got complex values');
   end
+  table = tfmex_check_signal('bestbasis', 'T', table, 'a real n x (D+1) table, n = 2^J, 0 <= D <= J,');
   [n, cols] = size(table);
   J = round(log2(n));
-  if ~(isnumeric(table) && isreal(table) && ndims(table) == 2 && n >= 1 && 2^J == n && ...
-       cols >= 1 && cols <= J + 1)
-    error('tfmex_bestbasis: T must be a real n x (D+1) table, n = 2^J, 0 <= D <= J');
+  if ~(2^J == n && cols <= J + 1)
+    tfmex_fail('bestbasis', 'size', 'T must be a real n x (D+1) table, n = 2^J, 0 <= D <= J, got %d x %d', n, cols);
   end
-  table = double(table);
   D = cols - 1;
-  if ~ischar(costname)
-    error('tfmex_bestbasis: the cost must be ''entropy'', ''lp'' or ''threshold''');
+  % COST, its parameter, then the option 'kind'.
+  kind = '';
+  args = varargin;
+  if numel(args) >= 2 && ischar(args{end-1}) && strcmpi(args{end-1}, 'kind')
+    kind = lower(args{end});
+    tfmex_check_choice('bestbasis', '''kind''', kind, {'packet', 'bell'});
+    args = args(1:end-2);
   end
-  switch lower(costname)
-    case 'entropy'
+  if numel(args) > 2
+    tfmex_fail('bestbasis', 'nargin', 'call as tfmex_bestbasis(T, COST, PARAM, ''kind'', KIND)');
+  end
+  costname = 'entropy';
+  if ~isempty(args)
+    costname = args{1};
+  end
+  cost_kind = tfmex_check_choice('bestbasis', 'the cost', costname, {'entropy', 'lp', 'threshold'});
+  if cost_kind == 1 && numel(args) > 1
+    tfmex_fail('bestbasis', 'nargin', 'the cost ''entropy'' takes no parameter');
+  end
+  switch cost_kind
+    case 1
       c1 = table(:, 1);
       total = sum(c1 .* c1);
       if total == 0
         total = 1;
       end
       block_cost = @(B) entropy(B, total);
-    case 'lp'
-      if nargin < 3, param = 1; end
-      if ~(isscalar(param) && isreal(param) && param > 0)
-        error('tfmex_bestbasis: the exponent P must be a number > 0');
+    case 2
+      param = 1;
+      if numel(args) > 1
+        param = tfmex_check_number('bestbasis', 'the exponent P', args{2}, 0, Inf, 'positive');
       end
       block_cost = @(B) sum(abs(B) .^ param, 1);
-    case 'threshold'
-      if nargin < 3, param = 0; end
-      if ~(isscalar(param) && isreal(param) && param >= 0)
-        error('tfmex_bestbasis: the threshold S must be a number >= 0');
+    case 3
+      param = 0;
+      if numel(args) > 1
+        param = tfmex_check_number('bestbasis', 'the threshold S', args{2}, 0, Inf);
       end
       block_cost = @(B) sum(abs(B) > param, 1);
-    otherwise
-      error('tfmex_bestbasis: the cost must be ''entropy'', ''lp'' or ''threshold''');
   end
 
   % best{d+1}(k+1): least cost of a basis of block k of column d+1;
@@ -110,6 +134,7 @@ function [basis, coef, cost] = tfmex_bestbasis(table, costname, param)
       stack = [stack; node(1)+1, 2*node(2)+1; node(1)+1, 2*node(2)]; %#ok<AGROW>
     end
   end
+  blocks = basis;
   coef = zeros(n, 1);
   at = 0;
   for b = 1:size(basis, 1)
@@ -117,6 +142,7 @@ function [basis, coef, cost] = tfmex_bestbasis(table, costname, param)
     coef(at+1:at+len) = table(basis(b, 2)*len+1:(basis(b, 2)+1)*len, basis(b, 1)+1);
     at = at + len;
   end
+  basis = struct('blocks', blocks, 'kind', kind, 'depth', D);
 end
 
 function c = entropy(B, total)

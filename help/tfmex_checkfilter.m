@@ -9,7 +9,7 @@ function ok = tfmex_checkfilter(h, kind, partner)
 %   reconstruct exactly only with such a filter.
 %
 %   OK = tfmex_checkfilter(H, 'dual') checks a filter of DualSplit and
-%   DualJoin: it is an error (identifier 'tfmex:filter') unless H is real,
+%   DualJoin: it is an error (identifier tfmex:checkfilter:filter) unless H is real,
 %   finite, of odd length and symmetric about its centre.
 %   OK = tfmex_checkfilter(QMF, 'dual', DQMF) checks both filters so, and
 %   warns unless they are a biorthogonal pair about their centres,
@@ -28,14 +28,14 @@ function ok = tfmex_checkfilter(h, kind, partner)
 %   See also tfmex_filter, tfmex_dualfilter, CircSplit, DualSplit.
 
   if nargin < 1 || nargin > 3
-    error('tfmex:filter', 'tfmex_checkfilter: call as tfmex_checkfilter(H), (H, ''dual'') or (QMF, ''dual'', DQMF)');
+    tfmex_fail('checkfilter', 'nargin', 'call as tfmex_checkfilter(H), (H, ''dual'') or (QMF, ''dual'', DQMF)');
   end
   if nargin == 1
     ok = check_orthonormal(h);
     return;
   end
   if ~ischar(kind) || ~strcmpi(kind, 'dual')
-    error('tfmex:filter', 'tfmex_checkfilter: the second argument must be ''dual''');
+    tfmex_fail('checkfilter', 'kind', 'the second argument must be ''dual''');
   end
   check_symmetric(h, 'QMF');
   ok = true;
@@ -76,15 +76,15 @@ end
 
 function check_symmetric(h, name)
   if ~isnumeric(h) || ~isreal(h) || isempty(h) || ~all(isfinite(h(:)))
-    error('tfmex:filter', 'tfmex_checkfilter: %s must be real and finite, not empty', name);
+    tfmex_fail('checkfilter', 'filter', '%s must be real and finite, not empty', name);
   end
   h = double(h(:));
   if mod(numel(h), 2) ~= 1
-    error('tfmex:filter', 'tfmex_checkfilter: %s has even length %d; DualSplit and DualJoin take odd-length filters', ...
+    tfmex_fail('checkfilter', 'filter', '%s has even length %d; DualSplit and DualJoin take odd-length filters', ...
           name, numel(h));
   end
   if any(abs(h - flipud(h)) > 1e-10 * max(abs(h)))
-    error('tfmex:filter', 'tfmex_checkfilter: %s is not symmetric about its centre', name);
+    tfmex_fail('checkfilter', 'filter', '%s is not symmetric about its centre', name);
   end
 end
 

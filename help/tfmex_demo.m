@@ -29,6 +29,7 @@ function results = tfmex_demo(varargin)
 %     'snr'    signal-to-noise ratio of the noisy signals in dB (default 7)
 %     'seed'   seed of the noise of the first signal (default 2048)
 %     'quiet'  true: print nothing
+%   A bad option is refused with the identifier tfmex:demo:<reason>.
 %
 %   Example:
 %     r = tfmex_demo('out', '', 'quiet', true);
@@ -37,13 +38,25 @@ function results = tfmex_demo(varargin)
 %   See also tfmex_denoise, tfmex_bestbasis, tfmex_plot_tiling, tfmex_gaussian.
   opt = struct('out', 'tfmex-demo-output', 'snr', 7, 'seed', 2048, 'quiet', false);
   if mod(numel(varargin), 2)
-    error('tfmex_demo: options come as name/value pairs');
+    tfmex_fail('demo', 'option', 'options come as name/value pairs');
   end
   for i = 1:2:numel(varargin)
     if ~ischar(varargin{i}) || ~isfield(opt, lower(varargin{i}))
-      error('tfmex_demo: unknown option');
+      tfmex_fail('demo', 'option', 'unknown option %s; options: ''out'', ''snr'', ''seed'', ''quiet''', ...
+                 tfmex_describe(varargin{i}));
     end
     opt.(lower(varargin{i})) = varargin{i+1};
+  end
+  if ~ischar(opt.out) || ~(isrow(opt.out) || isempty(opt.out))
+    tfmex_fail('demo', 'class', '''out'' must be a folder name (text, '''' for no pictures), got %s', ...
+               tfmex_describe(opt.out));
+  end
+  opt.snr = tfmex_check_number('demo', '''snr''', opt.snr, -Inf, Inf);
+  % Every signal's seed, opt.seed + 3 at most, must be a valid seed.
+  opt.seed = tfmex_check_number('demo', '''seed''', opt.seed, 0, 2^53 - 5, 'integer');
+  if ~(islogical(opt.quiet) || isnumeric(opt.quiet)) || ~isscalar(opt.quiet) || ...
+     ~any(double(opt.quiet) == [0 1])
+    tfmex_fail('demo', 'class', '''quiet'' must be true or false, got %s', tfmex_describe(opt.quiet));
   end
   say = @(varargin) fprintf(varargin{:});
   if opt.quiet
@@ -127,7 +140,7 @@ function results = tfmex_demo(varargin)
       else
         T = BellSplit(x, packet_depth, 0);
       end
-      [basis, coef] = tfmex_bestbasis(T, 'entropy');
+      [basis, coef] = tfmex_bestbasis(T, 'entropy', 'kind', kinds{kind});
       if kind == 1
         y = tfmex_basisjoin(basis, coef, long);
       else
@@ -135,8 +148,8 @@ function results = tfmex_demo(varargin)
       end
       err = max(abs(x - y)) / max(abs(x));
       count = count_for_energy(coef, 0.99);
-      say('  %6d %6s %9s %7d   ', size(basis, 1), levels_of(basis), sprintf('%.1e', err), count);
-      row = [size(basis, 1), err, count];
+      say('  %6d %6s %9s %7d   ', size(basis.blocks, 1), levels_of(basis), sprintf('%.1e', err), count);
+      row = [size(basis.blocks, 1), err, count];
       if kind == 1
         results.packet(s, :) = row;
       else
@@ -147,7 +160,7 @@ function results = tfmex_demo(varargin)
         what = {'wavelet packet', 'cosine packet'};
         fig = tfmex_plot_tiling(basis, coef, kinds{kind}, ...
                                 sprintf('Best %s basis of the %s: %d blocks, 99%% of the energy in %d coefficients', ...
-                                        what{kind}, names{s}, size(basis, 1), count));
+                                        what{kind}, names{s}, size(basis.blocks, 1), count));
         prefix = {'packet-basis-', 'cosine-basis-'};
         save_picture(fig, opt.out, [prefix{kind} names{s} '.png']);
       end
@@ -249,8 +262,8 @@ function count = count_for_energy(c, fraction)
 end
 
 function s = levels_of(basis)
-  lo = min(basis(:, 1));
-  hi = max(basis(:, 1));
+  lo = min(basis.blocks(:, 1));
+  hi = max(basis.blocks(:, 1));
   if lo == hi
     s = sprintf('%d', lo);
   else

@@ -11,7 +11,14 @@ function [y, sigma, lambda] = tfmex_denoise(x, h, varargin)
 %
 %   X  a signal (row or column of n = 2^J values) or a square image
 %      (n x n, n = 2^J). Y has the shape of X.
-%   H  the orthonormal low-pass filter (checked with tfmex_checkfilter).
+%   H  the orthonormal low-pass filter (checked with tfmex_checkfilter), or
+%      its short name: 'haar', 'dbN', 'symN', 'coifN' (see tfmex_filter).
+%
+%   Every argument is checked: X must be finite (a NaN or Inf is refused,
+%   not spread), numbers of any numeric class are taken, text where a
+%   number belongs is refused. A refusal names the argument, and its
+%   identifier is tfmex:denoise:<reason> (class, size, nonfinite, filter,
+%   integer, range, choice, option, method).
 %
 %   Options, as name/value pairs:
 %     'threshold'  'soft' (default): sign(c) * max(|c| - lambda, 0);
@@ -44,38 +51,37 @@ function [y, sigma, lambda] = tfmex_denoise(x, h, varargin)
 %
 %   See also tfmex_checkfilter, CircSplit, CircSplit2, ShiftSplit.
   if nargin < 2
-    error('tfmex_denoise: X and H are required');
+    tfmex_fail('denoise', 'nargin', 'call as tfmex_denoise(X, H, ...), X the signal or image and H the filter');
   end
-  if ~(isnumeric(x) && isreal(x) && ndims(x) == 2 && ~isempty(x))
-    error('tfmex_denoise: X must be a real signal or square image');
+  if isnumeric(x) && ~isreal(x)
+    tfmex_fail('denoise', 'class', 'X must be a real signal or square image, got complex values');
   end
-  x = double(x);
+  x = tfmex_check_signal('denoise', 'X', x, 'a real signal or square image');
   image = ~isvector(x) || isscalar(x);
   n = size(x, 1);
   if ~image
     n = numel(x);
   elseif size(x, 1) ~= size(x, 2)
-    error('tfmex_denoise: an image must be square, got %d x %d', size(x, 1), size(x, 2));
+    tfmex_fail('denoise', 'size', 'X: an image must be square, got %d x %d', size(x, 1), size(x, 2));
   end
   J = round(log2(n));
   if n < 2 || 2^J ~= n
-    error('tfmex_denoise: the side of X must be a power of two >= 2, got %d', n);
+    tfmex_fail('denoise', 'size', 'the side of X must be a power of two >= 2, got %d', n);
   end
-  tfmex_checkfilter(h);
-  h = double(h(:)');
+  h = tfmex_check_filter('denoise', 'H', h);
 
   opt = struct('threshold', 'soft', 'rule', 'universal', 'method', 'plain', ...
                'level', min(4, J - 1), 'sigma', []);
   opt = parse_options(opt, varargin);
-  L = opt.level;
-  if ~(isscalar(L) && isreal(L) && L == round(L) && L >= 0 && L < J)
-    error('tfmex_denoise: ''level'' must be an integer, 0 <= level < %d', J);
+  L = tfmex_check_number('denoise', '''level''', opt.level, 0, J - 1, 'integer');
+  soft = tfmex_check_choice('denoise', '''threshold''', opt.threshold, {'soft', 'hard'}) == 1;
+  sure = tfmex_check_choice('denoise', '''rule''', opt.rule, {'universal', 'sure'}) == 2;
+  invariant = tfmex_check_choice('denoise', '''method''', opt.method, {'plain', 'ti'}) == 2;
+  if ~isempty(opt.sigma) || ~isnumeric(opt.sigma)
+    opt.sigma = tfmex_check_number('denoise', '''sigma''', opt.sigma, 0, Inf);
   end
-  soft = choose(opt.threshold, {'soft', 'hard'}, 'threshold') == 1;
-  sure = choose(opt.rule, {'universal', 'sure'}, 'rule') == 2;
-  invariant = choose(opt.method, {'plain', 'ti'}, 'method') == 2;
   if invariant && image
-    error('tfmex_denoise: the translation-invariant method is for signals only');
+    tfmex_fail('denoise', 'method', 'the translation-invariant method is for signals only');
   end
 
   if ~image && ~invariant
@@ -123,12 +129,12 @@ end
 
 function opt = parse_options(opt, args)
   if mod(numel(args), 2)
-    error('tfmex_denoise: options come as name/value pairs');
+    tfmex_fail('denoise', 'option', 'options come as name/value pairs');
   end
   for i = 1:2:numel(args)
     name = args{i};
     if ~ischar(name) || ~isfield(opt, lower(name))
-      error('tfmex_denoise: unknown option %s', disp_name(name));
+      tfmex_fail('denoise', 'option', 'unknown option %s; options: ''threshold'', ''rule'', ''method'', ''level'', ''sigma''', disp_name(name));
     end
     opt.(lower(name)) = args{i+1};
   end
@@ -142,23 +148,10 @@ function s = disp_name(name)
   end
 end
 
-function k = choose(value, allowed, what)
-  k = [];
-  if ischar(value)
-    k = find(strcmpi(value, allowed));
-  end
-  if isempty(k)
-    error('tfmex_denoise: ''%s'' must be one of: %s', what, strjoin(allowed, ', '));
-  end
-end
-
 function sigma = noise_level(given, finest)
   % median |d| / 0.6745 over the finest details, unless given.
   if ~isempty(given)
-    if ~(isscalar(given) && isreal(given) && given >= 0 && isfinite(given))
-      error('tfmex_denoise: ''sigma'' must be a finite number >= 0');
-    end
-    sigma = double(given);
+    sigma = given;
     return;
   end
   a = sort(abs(finest(:)));

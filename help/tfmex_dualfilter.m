@@ -23,7 +23,7 @@ function [ha, hs] = tfmex_dualfilter(family, p, q)
 %
 %   Both pairs satisfy sum over k of HA(k) * HS(k+2j) = 1 for j = 0 and 0
 %   otherwise (k from the centres), and sum(HA) = sum(HS) = sqrt(2).
-%   Anything else is an error (identifier 'tfmex:filter').
+%   Anything else is an error (identifier tfmex:dualfilter:<reason>).
 %
 %   Example:
 %     [ha, hs] = tfmex_dualfilter('spline', 2, 2);
@@ -33,21 +33,21 @@ function [ha, hs] = tfmex_dualfilter(family, p, q)
 %   See also tfmex_checkfilter, tfmex_filter, DualSplit, DualJoin.
 
   if nargin < 1 || ~ischar(family)
-    error('tfmex:filter', 'tfmex_dualfilter: call as tfmex_dualfilter(''spline'', P, Q) or tfmex_dualfilter(''cdf97'')');
+    tfmex_fail('dualfilter', 'nargin', 'call as tfmex_dualfilter(''spline'', P, Q) or tfmex_dualfilter(''cdf97'')');
   end
   switch lower(family)
     case 'spline'
       if nargin ~= 3 || ~is_order(p) || ~is_order(q)
-        error('tfmex:filter', 'tfmex_dualfilter: the spline pairs take even orders P, Q in 2 .. 8');
+        tfmex_fail('dualfilter', 'order', 'the spline pairs take even orders P, Q in 2 .. 8');
       end
       [ha, hs] = spline_pair(p, q);
     case 'cdf97'
       if nargin ~= 1
-        error('tfmex:filter', 'tfmex_dualfilter: ''cdf97'' takes no orders');
+        tfmex_fail('dualfilter', 'order', '''cdf97'' takes no orders');
       end
       [ha, hs] = cdf97_pair();
     otherwise
-      error('tfmex:filter', 'tfmex_dualfilter: unknown family ''%s''; known: spline, cdf97', family);
+      tfmex_fail('dualfilter', 'family', 'unknown family ''%s''; known: spline, cdf97', family);
   end
 end
 

@@ -32,7 +32,9 @@ function h = tfmex_filter(family, taps)
 %   makes a symmlet least asymmetric), and are stored to 17 digits in
 %   data/filters.txt, the table the C++ library (tfmex::filter) and the
 %   Python module (tfmex.filters) read too.
-%   An unknown family, length or name is an error (identifier 'tfmex:filter').
+%   An unknown family, length or name is an error (identifier
+%   tfmex:filter:<reason>: family, taps, name or nargin); M is a whole number
+%   of any numeric class, so ('daubechies', 4.0000001) is refused.
 %
 %   Example:
 %     h = tfmex_filter('daubechies', 4);
@@ -42,8 +44,9 @@ function h = tfmex_filter(family, taps)
 %
 %   See also tfmex_checkfilter, tfmex_dualfilter, CircSplit, PacketSplit.
 
-  if nargin < 1 || nargin > 2 || ~ischar(family)
-    error('tfmex:filter', 'tfmex_filter: call as tfmex_filter(FAMILY, M), FAMILY a name such as ''daubechies'', or tfmex_filter(NAME)');
+  if nargin < 1 || nargin > 2 || ~ischar(family) || ~(isrow(family) || isempty(family))
+    tfmex_fail('filter', 'nargin', ['call as tfmex_filter(FAMILY, M), FAMILY a name such as ' ...
+               '''daubechies'', or tfmex_filter(NAME), NAME such as ''db4''']);
   end
   family = lower(family);
   table = filter_table();
@@ -54,27 +57,30 @@ function h = tfmex_filter(family, taps)
       h = table{row, 4};
       return;
     elseif any(strcmp(families, family))
-      error('tfmex:filter', 'tfmex_filter: give the number of taps M of the %s filter', family);
+      tfmex_fail('filter', 'taps', 'give the number of taps M of the %s filter', family);
     end
-    error('tfmex:filter', ['tfmex_filter: unknown filter ''%s''; names: %s ' ...
-          '(dbN and symN have 2N taps, coifN 6N)'], family, name_list(table(:, 1)));
+    tfmex_fail('filter', 'name', ['unknown filter ''%s''; names: %s ' ...
+               '(dbN and symN have 2N taps, coifN 6N)'], family, name_list(table(:, 1)));
   end
-  if strcmp(family, 'haar') && ~isequal(taps, 2)
-    error('tfmex:filter', 'tfmex_filter: the Haar filter has 2 taps, not %s', num2str(taps));
-  elseif ~isnumeric(taps) || ~isscalar(taps)
-    error('tfmex:filter', 'tfmex_filter: give the number of taps M of the %s filter', family);
+  if strcmp(family, 'haar') && isnumeric(taps) && ~isequal(taps, 2)
+    tfmex_fail('filter', 'taps', 'the Haar filter has 2 taps, not %s', num2str(taps));
   end
   in_family = strcmp(table(:, 2), family) & ~cellfun(@isempty, table(:, 2));
   if ~any(in_family)
     [~, first] = unique(families);
-    error('tfmex:filter', 'tfmex_filter: unknown family ''%s''; known: %s', family, ...
-          strjoin(families(sort(first))', ', '));
+    tfmex_fail('filter', 'family', 'unknown family ''%s''; known: %s', family, ...
+               strjoin(families(sort(first))', ', '));
   end
+  if ~isnumeric(taps) || ~isscalar(taps)
+    tfmex_fail('filter', 'taps', 'give the number of taps M of the %s filter, got %s', family, ...
+               tfmex_describe(taps));
+  end
+  taps = tfmex_check_number('filter', 'M', taps, 1, Inf, 'integer');
   lengths = [table{in_family, 3}];
   row = find(in_family & cellfun(@(m) m == taps, table(:, 3)), 1);
   if isempty(row)
-    error('tfmex:filter', 'tfmex_filter: no %s filter of %s taps; lengths: %s', family, ...
-          num2str(taps), strtrim(sprintf('%d ', lengths)));
+    tfmex_fail('filter', 'taps', 'no %s filter of %s taps; lengths: %s', family, ...
+               num2str(taps), strtrim(sprintf('%d ', lengths)));
   end
   h = table{row, 4};
 end

@@ -7,7 +7,10 @@ function fig = tfmex_plot_tiling(basis, coef, kind, name)
 %   frequency up the y axis as a fraction of the Nyquist frequency.
 %   FIG = tfmex_plot_tiling(..., TITLE) puts TITLE above the picture.
 %
-%   BASIS, COEF  as tfmex_bestbasis returns them: rows [d k], n coefficients.
+%   BASIS, COEF  as tfmex_bestbasis returns them: the basis (or its rows
+%                [d k]) and its n coefficients. A basis that records its
+%                kind is drawn only as that KIND. Refusals carry the
+%                identifier tfmex:plot_tiling:<reason>.
 %   KIND         'packet' for a PacketSplit table: block k of column d+1 is
 %                the k-th of 2^d frequency bands, and its coefficient i
 %                covers samples i*2^d .. (i+1)*2^d;
@@ -30,22 +33,29 @@ function fig = tfmex_plot_tiling(basis, coef, kind, name)
 %
 %   See also tfmex_bestbasis, tfmex_plot_table, tfmex_print.
   if nargin < 3
-    error('tfmex_plot_tiling: BASIS, COEF and KIND are required');
+    tfmex_fail('plot_tiling', 'nargin', 'BASIS, COEF and KIND are required');
   end
   if nargin < 4
     name = '';
+  elseif ~ischar(name)
+    tfmex_fail('plot_tiling', 'class', 'TITLE must be text, got %s', tfmex_describe(name));
   end
-  packets = ischar(kind) && strcmpi(kind, 'packet');
-  if ~packets && ~(ischar(kind) && strcmpi(kind, 'bell'))
-    error('tfmex_plot_tiling: KIND must be ''packet'' or ''bell''');
+  packets = tfmex_check_choice('plot_tiling', 'KIND', kind, {'packet', 'bell'}) == 1;
+  if isnumeric(coef) && ~isreal(coef)
+    tfmex_fail('plot_tiling', 'class', 'COEF must hold the n = 2^J real coefficients of BASIS, got complex values');
   end
+  coef = tfmex_check_signal('plot_tiling', 'COEF', coef, 'the n = 2^J real coefficients of BASIS');
   n = numel(coef);
-  if isempty(basis) || size(basis, 2) ~= 2 || sum(n ./ 2 .^ basis(:, 1)) ~= n
-    error('tfmex_plot_tiling: BASIS must be K x 2 [d k] rows whose blocks hold the n coefficients');
+  if 2^round(log2(n)) ~= n
+    tfmex_fail('plot_tiling', 'size', 'COEF must hold the n = 2^J coefficients of BASIS, got %d', n);
   end
-  coef = double(coef(:));
+  [basis, recorded] = tfmex_check_basis('plot_tiling', basis, n);
+  if ~isempty(recorded) && ~strcmpi(recorded, kind)
+    tfmex_fail('plot_tiling', 'kind', 'BASIS is a basis of a ''%s'' table, not of a ''%s'' table', ...
+               recorded, lower(kind));
+  end
+  coef = coef(:);
 
-  % Every tile as a box [t0 t1 f0 f1], in the order of the coefficients.
   boxes = zeros(n, 4);
   blocks = zeros(size(basis, 1), 4);
   at = 0;

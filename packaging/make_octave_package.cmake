@@ -5,7 +5,7 @@
 #   -DPLUGINS=<a;b;...>        the plug-ins whose sources exist
 #
 # Layout: DESCRIPTION, COPYING, INDEX, inst/ (help files, Contents.m and the
-# toolbox functions help/tfmex_*.m),
+# toolbox functions help/tfmex_*.m, their checks help/private/*.m in inst/private),
 # src/ (Makefile and the sources of the gateway, the kernels and the plug-ins).
 cmake_minimum_required(VERSION 3.25)
 
@@ -41,6 +41,11 @@ foreach(file IN LISTS toolbox)
   configure_file(${SOURCE_DIR}/help/${file} ${root}/inst/${file} COPYONLY)
   string(REGEX REPLACE "\\.m$" "" function_name ${file})
   list(APPEND toolbox_names ${function_name})
+endforeach()
+# Their shared argument checks, private to them in inst/private.
+file(GLOB toolbox_private RELATIVE ${SOURCE_DIR}/help/private ${SOURCE_DIR}/help/private/*.m)
+foreach(file IN LISTS toolbox_private)
+  configure_file(${SOURCE_DIR}/help/private/${file} ${root}/inst/private/${file} COPYONLY)
 endforeach()
 
 # src/: the same tree as the repository, so that every #include "host/...",

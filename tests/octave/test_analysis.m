@@ -84,7 +84,7 @@ function test_analysis()
           y = tfmex_basisjoin(basis, coef, 'bell', D);
         end
         name = sprintf('%s_%d_%d', kind{1}, D, c);
-        seen = [seen, same(lib, name, {'_basis', basis'; '_coef', coef; '_cost', cost; ...
+        seen = [seen, same(lib, name, {'_basis', basis.blocks'; '_coef', coef; '_cost', cost; ...
                                        '_join', y})]; %#ok<AGROW>
       end
     end

@@ -31,8 +31,8 @@ function test_bestbasis()
   T(5 * n / 8 + 21, 4) = 1;
   x = BellJoin(T);
   [basis, coef, cost] = tfmex_bestbasis(BellSplit(x, 5, 0));
-  if ~ismember([3 5], basis, 'rows')
-    error('cosine packet: block [3 5] not in the basis %s', mat2str(basis));
+  if ~ismember([3 5], basis.blocks, 'rows')
+    error('cosine packet: block [3 5] not in the basis %s', mat2str(basis.blocks));
   end
   expect_near(max(abs(coef)), 1, 1e-12, 'cosine packet: one coefficient');
   expect_near(cost, 0, 1e-12, 'cosine packet: entropy');
@@ -108,6 +108,9 @@ function bases = enumerate(d, k, D)
 end
 
 function c = blocks_of(T, basis)
+  if isstruct(basis)
+    basis = basis.blocks;
+  end
   n = size(T, 1);
   c = [];
   for b = 1:size(basis, 1)
