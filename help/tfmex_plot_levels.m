@@ -23,7 +23,7 @@ function fig = tfmex_plot_levels(w, L, name)
 %
 %   See also CircSplit, tfmex_plot_table, tfmex_print.
   if nargin < 2
-    error('tfmex_plot_levels: W and L are required');
+    tfmex_fail('plot_levels', 'nargin', 'W and L are required');
   end
   if nargin < 3
     name = '';
@@ -31,10 +31,10 @@ function fig = tfmex_plot_levels(w, L, name)
   n = numel(w);
   J = round(log2(n));
   if ~(isnumeric(w) && isreal(w) && isvector(w) && n >= 2 && 2^J == n)
-    error('tfmex_plot_levels: W must be one signal of n = 2^J >= 2 coefficients');
+    tfmex_fail('plot_levels', 'signal', 'W must be one signal of n = 2^J >= 2 coefficients');
   end
   if ~(isscalar(L) && isreal(L) && L == round(L) && L >= 0 && L < J)
-    error('tfmex_plot_levels: L must be an integer, 0 <= L < %d', J);
+    tfmex_fail('plot_levels', 'level', 'L must be an integer, 0 <= L < %d', J);
   end
   w = double(w(:));
   details = w(2^L+1:n);

@@ -7,7 +7,7 @@ function fig = tfmex_plot_table(T, kind, h, name)
 %   row shows them in time order (each placed at the sample it describes,
 %   the filter's delay through the stages taken into account), so features
 %   of X line up down the rows. H is the filter the table was made with
-%   (only its length is used).
+%   (only its length is used), or its short name such as 'db4'.
 %   FIG = tfmex_plot_table(T, 'packet') draws a PacketSplit table and
 %   FIG = tfmex_plot_table(T, 'bell') a BellSplit table, one column of the
 %   table per row, in the table's order (for packets, frequency band after
@@ -28,22 +28,29 @@ function fig = tfmex_plot_table(T, kind, h, name)
 %
 %   See also tfmex_plot_tiling, tfmex_plot_levels, ShiftSplit, PacketSplit.
   if nargin < 2
-    error('tfmex_plot_table: T and KIND are required');
+    tfmex_fail('plot_table', 'nargin', 'T and KIND are required');
   end
   [n, cols] = size(T);
   J = round(log2(n));
   if ~(isnumeric(T) && isreal(T) && ndims(T) == 2 && n >= 2 && 2^J == n && cols <= J + 1)
-    error('tfmex_plot_table: T must be a real n x (D+1) table, n = 2^J, 0 <= D <= J');
+    tfmex_fail('plot_table', 'table', 'T must be a real n x (D+1) table, n = 2^J, 0 <= D <= J');
   end
   if ~ischar(kind) || ~any(strcmpi(kind, {'shift', 'packet', 'bell'}))
-    error('tfmex_plot_table: KIND must be ''shift'', ''packet'' or ''bell''');
+    tfmex_fail('plot_table', 'choice', 'KIND must be ''shift'', ''packet'' or ''bell''');
   end
   shift = strcmpi(kind, 'shift');
-  if shift && (nargin < 3 || ~isnumeric(h) || isempty(h))
-    error('tfmex_plot_table: a ''shift'' table needs its filter H');
+  if shift && (nargin < 3 || isempty(h))
+    tfmex_fail('plot_table', 'filter', 'a ''shift'' table needs its filter H');
+  end
+  if shift
+    % The filter's length places the rows in time; a short name ('db4') is taken.
+    h = tfmex_check_filter('plot_table', 'H', h);
+  end
+  if ~all(isfinite(T(:)))
+    tfmex_fail('plot_table', 'nonfinite', 'T must hold finite values');
   end
   if nargin < 4
-    if nargin == 3 && ischar(h)
+    if nargin == 3 && ischar(h) && ~shift
       name = h;
     else
       name = '';

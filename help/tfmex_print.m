@@ -15,7 +15,7 @@ function file = tfmex_print(fig, file)
 %
 %   See also tfmex_plot_tiling, tfmex_plot_table, tfmex_plot_levels.
   if nargin ~= 2 || ~ischar(file)
-    error('tfmex_print: call as tfmex_print(FIG, FILE)');
+    tfmex_fail('print', 'nargin', 'call as tfmex_print(FIG, FILE)');
   end
   [~, ~, ext] = fileparts(file);
   switch lower(ext)
@@ -28,7 +28,7 @@ function file = tfmex_print(fig, file)
     case '.svg'
       device = '-dsvg';
     otherwise
-      error('tfmex_print: FILE must end in .png or .svg, got ''%s''', file);
+      tfmex_fail('print', 'file', 'FILE must end in .png or .svg, got ''%s''', file);
   end
   % Print at the figure's size on screen, in pixels (72 to the inch).
   pos = get(fig, 'position');
