@@ -94,6 +94,8 @@ def case(section, name, ours, peer, goal=None, speedup=False):
     rows.append({"section": section, "name": name, "ours_ns": t_ours * 1e9,
                  "peer_ns": t_peer * 1e9, "ratio": ratio, "goal": goal, "speedup": speedup,
                  "met": met})
+    if speedup:  # threads gain only what the other processes leave of the cores
+        rows[-1]["load"] = os.getloadavg()[0]
     print_row(rows[-1])
 
 
@@ -104,8 +106,9 @@ def print_row(r):
         goal = (">= " if r["speedup"] else "<= ") + f"{r['goal']:.2f}"
         mark = "ok" if r["met"] else "MISS"
     unit = "x faster" if r["speedup"] else ""
+    note = f"  (load average {r['load']:.2f})" if "load" in r else ""
     print(f"  {r['name']:34s} {fmt(r['ours_ns']):>10s} {fmt(r['peer_ns']):>10s} "
-          f"{r['ratio']:7.3f}{unit:9s} {goal:>8s}  {mark}", flush=True)
+          f"{r['ratio']:7.3f}{unit:9s} {goal:>8s}  {mark}{note}", flush=True)
 
 
 def fmt(ns):
