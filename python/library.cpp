@@ -13,6 +13,7 @@
 
 #include <pybind11/numpy.h>
 
+#include <complex>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -261,6 +262,28 @@ Input prepare(const std::string& fn, const py::object& xobj) {
   return in;
 }
 
+// The strides (in bytes) of a new float64 array of `shape` whose images on
+// the axes `rows` and `cols` are stored column after column, the library's
+// own order, and follow one another in C order over the other axes. The
+// images of circ_split2 are made that way, so that the library writes them
+// where they lie instead of into a copy to be transposed: wavedec2 returns
+// views of them, whose strides are not C-ordered either way, and waverec2
+// reads them back where they lie (joined below).
+std::vector<py::ssize_t> by_columns(const std::vector<py::ssize_t>& shape, int rows, int cols) {
+  std::vector<py::ssize_t> strides(shape.size());
+  py::ssize_t step = sizeof(double);
+  strides[static_cast<std::size_t>(rows)] = step;
+  step *= shape[static_cast<std::size_t>(rows)];
+  strides[static_cast<std::size_t>(cols)] = step;
+  step *= shape[static_cast<std::size_t>(cols)];
+  for (std::size_t d = shape.size(); d-- > 0;) {
+    if (static_cast<int>(d) == rows || static_cast<int>(d) == cols) continue;
+    strides[d] = step;
+    step *= shape[d];
+  }
+  return strides;
+}
+
 // A ValueError from the library's refusal, "fn: message" (without the
 // library's own function name).
 [[noreturn]] void refused(const std::string& fn, const std::invalid_argument& e) {
@@ -331,7 +354,11 @@ py::object apply(const std::string& fn, int op, const py::object& xobj, int axis
   p.order = order;
   const Doubles h = taps_of(hobj, p.h), h2 = taps_of(h2obj, p.h2);
 
-  py::array y(input.complex ? py::dtype("complex128") : py::dtype("float64"), out_shape);
+  const py::dtype kind =
+      input.complex ? py::dtype::of<std::complex<double>>() : py::dtype::of<double>();
+  py::array y = op == kCircSplit2 && !input.complex
+                    ? py::array(kind, out_shape, by_columns(out_shape, first, second))
+                    : py::array(kind, out_shape);
   std::vector<Dim> dims;
   const auto in_stride = [&](int d) { return static_cast<std::ptrdiff_t>(x.strides(d) / 8); };
   const auto out_stride = [&](int d) { return static_cast<std::ptrdiff_t>(y.strides(d) / 8); };
@@ -431,6 +458,102 @@ py::array rects(const std::vector<Rect>& r) {
   }
   return std::move(out);
 }
+// ---- the coefficients of wavedec and wavedec2, read where they lie ----------
+
+using py::detail::PyArray_Proxy;
+
+// o as a plain ndarray (no subclass), or null.
+const PyArray_Proxy* plain(PyObject* o) {
+  if (o == nullptr || Py_TYPE(o) != py::detail::npy_api::get().PyArray_Type_) return nullptr;
+  return py::detail::array_proxy(o);
+}
+
+// An int of the caller's in -64..63 (an axis), or false.
+bool small_int(PyObject* o, int& v) {
+  if (!PyLong_CheckExact(o)) return false;
+  int overflow = 0;
+  const long x = PyLong_AsLongAndOverflow(o, &overflow);
+  if (overflow != 0 || x < -64 || x > 63) return false;
+  v = static_cast<int>(x);
+  return true;
+}
+
+// The array the blocks of coeffs are all views of, when they still lie where
+// wavedec (axes an int: [cA, cD_L, ..., cD_1] along that axis) or wavedec2
+// (axes a pair: the rows' and the columns' axes, [cA, (cH, cV, cD), ...])
+// put them: views of one float64 or complex128 ndarray with its dtype and
+// strides, each at its place, together covering the whole array. waverec and
+// waverec2 then transform that array where it lies instead of copying the
+// blocks into a new one; None (for anything else) sends them the long way,
+// which checks the blocks and copies them.
+py::object joined(const py::object& coeffs, const py::object& axes) {
+  PyObject* const list = coeffs.ptr();
+  if (!PyList_Check(list) && !PyTuple_Check(list)) return py::none();
+  const py::ssize_t count = PySequence_Fast_GET_SIZE(list);
+  PyObject** const items = PySequence_Fast_ITEMS(list);
+  const bool image = PyTuple_Check(axes.ptr()) && PyTuple_GET_SIZE(axes.ptr()) == 2;
+  int first = 0, second = -1;
+  if (image ? !small_int(PyTuple_GET_ITEM(axes.ptr(), 0), first) ||
+                  !small_int(PyTuple_GET_ITEM(axes.ptr(), 1), second)
+            : !small_int(axes.ptr(), first))
+    return py::none();
+  if (count < 1 || count > 40) return py::none();
+  const PyArray_Proxy* const cA = plain(items[0]);
+  if (cA == nullptr) return py::none();
+  const PyArray_Proxy* const base = plain(cA->base);
+  if (base == nullptr) return py::none();
+  const int nd = base->nd;
+  if (first < -nd || first >= nd) return py::none();
+  first = first < 0 ? first + nd : first;
+  if (image) {
+    if (second < -nd || second >= nd) return py::none();
+    second = second < 0 ? second + nd : second;
+    if (first == second) return py::none();
+  }
+  const auto* const kind = py::detail::array_descriptor_proxy(base->descr);
+  namespace npy = py::detail;
+  if ((kind->type_num != npy::npy_api::NPY_DOUBLE_ &&
+       kind->type_num != npy::npy_api::NPY_CDOUBLE_) ||
+      kind->byteorder == '>')
+    return py::none();
+  const py::ssize_t m = cA->nd == nd ? cA->dimensions[first] : 0;
+  if (m < 1 || (m & (m - 1)) != 0 || (image && cA->dimensions[second] != m) ||
+      m > (base->dimensions[first] >> (count - 1)))
+    return py::none();
+  const py::ssize_t n = m << (count - 1);
+  if (base->dimensions[first] != n || (image && base->dimensions[second] != n)) return py::none();
+
+  // Whether o is the block of `len` (by `len`) values of base from `at` (and
+  // `at2` on the columns' axis).
+  const auto block = [&](PyObject* o, py::ssize_t at, py::ssize_t at2, py::ssize_t len) {
+    const PyArray_Proxy* const a = plain(o);
+    if (a == nullptr || a->base != cA->base || a->nd != nd) return false;
+    const auto* const k = py::detail::array_descriptor_proxy(a->descr);
+    if (k->type_num != kind->type_num || k->byteorder != kind->byteorder) return false;
+    for (int d = 0; d < nd; ++d) {
+      const py::ssize_t want = d == first || d == second ? len : base->dimensions[d];
+      if (a->dimensions[d] != want || a->strides[d] != base->strides[d]) return false;
+    }
+    const py::ssize_t offset =
+        at * base->strides[first] + (image ? at2 * base->strides[second] : 0);
+    return a->data == base->data + offset;
+  };
+  if (!block(items[0], 0, 0, m)) return py::none();
+  for (py::ssize_t k = 1; k < count; ++k) {
+    const py::ssize_t s = m << (k - 1);  // the level's blocks are s values (s by s) from s
+    if (!image) {
+      if (!block(items[k], s, 0, s)) return py::none();
+      continue;
+    }
+    PyObject* const level = items[k];
+    if (!PyTuple_Check(level) || PyTuple_GET_SIZE(level) != 3) return py::none();
+    if (!block(PyTuple_GET_ITEM(level, 0), s, 0, s) ||
+        !block(PyTuple_GET_ITEM(level, 1), 0, s, s) || !block(PyTuple_GET_ITEM(level, 2), s, s, s))
+      return py::none();
+  }
+  return py::reinterpret_borrow<py::object>(cA->base);
+}
+
 }  // namespace
 
 void bind_library(py::module_& m) {
@@ -451,6 +574,9 @@ void bind_library(py::module_& m) {
       return apply(name, op, x, ax, 0, L, 0, h, py::none(), static_cast<int>(probe.a.shape(ax)));
     };
   };
+  m.def("joined", &joined, py::arg("coeffs"), py::arg("axes"),
+        "The array the coefficients of wavedec (axes: its axis) or wavedec2 (axes: its pair) "
+        "are views of, when they still lie where the transform put them; else None.");
   m.def("circ_split", along("circ_split", kCircSplit), py::arg("x"), py::arg("L"), py::arg("h"),
         py::arg("axis") = -1,
         "The periodized wavelet transform of every signal of x along `axis` (2^J values each) "

@@ -16,6 +16,7 @@ import tfmex
 import tfmex._analysis
 import tfmex._api
 import tfmex.plot
+from tfmex import plugins
 
 rng = np.random.default_rng(24)
 
@@ -148,6 +149,58 @@ def test_round_trips_of_every_transform():
     s = rng.standard_normal(81)
     assert np.allclose(tfmex.mean_pyramid_join(tfmex.mean_pyramid(s)), s)
     assert tfmex.median_refine(s[:9]).shape == (27,)
+
+
+def test_max_level_is_pywts_dwt_max_level():
+    for taps in (1, 2, 4, 8, 13, 20, 40):
+        for n in list(range(1, 130)) + [1 << j for j in range(8, 24)] + [(1 << 20) - 1]:
+            h = np.ones(taps)
+            want = 0 if taps == 1 else min(pywt.dwt_max_level(n, taps), n.bit_length() - 1)
+            assert tfmex.max_level(n, h) == want, (n, taps)
+
+
+def test_transforms_read_their_own_views_where_they_lie():
+    # waverec and waverec2 take wavedec's and wavedec2's views as they are;
+    # copies, views changed in place, replaced or misplaced blocks give the
+    # same doubles (the library's plug-ins on the whole array, bit for bit).
+    h = tfmex.filter("db4")
+    x = rng.standard_normal((3, 64, 2))
+    c = tfmex.wavedec(x, h, 3, axis=1)
+    assert tfmex._api._joined(c, 1) is c[0].base
+    want = tfmex.waverec([a.copy() for a in c], h, axis=1)
+    assert same_bits(tfmex.waverec(c, h, axis=1), want)
+    assert same_bits(tfmex.waverec(c, h, axis=-2), want)
+    assert same_bits(want[1], tfmex.waverec([a[1] for a in c], h, axis=0))
+    c[2] *= 0.5                                             # in place: still the views
+    halved = [a.copy() for a in c]
+    assert same_bits(tfmex.waverec(c, h, axis=1), tfmex.waverec(halved, h, axis=1))
+    for other in ([c[0], c[1].copy(), c[2], c[3]],          # a copy among the views
+                  [c[0], c[2][:, 8:], c[2], c[3]],           # a block from the wrong place
+                  [c[0], c[1], c[2].astype(np.float32), c[3]]):
+        assert tfmex._api._joined(other, 1) is None
+        assert same_bits(tfmex.waverec(other, h, axis=1),
+                         tfmex.waverec([a.copy() for a in other], h, axis=1))
+    with pytest.raises(ValueError, match=r"got \[8, 8, 16, 32, 32\]$"):
+        tfmex.waverec(c + [c[3]], h, axis=1)                # one too many
+    z = tfmex.wavedec(x[..., 0] + 1j * x[..., 1], h, 2)
+    assert same_bits(tfmex.waverec(z, h), tfmex.waverec([a.copy() for a in z], h))
+
+    img = rng.standard_normal((2, 32, 32))
+    for image in (img, np.asfortranarray(img), img[:, ::-1, :], img.transpose(0, 2, 1)):
+        c2 = tfmex.wavedec2(image, h, 2)
+        whole = tfmex._api._joined(c2, (-2, -1))
+        assert whole is not None
+        for k in range(2):
+            assert same_bits(np.ascontiguousarray(whole[k]),
+                             plugins.CircSplit2(np.ascontiguousarray(image[k]), 3, h))
+        copies = [c2[0].copy()] + [tuple(b.copy() for b in t) for t in c2[1:]]
+        back = tfmex.waverec2(c2, h)
+        assert back.flags.c_contiguous and same_bits(back, tfmex.waverec2(copies, h))
+        assert same_bits(back[1], plugins.CircJoin2(np.ascontiguousarray(whole[1]), 3, h))
+    swapped = [c2[0], (c2[1][1], c2[1][0], c2[1][2])] + c2[2:]
+    assert tfmex._api._joined(swapped, (-2, -1)) is None
+    assert tfmex._api._joined(c2, (-1, -2)) is None
+    assert same_bits(tfmex.waverec2(c2, h, axes=(1, 2)), tfmex.waverec2(copies, h))
 
 
 @settings(max_examples=30, deadline=None)

@@ -30,6 +30,7 @@ ArrayLike = npt.ArrayLike
 Wavelet = Union[str, npt.ArrayLike]
 
 _apply = _tfmex.apply
+_joined = _tfmex.joined
 
 
 # ---- arguments ---------------------------------------------------------------
@@ -127,8 +128,13 @@ def _dyadic(fn: str, n: int, what: str = "the length of x along axis") -> int:
 
 def _signals(fn: str, x: Any, axis: Any) -> Tuple[np.ndarray, int, int, int]:
     """x as an array, the axis of its signals, their length n = 2^J and J."""
-    a = _array(fn, x)
-    ax = _axis(a, axis, fn)
+    if x.__class__ is np.ndarray and axis.__class__ is int and -x.ndim <= axis < x.ndim:
+        a, ax = x, axis % x.ndim  # the common case, checked in a few steps
+        if a.dtype.kind not in "biufc":
+            raise TypeError(f"{fn}: x must be an array of numbers, got {_describe(x)}")
+    else:
+        a = _array(fn, x)
+        ax = _axis(a, axis, fn)
     n = a.shape[ax]
     return a, ax, n, _dyadic(fn, n)
 
@@ -156,10 +162,15 @@ def max_level(n: int, wavelet: Wavelet) -> int:
     10
     """
     taps = len(_wavelet("max_level", wavelet))
-    n = _int("max_level", "n", n, 1)
+    return _deepest(_int("max_level", "n", n, 1), taps)
+
+
+def _deepest(n: int, taps: int) -> int:
+    """max_level of n values and a filter of `taps` taps. floor(log2(n / (taps - 1)))
+    is the bit length of floor(n / (taps - 1)), less one."""
     if taps <= 1 or n < taps - 1:
         return 0
-    return min(int(np.floor(np.log2(n / (taps - 1)))), n.bit_length() - 1)
+    return min((n // (taps - 1)).bit_length() - 1, n.bit_length() - 1)
 
 
 def _level(fn: str, level: Any, J: int, default: int) -> int:
@@ -263,12 +274,14 @@ def wavedec(x: ArrayLike, wavelet: Wavelet, level: Optional[int] = None, axis: i
     fn = "wavedec"
     a, ax, n, J = _signals(fn, x, axis)
     h = _wavelet(fn, wavelet)
-    lv = _level(fn, level, J, max_level(n, h))
+    lv = _level(fn, level, J, _deepest(n, h.size))
     w = _apply(fn, _tfmex.OP_CIRC_SPLIT, a, ax, _workers(fn, workers), J - lv, 0, h, None, n)
     return _split_levels(w, ax, J - lv, J)
 
 
 def _split_levels(w: np.ndarray, ax: int, L: int, J: int) -> List[np.ndarray]:
+    if ax == w.ndim - 1:
+        return [w[..., :1 << L]] + [w[..., 1 << j:2 << j] for j in range(L, J)]
     index: List[Any] = [slice(None)] * w.ndim
     out = []
     for lo, hi in [(0, 1 << L)] + [(1 << j, 2 << j) for j in range(L, J)]:
@@ -328,7 +341,12 @@ def waverec(coeffs: Sequence[ArrayLike], wavelet: Wavelet, axis: int = -1,
     True
     """
     fn = "waverec"
-    w, L, J = _levels_of(fn, coeffs, axis)
+    w = _joined(coeffs, axis)  # wavedec's views, read where they lie
+    if w is None:
+        w, L, J = _levels_of(fn, coeffs, axis)
+    else:
+        L = coeffs[0].shape[axis].bit_length() - 1
+        J = L + len(coeffs) - 1
     ax = axis % w.ndim
     h = _wavelet(fn, wavelet)
     return _apply(fn, _tfmex.OP_CIRC_JOIN, w, ax, _workers(fn, workers), L, 0, h, None, 1 << J)
@@ -390,7 +408,7 @@ def wavedec2(x: ArrayLike, wavelet: Wavelet, level: Optional[int] = None,
         raise ValueError(f"{fn}: the images must be square, got {a.shape[r]} x {a.shape[c]}")
     n = a.shape[r]
     J = _dyadic(fn, n, "the size of the images")
-    lv = _level(fn, level, J, max_level(n, h))
+    lv = _level(fn, level, J, _deepest(n, h.size))
     L = J - lv
     w = _apply(fn, _tfmex.OP_CIRC_SPLIT2, a, r, _workers(fn, workers), L, 0, h, None, c)
 
@@ -417,6 +435,11 @@ def waverec2(coeffs: Sequence[Any], wavelet: Wavelet, axes: Tuple[int, int] = (-
     True
     """
     fn = "waverec2"
+    w = _joined(coeffs, axes) if axes.__class__ is tuple else None
+    if w is not None:  # wavedec2's views, read where they lie
+        L = coeffs[0].shape[axes[0]].bit_length() - 1
+        return _apply(fn, _tfmex.OP_CIRC_JOIN2, w, axes[0], _workers(fn, workers), L, 0,
+                      _wavelet(fn, wavelet), None, axes[1])
     if not isinstance(coeffs, (list, tuple)) or not coeffs:
         raise TypeError(f"{fn}: coeffs must be the list wavedec2 returns, "
                         "[cA, (cH, cV, cD), ...]")
@@ -625,7 +648,7 @@ def ti_table(x: ArrayLike, wavelet: Wavelet, level: Optional[int] = None, axis: 
     fn = "ti_table"
     a, ax, n, J = _signals(fn, x, axis)
     h = _wavelet(fn, wavelet)
-    lv = _level(fn, level, J, max_level(n, h))
+    lv = _level(fn, level, J, _deepest(n, h.size))
     return _apply(fn, _tfmex.OP_SHIFT_SPLIT, a, ax, _workers(fn, workers), J - lv, 0, h, None,
                   lv + 1)
 
