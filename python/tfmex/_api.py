@@ -9,7 +9,7 @@ from __future__ import annotations
 
 import operator
 import os
-from typing import Any, List, Optional, Sequence, Tuple, Union
+from typing import Any, List, Optional, Sequence, Tuple, Union, cast
 
 import numpy as np
 import numpy.typing as npt
@@ -345,7 +345,7 @@ def waverec(coeffs: Sequence[ArrayLike], wavelet: Wavelet, axis: int = -1,
     if w is None:
         w, L, J = _levels_of(fn, coeffs, axis)
     else:
-        L = coeffs[0].shape[axis].bit_length() - 1
+        L = cast(np.ndarray, coeffs[0]).shape[axis].bit_length() - 1
         J = L + len(coeffs) - 1
     ax = axis % w.ndim
     h = _wavelet(fn, wavelet)
