@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/embedded/platform.h"
+#include "kernels/vector/vector.h"
 #include "support.h"
 
 namespace tfmex::test {
@@ -82,6 +83,43 @@ TEST(CommandLine, ReportsThePluginsMessageAndFails) {
   EXPECT_EQ(tfmex({"call", "NoSuchPlugin", "1"}).status, 2);
   EXPECT_EQ(tfmex({"call", "CircSplit", "[1 2", "0", "1"}).status, 2);
   EXPECT_EQ(tfmex({"version", "GrowDetail"}).out, "MATLAB R14 native\n");
+}
+
+// Sets (or with nullptr removes) TFMEX_SIMD for the programs started after.
+void simd_setting(const char* value) {
+#ifdef _WIN32
+  _putenv_s("TFMEX_SIMD", value ? value : "");
+#else
+  if (value) {
+    setenv("TFMEX_SIMD", value, 1);
+  } else {
+    unsetenv("TFMEX_SIMD");
+  }
+#endif
+}
+
+TEST(CommandLine, SaysTheVectorPathAndWhatItMakesOfTFMEX_SIMD) {
+  namespace vec = tfmex::vector;
+  const char* was = std::getenv("TFMEX_SIMD");
+  const std::string saved = was ? was : "";
+  const std::string widest = vec::path_name(vec::widest_path());
+  simd_setting(nullptr);
+  EXPECT_EQ(tfmex({"simd"}).out, widest + "\n");
+  simd_setting("portable");
+  EXPECT_EQ(tfmex({"simd"}).out, "portable\n");
+  simd_setting("fastest");
+  EXPECT_EQ(tfmex({"simd"}).out,
+            "tfmex: TFMEX_SIMD=fastest is not one of portable, avx2, avx512: the portable path "
+            "is used\nportable\n");
+  simd_setting("avx512");
+  const auto r = tfmex({"simd"});
+  if (vec::widest_path() == vec::Path::avx512) {
+    EXPECT_EQ(r.out, "avx512\n");
+  } else {  // a processor without AVX-512 says so and takes its widest
+    EXPECT_EQ(r.out, "tfmex: TFMEX_SIMD=avx512: this processor has " + widest +
+                         " at most, which is used\n" + widest + "\n");
+  }
+  simd_setting(was ? saved.c_str() : nullptr);
 }
 
 }  // namespace

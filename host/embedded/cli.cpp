@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "host.h"
+#include "kernels/vector/vector.h"
 #include "matrix_text.h"
 #include "platform.h"
 
@@ -34,6 +35,8 @@ int usage() {
       "       tfmex compare A B      largest |A - B| of two matrices of one shape\n"
       "       tfmex version PLUGIN   the plug-in's interface version\n"
       "       tfmex list             the plug-ins found\n"
+      "       tfmex simd             the instruction path the kernels take here (the widest\n"
+      "                              this processor has, capped by TFMEX_SIMD)\n"
       "ARG is a literal such as \"[1 2; 3 4]\", \"0.5\" or \"[]\", or a text file\n"
       "with one row a line.\n",
       stderr);
@@ -152,6 +155,10 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (cmd == "list" && argc == 2) return list();
+    if (cmd == "simd" && argc == 2) {
+      std::printf("%s\n", tfmex::vector::path_name(tfmex::vector::path()));
+      return 0;
+    }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tfmex: %s\n", e.what());
     return 2;

@@ -2,6 +2,7 @@
 #include "vector.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -20,11 +21,29 @@ Path cpu_path() {
 #endif
 }
 
-// The cap, first taken from TFMEX_SIMD (no cap when it is unset).
+bool known(const char* s) {
+  return std::strcmp(s, "portable") == 0 || std::strcmp(s, "avx2") == 0 ||
+         std::strcmp(s, "avx512") == 0;
+}
+
+// The cap, first taken from TFMEX_SIMD (no cap when it is unset). A value
+// that names no path, or one this processor lacks, is said on stderr, once
+// for each copy of the kernels, rather than passed over in silence.
 std::atomic<int>& cap_flag() {
   static std::atomic<int> cap{[] {
     const char* env = std::getenv("TFMEX_SIMD");
-    return static_cast<int>(env ? path_named(env) : Path::avx512);
+    if (env == nullptr) return static_cast<int>(Path::avx512);
+    const Path p = path_named(env);
+    if (!known(env)) {
+      std::fprintf(stderr,
+                   "tfmex: TFMEX_SIMD=%s is not one of portable, avx2, avx512: the portable "
+                   "path is used\n",
+                   env);
+    } else if (static_cast<int>(p) > static_cast<int>(cpu_path())) {
+      std::fprintf(stderr, "tfmex: TFMEX_SIMD=%s: this processor has %s at most, which is used\n",
+                   env, path_name(cpu_path()));
+    }
+    return static_cast<int>(p);
   }()};
   return cap;
 }

@@ -5,7 +5,8 @@
 //
 // The path in use is the widest the processor has, capped by the environment
 // variable TFMEX_SIMD (portable, avx2 or avx512; read once, at the first
-// question; any other value means portable) and by limit_path, which tests and
+// question; any other value means portable, and is reported on stderr, as is
+// a path the processor lacks) and by limit_path, which tests and
 // benchmarks use to run each path in turn.
 //
 // Sources with x86 vector sections include this header and write them inside
