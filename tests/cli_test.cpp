@@ -5,6 +5,7 @@
 #endif
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <vector>
 
