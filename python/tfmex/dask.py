@@ -37,7 +37,7 @@ themselves: they need it on their PYTHONPATH, as the caller has it.
 from __future__ import annotations
 
 import operator
-from typing import Any, Dict, Iterator, List, Optional, Sequence, Tuple, Union
+from typing import Any, Dict, Iterator, List, Optional, Tuple, Union
 
 import numpy as np
 import dask.array as da
@@ -294,15 +294,17 @@ def _function(name: str, x: Any, args: tuple, axis: Any, kwargs: dict) -> Any:
     def zero(p: da.Array) -> np.ndarray:
         return np.zeros([p.shape[i] if i in core else 1 for i in range(ndim)], dtype=p.dtype)
 
-    probe = fn(_rebuild(iter([zero(p) for p in parts]), layout), *args, **pass_on, **kwargs)
+    if kind == "basis":
+        fn(np.zeros(parts[0].shape[core[0]], parts[0].dtype), *args, **kwargs)  # one signal
+    else:
+        probe = fn(_rebuild(iter([zero(p) for p in parts]), layout), *args, **pass_on, **kwargs)
 
     token = tokenize(name, parts, layout, args, pass_on, kwargs)
     key = f"tfmex-{name}-{token}"
     b_ind = tuple(f"b{i}" for i in batch)
-    in_ind = []
+    in_ind: List[Any] = []  # each part and its index: core axes its own, batch axes shared
     for k, p in enumerate(parts):
-        ind = [f"i{k}_{i}" if i in core else f"b{i}" for i in range(ndim)]
-        in_ind += [p, tuple(ind)]
+        in_ind += [p, tuple(f"i{k}_{i}" if i in core else f"b{i}" for i in range(ndim))]
 
     if kind == "basis":
         return da.blockwise(_basis_block, b_ind, *in_ind, name=key, concatenate=True,
@@ -316,14 +318,16 @@ def _function(name: str, x: Any, args: tuple, axis: Any, kwargs: dict) -> Any:
         if out.ndim != len(batch) + len(ocore):
             raise RuntimeError(f"{name} gave an array of {out.ndim} dimensions; "
                                f"tfmex.dask expected {len(batch) + len(ocore)}")
-        ind, sizes, b = [], {}, iter(b_ind)
+        o_ind: List[str] = []
+        sizes: Dict[str, int] = {}
+        b = iter(b_ind)
         for i in range(out.ndim):
             if i in ocore:
-                ind.append(f"o{i}")
+                o_ind.append(f"o{i}")
                 sizes[f"o{i}"] = out.shape[i]
             else:
-                ind.append(next(b))
-        return tuple(ind), sizes
+                o_ind.append(next(b))
+        return tuple(o_ind), sizes
 
     if out_layout is None:
         ind, sizes = out_index(probe)
@@ -340,14 +344,14 @@ def _function(name: str, x: Any, args: tuple, axis: Any, kwargs: dict) -> Any:
     keys = list(flatten(whole.__dask_keys__()))
     leaves = []
     for j, out in enumerate(outs):
-        ind, _ = out_index(out)
+        out_index(out)  # checks its dimensions
         leaf = f"tfmex-{name}-{j}-{token}"
         graph = {}
-        for k in keys:
-            b = iter(k[1:])
+        for block_key in keys:
+            b = iter(block_key[1:])
             graph[(leaf,) + tuple(0 if i in ocore else next(b) for i in range(out.ndim))] = \
-                (operator.getitem, k, j)
-        chunks = []
+                (operator.getitem, block_key, j)
+        chunks: List[Tuple[int, ...]] = []
         b_chunks = iter(whole.chunks)
         for i in range(out.ndim):
             chunks.append((out.shape[i],) if i in ocore else next(b_chunks))
