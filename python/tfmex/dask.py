@@ -222,12 +222,15 @@ def _basis_block(block: np.ndarray, *, axis: int, args: tuple, kwargs: dict) -> 
     return out
 
 
+_PLUGINS = COLUMN_PLUGINS + SIGNAL_PLUGINS + IMAGE_PLUGINS + TABLE_SPLITS + TABLE_JOINS
+
+
 def _known() -> str:
-    return (f"the functions of tfmex: {', '.join(FUNCTIONS)}; the plug-ins: "
-            f"{', '.join(COLUMN_PLUGINS + SIGNAL_PLUGINS + IMAGE_PLUGINS + TABLE_SPLITS + TABLE_JOINS)}")
+    return f"the functions of tfmex: {', '.join(FUNCTIONS)}; the plug-ins: {', '.join(_PLUGINS)}"
 
 
-def _core_axes(name: str, kind: str, ndim: int, axis: Any, kwargs: dict) -> Tuple[str, List[int], dict]:
+def _core_axes(name: str, kind: str, ndim: int, axis: Any,
+               kwargs: dict) -> Tuple[str, List[int], dict]:
     """The function's kind for these arguments, the input's transform axes
     (each in 0 .. ndim-1, ascending) and the keywords that pass them on."""
     probe = np.empty((0,) * ndim)
@@ -416,7 +419,7 @@ def apply(name: str, x: Any, *args: Any, axis: Union[int, Tuple[int, int]] = -1,
     >>> tfmex.dask.apply('packet_table', x, 'db2', 3).shape
     (6, 4, 16)
     """
-    if name in COLUMN_PLUGINS + SIGNAL_PLUGINS + IMAGE_PLUGINS + TABLE_SPLITS + TABLE_JOINS:
+    if name in _PLUGINS:
         if kwargs or axis != -1:
             raise TypeError(f"{name} is a plug-in: it takes positional arguments only, no "
                             "axis or keywords")
