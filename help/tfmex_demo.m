@@ -74,6 +74,11 @@ function results = tfmex_demo(varargin)
   if pictures && ~exist(opt.out, 'dir')
     mkdir(opt.out);
   end
+  if pictures && exist('OCTAVE_VERSION', 'builtin')
+    % Octave's advice against the gnuplot toolkit, given for every figure
+    % drawn there, would land between the rows of the tables.
+    warning('off', 'Octave:gnuplot-graphics', 'local');
+  end
 
   say('tfmex demo: plug-ins called from %s\n', host_name());
   say('Four signals of n = %d samples; Gaussian noise (seed %d) at an input SNR of %.1f dB.\n\n', ...
@@ -159,8 +164,9 @@ function results = tfmex_demo(varargin)
       if pictures
         what = {'wavelet packet', 'cosine packet'};
         fig = tfmex_plot_tiling(basis, coef, kinds{kind}, ...
-                                sprintf('Best %s basis of the %s: %d blocks, 99%% of the energy in %d coefficients', ...
-                                        what{kind}, names{s}, size(basis.blocks, 1), count));
+                                sprintf('Best %s basis of the %s: %s, 99%% of the energy in %s', ...
+                                        what{kind}, names{s}, plural(size(basis.blocks, 1), 'block'), ...
+                                        plural(count, 'coefficient')));
         prefix = {'packet-basis-', 'cosine-basis-'};
         save_picture(fig, opt.out, [prefix{kind} names{s} '.png']);
       end
@@ -174,12 +180,13 @@ function results = tfmex_demo(varargin)
     for s = 1:4
       T = ShiftSplit(clean{s}, heat_level, long);
       fig = tfmex_plot_table(T, 'shift', long, ...
-                             sprintf('Translation-invariant table of the %s (%s, every shift path)', ...
-                                     names{s}, fnames{end}));
+                             sprintf('Translation-invariant table of the %s (%s, every shift path), %s', ...
+                                     names{s}, fnames{end}, plural(round(log2(n)) - heat_level, 'level')));
       save_picture(fig, opt.out, ['invariant-' names{s} '.png']);
       fig = tfmex_plot_levels(CircSplit(clean{s}, denoise_level, long), denoise_level, ...
-                              sprintf('Wavelet coefficients of the %s (%s) by level', ...
-                                      names{s}, fnames{end}));
+                              sprintf('Wavelet coefficients of the %s (%s), %s (level 1 finest)', ...
+                                      names{s}, fnames{end}, ...
+                                      plural(round(log2(n)) - denoise_level, 'level')));
       save_picture(fig, opt.out, ['levels-' names{s} '.png']);
     end
     % Per signal: denoising, two tilings, the table and the levels.
@@ -268,6 +275,15 @@ function s = levels_of(basis)
     s = sprintf('%d', lo);
   else
     s = sprintf('%d-%d', lo, hi);
+  end
+end
+
+function s = plural(count, noun)
+  % '1 block', '2 blocks'.
+  if count == 1
+    s = sprintf('%d %s', count, noun);
+  else
+    s = sprintf('%d %ss', count, noun);
   end
 end
 

@@ -1,12 +1,18 @@
 function fig = tfmex_plot_levels(w, L, name)
 % TFMEX_PLOT_LEVELS  Draw the coefficients of CircSplit level by level.
 %   FIG = tfmex_plot_levels(W, L) draws the transform W = CircSplit(X, L, H)
-%   of one signal: one row per level, the coarse coefficients at the top,
-%   then the details of levels L .. J-1, the finest at the bottom. Each
-%   coefficient is a spike at the middle of the samples it describes
-%   (coefficient i of level j at (i + 1/2) * n / 2^j), so a feature of X
-%   shows as a column of spikes down the levels. All detail rows share one
-%   scale; the coarse row has its own.
+%   of one signal of n = 2^J samples, one row per level, counted as the
+%   rest of the toolbox counts them: level k is what k halvings give, so
+%   level 1 holds the finest details (the last n/2 values of W) and the
+%   coarse values, after K = J - L halvings, are 'coarse, level K'. The
+%   coarse row is at the top, then levels K .. 1, the finest at the bottom.
+%   Each coefficient is a spike at the middle of the samples it describes
+%   (coefficient i of level k at (i + 1/2) * 2^k), so a feature of X shows
+%   as a column of spikes down the levels. All detail rows share one scale,
+%   so that levels compare; the coarse row has its own. A spike's height is
+%   the signed square root of its value over the scale, so that the small
+%   spikes of the finest levels stay visible (a hundredth of the largest is
+%   drawn a tenth as tall).
 %   FIG = tfmex_plot_levels(W, L, TITLE) puts TITLE above the picture.
 %
 %   W  the n = 2^J coefficients of one signal (row or column).
@@ -48,19 +54,22 @@ function fig = tfmex_plot_levels(w, L, name)
   end
 
   % Row r (1 at the top) holds the coarse values, rows 2.. the details of
-  % levels L .. J-1; spikes reach 0.45 of a row above or below its axis.
-  rows = J - L + 1;
+  % levels K .. 1 (2^(J-k) values each); spikes reach 0.45 of a row above
+  % or below its axis.
+  K = J - L;
+  rows = K + 1;
   X = [];
   Y = [];
   for r = 1:rows
     if r == 1
-      j = L;
-      c = w(1:2^L) / coarse_scale;
+      count = 2^L;
+      c = w(1:count) / coarse_scale;
     else
-      j = L + r - 2;
-      c = w(2^j+1:2^(j+1)) / scale;
+      count = 2^(L + r - 2);
+      c = w(count+1:2*count) / scale;
     end
-    t = ((0:2^j-1)' + 0.5) * n / 2^j;
+    c = sign(c) .* sqrt(abs(c));
+    t = ((0:count-1)' + 0.5) * n / count;
     X = [X; reshape([t, t, nan(size(t))]', [], 1)]; %#ok<AGROW>
     Y = [Y; reshape([r + 0 * t, r - 0.45 * c, nan(size(t))]', [], 1)]; %#ok<AGROW>
   end
@@ -72,8 +81,8 @@ function fig = tfmex_plot_levels(w, L, name)
   plot(ax, repmat([0; n; NaN], 1, rows), [1:rows; 1:rows; nan(1, rows)], ...
        'color', [0.75 0.75 0.75]);
   hold(ax, 'off');
-  labels = [{sprintf('coarse %d', L)}, ...
-            arrayfun(@(j) sprintf('level %d', j), L:J-1, 'UniformOutput', false)];
+  labels = [{sprintf('coarse, level %d', K)}, ...
+            arrayfun(@(k) sprintf('level %d', k), K:-1:1, 'UniformOutput', false)];
   set(ax, 'ydir', 'reverse', 'ytick', 1:rows, 'yticklabel', labels, ...
       'xlim', [0 n], 'ylim', [0.4 rows + 0.6], 'box', 'on');
   xlabel(ax, 'time (samples)');

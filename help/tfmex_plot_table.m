@@ -1,17 +1,20 @@
 function fig = tfmex_plot_table(T, kind, h, name)
 % TFMEX_PLOT_TABLE  Draw a translation-invariant or packet table as a heat map.
 %   FIG = tfmex_plot_table(T, 'shift', H) draws the table of ShiftSplit(X,
-%   L, H) one stage per row, finest details at the top and the coarse
-%   values at the bottom. The 2^d blocks of stage d are the coefficients of
-%   every shift path; together they are one coefficient per sample, and the
-%   row shows them in time order (each placed at the sample it describes,
-%   the filter's delay through the stages taken into account), so features
-%   of X line up down the rows. H is the filter the table was made with
+%   L, H) one level per row, counted as the rest of the toolbox counts
+%   them: level d is what d halvings give, so the finest details, 'details,
+%   level 1', are at the top and the coarse values after the table's D
+%   halvings, 'coarse, level D', at the bottom. The 2^d blocks of level d
+%   are the coefficients of every shift path; together they are one
+%   coefficient per sample, and the row shows them in time order (each
+%   placed at the sample it describes, the filter's delay through the
+%   halvings taken into account), so features of X line up down the rows. H is the filter the table was made with
 %   (only its length is used), or its short name such as 'db4'.
 %   FIG = tfmex_plot_table(T, 'packet') draws a PacketSplit table and
 %   FIG = tfmex_plot_table(T, 'bell') a BellSplit table, one column of the
 %   table per row, in the table's order (for packets, frequency band after
-%   band; for cosine packets, time segment after segment).
+%   band; for cosine packets, time segment after segment): column d+1 is
+%   level d, 'level 0 (signal)' at the top, then 'level 1' .. 'level D'.
 %   FIG = tfmex_plot_table(..., TITLE) puts TITLE above the picture.
 %
 %   Every row is cut into at most 512 bins of equal width, each shaded by
@@ -65,15 +68,15 @@ function fig = tfmex_plot_table(T, kind, h, name)
     labels = cell(1, D + 1);
     for d = 1:D
       rows(d, :) = time_ordered(T(:, d+1), n, false, d, m);
-      labels{d} = sprintf('details %d', d);
+      labels{d} = sprintf('details, level %d', d);
     end
-    labels{1} = 'details 1 (finest)';
     rows(D + 1, :) = time_ordered(T(:, 1), n, true, D, m);
-    labels{D + 1} = sprintf('coarse %d', D);
+    labels{D + 1} = sprintf('coarse, level %d', D);
     xtext = 'time (samples)';
   else
     rows = T';
-    labels = arrayfun(@(d) sprintf('column %d', d), 1:cols, 'UniformOutput', false);
+    labels = [{'level 0 (signal)'}, ...
+              arrayfun(@(d) sprintf('level %d', d), 1:D, 'UniformOutput', false)];
     if strcmpi(kind, 'packet')
       xtext = 'row of the table (packet after packet, in frequency order)';
     else

@@ -16,6 +16,24 @@ function cluster_batch_check()
     error('two servers: results differ from the serial loop');
   end
 
+  % Without 'tls' the package's own build decides: Debian's has no TLS.
+  if exist('parallel_generate_srp_data') == 0
+    if ~isequal(tfmex_batch(den, inputs(1:4), 'hosts', hosts), serial(1:4))
+      error('two servers, default tls: results differ from the serial loop');
+    end
+  end
+  % A server's failure comes back with the call's index and its message.
+  try
+    tfmex_batch(@(k) tfmex_denoise(inputs{k}, h, 'level', -(k == 5)), num2cell(1:6), ...
+                'hosts', hosts, 'tls', false);
+    error('a failing call on a server was not reported');
+  catch err
+    if ~strcmp(err.identifier, 'tfmex:batch:job') || ...
+       isempty(strfind(err.message, 'job 5 failed: tfmex_denoise: '))
+      error('a server''s failure reported as %s: %s', err.identifier, err.message);
+    end
+  end
+
   conns = pconnect(hosts, struct('use_tls', false));
   basis = @(x) tfmex_bestbasis(PacketSplit(x, 5, h));
   got = tfmex_batch(basis, inputs, 'connections', conns);

@@ -28,6 +28,37 @@ function test_batch()
     end
   end
 
+  % A failing call stops the batch with its index and its own message, in
+  % this session and in worker processes alike (not parcellfun's "could not
+  % receive result"); the first failure in ARGS order is the one reported.
+  picky = @(k) tfmex_denoise(inputs{k}, h, 'level', -(k == 4 || k == 7));
+  for workers = {1, 2}
+    expect_id(@() tfmex_batch(picky, num2cell(1:8), 'workers', workers{1}), 'tfmex:batch:job', ...
+              'job 4 failed: tfmex_denoise: ');
+  end
+  expect_id(@() tfmex_batch(@(x) error('my:id', '50%% off %s', 'x'), {1}, 'workers', 2), ...
+            'tfmex:batch:job', 'job 1 failed: 50% off x');
+  % The pool of processes kept from the batch above gives the same results.
+  if ~isequal(tfmex_batch(den, inputs, 'workers', 2), serial)
+    error('2 workers after a failed batch: results differ from the serial loop');
+  end
+
+  % Options refused by name, before any process starts.
+  for bad = {{0, 'range'}, {-1, 'range'}, {'two', 'class'}, {1.5, 'integer'}, {[2 2], 'size'}, {Inf, 'nonfinite'}}
+    expect_id(@() tfmex_batch(den, inputs, 'workers', bad{1}{1}), ['tfmex:batch:' bad{1}{2}], '''workers''');
+  end
+  expect_id(@() tfmex_batch(den, inputs, 'jobs', -1), 'tfmex:batch:range', '''jobs''');
+  expect_id(@() tfmex_batch(den, inputs, 'tls', 'no'), 'tfmex:batch:class', '''tls''');
+  expect_id(@() tfmex_batch(den, inputs, 'tls', 2), 'tfmex:batch:class', '''tls''');
+  expect_id(@() tfmex_batch(den, inputs, 'hosts', 'm1'), 'tfmex:batch:hosts', 'cell array');
+  expect_id(@() tfmex_batch(den, inputs, 'hosts', {'m1', 3}), 'tfmex:batch:hosts', 'cell array');
+  expect_id(@() tfmex_batch(den, inputs, 'hosts', {'m1', 'm1'}), 'tfmex:batch:hosts', 'twice');
+  expect_id(@() tfmex_batch(den, inputs, 'worker', 2), 'tfmex:batch:option', 'unknown option');
+  expect_id(@() tfmex_batch(den, inputs, 'workers'), 'tfmex:batch:option', 'pairs');
+  expect_id(@() tfmex_batch(den, 'x'), 'tfmex:batch:nargin', 'function handle');
+  expect_near(numel(tfmex_batch(den, inputs(1:2), 'workers', uint8(2), 'tls', false)), 2, 0, ...
+              'an integer class of workers, tls false without hosts');
+
   % Two servers, each in its own network namespace (needs root), running as
   % 'nobody', who must be able to read the plug-ins and these tests.
   here = fileparts(mfilename('fullpath'));

@@ -44,7 +44,9 @@ function test_plots()
       x(at + 1) = 1;
       fig = tfmex_plot_table(ShiftSplit(x, 3, h{1}), 'shift', h{1}, 'a spike');
       heat = heat_of(fig);
-      expect_near(size(heat), [6 n], 0, 'one row per stage and the coarse values');
+      expect_near(size(heat), [6 n], 0, 'one row per level and the coarse values');
+      expect_labels(fig, {'details, level 1', 'details, level 2', 'details, level 3', ...
+                          'details, level 4', 'details, level 5', 'coarse, level 5'});
       for d = 1:4
         [~, peak] = max(heat(d, :));
         if abs(peak - 1 - at) > ((2^d - 1) * (m - 1) + 1) / 2 + 1
@@ -58,20 +60,28 @@ function test_plots()
   heat = heat_of(fig);
   expect_near(size(heat), [5 512], 0, 'packet table in 512 bins');
   expect_near(max(heat, [], 2), ones(5, 1), 0, 'each row shaded to its largest');
+  expect_labels(fig, {'level 0 (signal)', 'level 1', 'level 2', 'level 3', 'level 4'});
   check_png(tfmex_print(fig, fullfile(folder, 'table.png')), [900 340]);
   close(fig);
 
-  % Levels of CircSplit: coefficient i of level j is a spike at
-  % (i + 1/2) n / 2^j on row j - L + 2.
+  % Levels of CircSplit, counted in halvings: coefficient i of level k is
+  % a spike at (i + 1/2) 2^k on row K - k + 2 (K = J - L halvings, the
+  % coarse values on row 1). Heights are signed square roots, so that a
+  % hundredth of the largest detail is drawn a tenth as tall.
   w = zeros(1, 32);
-  w(2^3 + 3) = 1;      % level 3, coefficient 2
-  w(1) = -2;           % coarse, level 1
+  w(2^3 + 3) = 1;      % level 2 (8 values), coefficient 2
+  w(2^4 + 1) = -0.01;  % level 1, the finest: coefficient 0
+  w(1) = -2;           % coarse, level 4
   fig = tfmex_plot_levels(w, 1);
   lines = findobj(fig, 'type', 'line');
   X = get(lines(end), 'xdata');
   Y = get(lines(end), 'ydata');
   tall = abs(Y(2:3:end) - Y(1:3:end)) > 0.4;
   expect_near(sortrows([X(1:3:end)(tall)', Y(1:3:end)(tall)']), [8 1; 10 4], 1e-12, 'spikes');
+  small = abs(Y(2:3:end) - Y(1:3:end)) > 0 & ~tall;
+  expect_near([X(1:3:end)(small), Y(1:3:end)(small), Y(2:3:end)(small) - Y(1:3:end)(small)], ...
+              [1, 5, 0.045], 1e-12, 'finest spike, a tenth as tall');
+  expect_labels(fig, {'coarse, level 4', 'level 4', 'level 3', 'level 2', 'level 1'});
   check_png(tfmex_print(fig, fullfile(folder, 'levels.png')), [900 345]);
   close(fig);
 
@@ -85,6 +95,15 @@ function test_plots()
   close all;
   confirm_recursive_rmdir(false, 'local');
   rmdir(folder, 's');
+end
+
+function expect_labels(fig, want)
+  % The rows' labels, top to bottom.
+  ax = findobj(fig, 'type', 'axes', '-not', 'tag', 'colorbar');
+  got = cellstr(get(ax(end), 'yticklabel'))';
+  if ~isequal(got, want)
+    error('rows labelled {%s}, expected {%s}', strjoin(got, ', '), strjoin(want, ', '));
+  end
 end
 
 function heat = heat_of(fig)
