@@ -39,9 +39,10 @@ function fig = tfmex_plot_levels(w, L, name)
   if ~(isnumeric(w) && isreal(w) && isvector(w) && n >= 2 && 2^J == n)
     tfmex_fail('plot_levels', 'signal', 'W must be one signal of n = 2^J >= 2 coefficients');
   end
-  if ~(isscalar(L) && isreal(L) && L == round(L) && L >= 0 && L < J)
-    tfmex_fail('plot_levels', 'level', 'L must be an integer, 0 <= L < %d', J);
+  if any(~isfinite(double(w(:))))
+    tfmex_fail('plot_levels', 'nonfinite', 'W must be finite');
   end
+  L = tfmex_check_number('plot_levels', 'L', L, 0, J - 1, 'integer');
   w = double(w(:));
   details = w(2^L+1:n);
   scale = max(abs(details));

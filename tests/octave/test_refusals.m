@@ -110,6 +110,14 @@ function test_refusals()
   expect_id(@() tfmex_basisjoin(bu, cu, 'bell', 4), 'tfmex:basisjoin:depth', 'depth 3');
   expect_near(tfmex_basisjoin(bu.blocks, cu, 'bell', 3), x, 1e-12, 'rows alone with their depth');
 
+  % tfmex_plot_levels: L a count, W finite.
+  w = CircSplit(x, 2, h);
+  expect_id(@() tfmex_plot_levels(w, '2'), 'tfmex:plot_levels:class', 'L');
+  expect_id(@() tfmex_plot_levels(w, 2.5), 'tfmex:plot_levels:integer', 'L');
+  expect_id(@() tfmex_plot_levels(w, 6), 'tfmex:plot_levels:range', 'L');
+  w(5) = NaN;
+  expect_id(@() tfmex_plot_levels(w, 2), 'tfmex:plot_levels:nonfinite', 'W');
+
   % tfmex_plot_tiling and tfmex_demo.
   expect_id(@() tfmex_plot_tiling(bc, cc(1:10), 'bell'), 'tfmex:plot_tiling:size', 'COEF');
   expect_id(@() tfmex_plot_tiling(bc, cc, 'packet'), 'tfmex:plot_tiling:kind', 'bell');
