@@ -49,6 +49,22 @@ def leaves(coeffs):
 HEAP_REUSE = {"MALLOC_MMAP_THRESHOLD_": "268435456", "MALLOC_TRIM_THRESHOLD_": "1073741824"}
 
 
+def timed(client, lazy, repeat, gather):
+    """Seconds to compute `lazy` keeping the results on the workers, and
+    seconds to gather them (gather()), `repeat` times each; the last result."""
+    persist_times, compute_times = [], []
+    for _ in range(repeat):
+        t0 = time.perf_counter()
+        kept = client.persist(lazy)
+        wait(kept)
+        persist_times.append(time.perf_counter() - t0)
+        del kept
+        t0 = time.perf_counter()
+        result = gather()
+        compute_times.append(time.perf_counter() - t0)
+    return persist_times, compute_times, result
+
+
 def main():
     if any(k not in os.environ for k in HEAP_REUSE):
         # glibc reads these at start-up: run again with them (workers inherit them)
@@ -90,30 +106,15 @@ def main():
         lazy_stack = client.persist(lazy_stack)
         wait(lazy_stack)
         lazy = tfmex.dask.images("CircSplit2", lazy_stack, a.level, D4)
-        persist_times, compute_times = [], []
-        for _ in range(a.repeat):
-            t0 = time.perf_counter()
-            kept = client.persist(lazy)
-            wait(kept)
-            persist_times.append(time.perf_counter() - t0)
-            del kept
-            t0 = time.perf_counter()
-            result = lazy.compute()
-            compute_times.append(time.perf_counter() - t0)
+        persist_times, compute_times, result = timed(client, lazy, a.repeat,
+                                                     lambda: lazy.compute())
         same = result.shape == serial.shape and result.tobytes() == serial.tobytes()
         del result
         persist2_times, compute2_times, same2 = [], [], True
         if functions:
             lazy2 = leaves(tfmex.dask.apply("wavedec2", lazy_stack, "db2", level=level))
-            for _ in range(a.repeat):
-                t0 = time.perf_counter()
-                kept = client.persist(lazy2)
-                wait(kept)
-                persist2_times.append(time.perf_counter() - t0)
-                del kept
-                t0 = time.perf_counter()
-                result2 = client.compute(lazy2, sync=True)
-                compute2_times.append(time.perf_counter() - t0)
+            persist2_times, compute2_times, result2 = timed(
+                client, lazy2, a.repeat, lambda: client.compute(lazy2, sync=True))
             same2 = all(r.shape == s.shape and np.array_equal(r, s)
                         for r, s in zip(result2, serial2))
 
