@@ -36,7 +36,7 @@ function out = tfmex_batch(fun, args, varargin)
 %   so the plug-ins and toolbox functions must be found at the same folders
 %   on every machine (a shared file system, or the same installation).
 %   FUN must be a function handle; anonymous functions carry their context.
-
+%
 %   Example:
 %     h = [1 1] / sqrt(2);
 %     noisy = arrayfun(@(s) tfmex_gaussian(256, s), 1:8, 'UniformOutput', false);

@@ -43,6 +43,10 @@ function test_help()
     if ~any(strcmp(lines, '%   Example:'))
       error('%s.m: no Example section', name);
     end
+    % Octave's help ends at the first line that is not a comment.
+    if isempty(strfind(get_help_text(fullfile(src, [name '.m'])), 'See also'))
+      error('%s.m: help stops before its "See also" line (a blank line among the comments?)', name);
+    end
   end
 
   % Contents.m lists every plug-in and toolbox function once, with its H1 summary.
