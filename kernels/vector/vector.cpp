@@ -21,11 +21,6 @@ Path cpu_path() {
 #endif
 }
 
-bool known(const char* s) {
-  return std::strcmp(s, "portable") == 0 || std::strcmp(s, "avx2") == 0 ||
-         std::strcmp(s, "avx512") == 0;
-}
-
 // The cap, first taken from TFMEX_SIMD (no cap when it is unset). A value
 // that names no path, or one this processor lacks, is said on stderr, once
 // for each copy of the kernels, rather than passed over in silence.
@@ -34,7 +29,7 @@ std::atomic<int>& cap_flag() {
     const char* env = std::getenv("TFMEX_SIMD");
     if (env == nullptr) return static_cast<int>(Path::avx512);
     const Path p = path_named(env);
-    if (!known(env)) {
+    if (std::strcmp(path_name(p), env) != 0) {  // names no path
       std::fprintf(stderr,
                    "tfmex: TFMEX_SIMD=%s is not one of portable, avx2, avx512: the portable "
                    "path is used\n",

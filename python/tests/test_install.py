@@ -24,9 +24,13 @@ sys.stdout.buffer.write(tfmex.CircSplit(x, 1, [0.6, 0.8, 0.1]).tobytes(order="F"
 """
 
 
-def run_from(path, cwd):
-    env = dict(os.environ, PYTHONPATH=path)
-    out = subprocess.run([sys.executable, "-c", PROBE], env=env, cwd=cwd, capture_output=True,
+def run_from(path, cwd, python=sys.executable):
+    """PROBE's answer in a new interpreter that imports tfmex from `path` (from
+    its own site-packages when None)."""
+    env = {k: v for k, v in os.environ.items() if k != "PYTHONPATH"}
+    if path is not None:
+        env["PYTHONPATH"] = path
+    out = subprocess.run([python, "-c", PROBE], env=env, cwd=cwd, capture_output=True,
                          check=True).stdout
     where, data = out.split(b"\n", 1)
     return eval(where.decode()), data
@@ -71,8 +75,5 @@ def test_installed_package_and_wheel_work_on_their_own(tmp_path):
     python = str(venv / "bin" / "python")
     subprocess.run([python, "-m", "pip", "install", "--no-index", "--quiet", out], check=True,
                    capture_output=True)
-    env = {k: v for k, v in os.environ.items() if k != "PYTHONPATH"}
-    got = subprocess.run([python, "-c", PROBE], env=env, cwd=str(tmp_path), capture_output=True,
-                         check=True).stdout
-    where, data = got.split(b"\n", 1)
-    assert eval(where.decode())[0].startswith(str(venv)) and data == want
+    (module, _), got = run_from(None, str(tmp_path), python)
+    assert module.startswith(str(venv)) and got == want

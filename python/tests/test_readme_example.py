@@ -17,35 +17,6 @@ import numpy as np
 import pytest
 
 
-def test_readme_denoising_example_runs_and_gains():
-    readme = open(os.path.join(os.environ["TFMEX_SOURCE_DIR"], "README.md")).read()
-    blocks = re.findall(r"```python\n(.*?)```", readme, re.S)
-    example = [b for b in blocks if "tfmex.CircJoin" in b]
-    assert len(example) == 1
-    scope = {}
-    printed = io.StringIO()
-    with contextlib.redirect_stdout(printed):
-        exec(compile(example[0], "README.md", "exec"), scope)
-    assert scope["w"].shape == (1, 1024)
-    assert scope["snr"](scope["denoised"]) > scope["snr"](scope["noisy"]) + 2
-    assert re.fullmatch(r"SNR \d+\.\d dB -> \d+\.\d dB\n", printed.getvalue())
-
-
-def test_readme_first_python_example_runs():
-    readme = open(os.path.join(os.environ["TFMEX_SOURCE_DIR"], "README.md")).read()
-    blocks = re.findall(r"```python\n(.*?)```", readme, re.S)
-    example = [b for b in blocks if "tfmex.wavedec(noisy" in b]
-    assert len(example) == 1
-    scope = {}
-    printed = io.StringIO()
-    with contextlib.redirect_stdout(printed):
-        exec(compile(example[0], "README.md", "exec"), scope)
-    clean, noisy, denoised = scope["clean"], scope["noisy"], scope["denoised"]
-    assert np.sum((denoised - clean) ** 2) < 0.5 * np.sum((noisy - clean) ** 2)
-    assert re.fullmatch(r"\d+ blocks; \d+ coefficients hold 99% of the energy\n",
-                        printed.getvalue())
-
-
 def readme():
     return open(os.path.join(os.environ["TFMEX_SOURCE_DIR"], "README.md")).read()
 
@@ -56,6 +27,30 @@ def block(kind, *words):
              if all(w in b for w in words)]
     assert len(found) == 1, f"{len(found)} {kind} blocks hold {words}"
     return found[0]
+
+
+def run_python_block(*words):
+    """Runs the README's python block that holds every word: its names, and
+    what it printed."""
+    scope = {}
+    printed = io.StringIO()
+    with contextlib.redirect_stdout(printed):
+        exec(compile(block("python", *words), "README.md", "exec"), scope)
+    return scope, printed.getvalue()
+
+
+def test_readme_denoising_example_runs_and_gains():
+    scope, printed = run_python_block("tfmex.CircJoin")
+    assert scope["w"].shape == (1, 1024)
+    assert scope["snr"](scope["denoised"]) > scope["snr"](scope["noisy"]) + 2
+    assert re.fullmatch(r"SNR \d+\.\d dB -> \d+\.\d dB\n", printed)
+
+
+def test_readme_first_python_example_runs():
+    scope, printed = run_python_block("tfmex.wavedec(noisy")
+    clean, noisy, denoised = scope["clean"], scope["noisy"], scope["denoised"]
+    assert np.sum((denoised - clean) ** 2) < 0.5 * np.sum((noisy - clean) ** 2)
+    assert re.fullmatch(r"\d+ blocks; \d+ coefficients hold 99% of the energy\n", printed)
 
 
 def tfmex_path():
