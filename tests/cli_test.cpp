@@ -110,15 +110,23 @@ TEST(CommandLine, SaysTheVectorPathAndWhatItMakesOfTFMEX_SIMD) {
   EXPECT_EQ(tfmex({"simd"}).out, "portable\n");
   simd_setting("fastest");
   EXPECT_EQ(tfmex({"simd"}).out,
-            "tfmex: TFMEX_SIMD=fastest is not one of portable, avx2, avx512: the portable path "
-            "is used\nportable\n");
+            "tfmex: TFMEX_SIMD=fastest is not one of portable, avx2, avx512, neon: the portable "
+            "path is used\nportable\n");
   simd_setting("avx512");
   const auto r = tfmex({"simd"});
   if (vec::widest_path() == vec::Path::avx512) {
     EXPECT_EQ(r.out, "avx512\n");
+  } else if (vec::widest_path() == vec::Path::neon) {  // ARM takes its own path
+    EXPECT_EQ(r.out,
+              "tfmex: TFMEX_SIMD=avx512: this processor has no such path; neon is used\n"
+              "neon\n");
   } else {  // a processor without AVX-512 says so and takes its widest
     EXPECT_EQ(r.out, "tfmex: TFMEX_SIMD=avx512: this processor has " + widest +
                          " at most, which is used\n" + widest + "\n");
+  }
+  if (vec::widest_path() == vec::Path::neon) {
+    simd_setting("neon");
+    EXPECT_EQ(tfmex({"simd"}).out, "neon\n");
   }
   simd_setting(was ? saved.c_str() : nullptr);
 }

@@ -16,6 +16,7 @@ using KernelPath = tfmex::vector::Path;
 inline std::vector<KernelPath> every_path() {
   std::vector<KernelPath> paths{KernelPath::portable};
   const auto widest = tfmex::vector::widest_path();
+  if (widest == KernelPath::neon) return {KernelPath::portable, KernelPath::neon};
   if (widest >= KernelPath::avx2) paths.push_back(KernelPath::avx2);
   if (widest >= KernelPath::avx512) paths.push_back(KernelPath::avx512);
   return paths;

@@ -16,19 +16,28 @@ namespace {
 
 namespace vec = tfmex::vector;
 
-KernelPath lower(KernelPath a, KernelPath b) { return a < b ? a : b; }
+// The path a cap leaves: on ARM its one vector path for any vector cap, on
+// x86 the lower of the cap and the widest (the widest for ARM's name).
+KernelPath lower(KernelPath cap, KernelPath widest) {
+  if (cap == KernelPath::portable || widest == KernelPath::portable) return KernelPath::portable;
+  if (widest == KernelPath::neon) return widest;
+  if (cap == KernelPath::neon) return widest;
+  return cap < widest ? cap : widest;
+}
 
 TEST(VectorPath, NamesRoundTripAndUnknownNamesMeanPortable) {
-  for (const KernelPath p : {KernelPath::portable, KernelPath::avx2, KernelPath::avx512})
+  for (const KernelPath p :
+       {KernelPath::portable, KernelPath::avx2, KernelPath::avx512, KernelPath::neon})
     EXPECT_EQ(vec::path_named(vec::path_name(p)), p);
-  for (const char* s : {"", "AVX2", "avx", "avx5120", "sse2", "neon", " avx2"})
+  for (const char* s : {"", "AVX2", "avx", "avx5120", "sse2", "NEON", " avx2"})
     EXPECT_EQ(vec::path_named(s), KernelPath::portable) << '"' << s << '"';
 }
 
 TEST(VectorPath, CapLowersThePathButNeverRaisesItPastTheProcessor) {
   const KernelPath widest = vec::widest_path();
   const KernelPath before = vec::limit_path(KernelPath::avx512);
-  for (const KernelPath cap : {KernelPath::portable, KernelPath::avx2, KernelPath::avx512}) {
+  for (const KernelPath cap :
+       {KernelPath::portable, KernelPath::avx2, KernelPath::avx512, KernelPath::neon}) {
     const PathGuard guard(cap);
     EXPECT_EQ(vec::path(), lower(cap, widest)) << vec::path_name(cap);
     EXPECT_EQ(vec::limit_path(cap), cap);  // the guard's cap is the current one
@@ -53,10 +62,10 @@ TEST(VectorPath, EnvironmentCapsAProcessFromItsStart) {
   const struct {
     const char* setting;  // nullptr: TFMEX_SIMD unset
     KernelPath cap;
-  } cases[] = {{nullptr, KernelPath::avx512},    {"avx512", KernelPath::avx512},
-               {"avx2", KernelPath::avx2},       {"portable", KernelPath::portable},
-               {"AVX512", KernelPath::portable}, {"fastest", KernelPath::portable},
-               {"", KernelPath::portable}};
+  } cases[] = {{nullptr, KernelPath::avx512},     {"avx512", KernelPath::avx512},
+               {"avx2", KernelPath::avx2},        {"portable", KernelPath::portable},
+               {"neon", KernelPath::neon},        {"AVX512", KernelPath::portable},
+               {"fastest", KernelPath::portable}, {"", KernelPath::portable}};
 #ifdef _WIN32
   // The child inherits what _putenv_s sets here; Windows has no empty
   // variable (setting "" removes it), so that case is left out.

@@ -16,9 +16,19 @@ Path cpu_path() {
                         : __builtin_cpu_supports("avx2")  ? Path::avx2
                                                           : Path::portable;
   return p;
+#elif defined(TFMEX_ARM64)
+  return Path::neon;
 #else
   return Path::portable;
 #endif
+}
+
+// The path a cap leaves on a processor whose widest path is cpu.
+Path capped(Path cap, Path cpu) {
+  if (cap == Path::portable || cpu == Path::portable) return Path::portable;
+  if (cpu == Path::neon) return Path::neon;  // ARM's one vector path, whichever is asked
+  if (cap == Path::neon) return cpu;         // ARM's path asked of an x86 processor
+  return static_cast<int>(cap) < static_cast<int>(cpu) ? cap : cpu;
 }
 
 // The cap, first taken from TFMEX_SIMD (no cap when it is unset). A value
@@ -31,12 +41,18 @@ std::atomic<int>& cap_flag() {
     const Path p = path_named(env);
     if (std::strcmp(path_name(p), env) != 0) {  // names no path
       std::fprintf(stderr,
-                   "tfmex: TFMEX_SIMD=%s is not one of portable, avx2, avx512: the portable "
-                   "path is used\n",
+                   "tfmex: TFMEX_SIMD=%s is not one of portable, avx2, avx512, neon: the "
+                   "portable path is used\n",
                    env);
-    } else if (static_cast<int>(p) > static_cast<int>(cpu_path())) {
-      std::fprintf(stderr, "tfmex: TFMEX_SIMD=%s: this processor has %s at most, which is used\n",
-                   env, path_name(cpu_path()));
+    } else if (capped(p, cpu_path()) != p) {
+      const bool same_family = (p == Path::neon) == (cpu_path() == Path::neon);
+      if (same_family || cpu_path() == Path::portable) {
+        std::fprintf(stderr, "tfmex: TFMEX_SIMD=%s: this processor has %s at most, which is used\n",
+                     env, path_name(capped(p, cpu_path())));
+      } else {
+        std::fprintf(stderr, "tfmex: TFMEX_SIMD=%s: this processor has no such path; %s is used\n",
+                     env, path_name(capped(p, cpu_path())));
+      }
     }
     return static_cast<int>(p);
   }()};
@@ -48,9 +64,7 @@ std::atomic<int>& cap_flag() {
 Path widest_path() { return cpu_path(); }
 
 Path path() {
-  const int cap = cap_flag().load(std::memory_order_relaxed);
-  const int cpu = static_cast<int>(cpu_path());
-  return static_cast<Path>(cpu < cap ? cpu : cap);
+  return capped(static_cast<Path>(cap_flag().load(std::memory_order_relaxed)), cpu_path());
 }
 
 Path limit_path(Path cap) {
@@ -60,6 +74,7 @@ Path limit_path(Path cap) {
 Path path_named(const char* s) {
   if (std::strcmp(s, "avx512") == 0) return Path::avx512;
   if (std::strcmp(s, "avx2") == 0) return Path::avx2;
+  if (std::strcmp(s, "neon") == 0) return Path::neon;
   return Path::portable;
 }
 
@@ -67,6 +82,7 @@ const char* path_name(Path p) {
   switch (p) {
     case Path::avx512: return "avx512";
     case Path::avx2: return "avx2";
+    case Path::neon: return "neon";
     case Path::portable: break;
   }
   return "portable";

@@ -1,17 +1,21 @@
 // The instruction path every vectorised kernel takes: portable C++, AVX2 or
-// AVX-512. All paths compute the same operations on the same values in the
-// same order (one multiply and one add per lane, never fused), so the choice
-// changes speed only, never a result.
+// AVX-512 on x86, NEON on 64-bit ARM. All paths compute the same operations on the same values in
+// the same order (one multiply and one add per lane, never fused), so the choice changes speed
+// only, never a result.
 //
 // The path in use is the widest the processor has, capped by the environment
-// variable TFMEX_SIMD (portable, avx2 or avx512; read once, at the first
-// question; any other value means portable, and is reported on stderr, as is
-// a path the processor lacks) and by limit_path, which tests and
-// benchmarks use to run each path in turn.
+// variable TFMEX_SIMD (portable, avx2, avx512 or neon; read once, at the
+// first question; any other value means portable, and is reported on
+// stderr, as is a path the processor lacks, for which the widest path it has
+// is taken) and by limit_path, which tests and benchmarks use to run each
+// path in turn.
 //
 // Sources with x86 vector sections include this header and write them inside
 // `#ifdef TFMEX_X86`, marking each function with TFMEX_AVX2 or TFMEX_AVX512;
 // elsewhere those sections vanish and only the portable loops are built.
+// Sources with ARM sections write them inside `#ifdef TFMEX_ARM64` (NEON is
+// part of every 64-bit ARM processor, so they need no marking). Kernels
+// written once for every path use the lane vocabulary of lanes.h.
 #ifndef TFMEX_KERNELS_VECTOR_H
 #define TFMEX_KERNELS_VECTOR_H
 
@@ -20,14 +24,18 @@
 #define TFMEX_X86 1
 #define TFMEX_AVX2 __attribute__((target("avx2")))
 #define TFMEX_AVX512 __attribute__((target("avx512f")))
+#elif defined(__aarch64__)
+#include <arm_neon.h>
+#define TFMEX_ARM64 1
 #endif
 
 namespace tfmex::vector {
 
-// Each path a superset of the one before.
-enum class Path { portable = 0, avx2 = 1, avx512 = 2 };
+// On x86 each path a superset of the one before; neon is ARM's only path.
+enum class Path { portable = 0, avx2 = 1, avx512 = 2, neon = 3 };
 
-// The widest path the processor has (portable on non-x86 processors).
+// The widest path the processor has (neon on 64-bit ARM, portable on other
+// processors).
 Path widest_path();
 
 // The path the kernels take now: the widest path, capped by TFMEX_SIMD and
@@ -39,10 +47,11 @@ Path path();
 // lifts the cap; TFMEX_SIMD gives the cap before the first call.
 Path limit_path(Path cap);
 
-// The path named by s ("portable", "avx2", "avx512"); portable for any other s.
+// The path named by s ("portable", "avx2", "avx512", "neon"); portable for
+// any other s.
 Path path_named(const char* s);
 
-// "portable", "avx2" or "avx512".
+// "portable", "avx2", "avx512" or "neon".
 const char* path_name(Path p);
 
 }  // namespace tfmex::vector
