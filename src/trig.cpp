@@ -16,6 +16,7 @@
 #include "internal.hpp"
 #include "kernels/bells/bells.h"
 #include "kernels/periodized/periodized.h"
+#include "kernels/trig/batched.h"
 #include "kernels/trig/trig.h"
 #include "parallel.hpp"
 #include "tfmex/trig.hpp"
@@ -65,23 +66,32 @@ using CosineKernel = void (*)(double*, double*, int, const double*);
 
 // The head holds room for the tables; a part holds the kernel's n values of
 // scratch and, for a strided output, the packed signal the kernel transforms
-// in place (else it transforms the output itself).
-Plan plan_cosine(std::ptrdiff_t n, const Batch& b) {
+// in place (else it transforms the output itself), or the room of a group of
+// `width` signals transformed together, one per vector lane, when that is
+// larger.
+Plan plan_cosine(std::ptrdiff_t n, const Batch& b, int width) {
   const std::size_t un = static_cast<std::size_t>(n);
   const std::size_t tables = un >= 2 ? 3 * un / 2 : 0;  // trig::cosine_table_size
-  const std::size_t per = un + (b.out.stride != 1 ? un : 0);
+  const std::size_t single = un + (b.out.stride != 1 ? un : 0);
+  const std::size_t group = width > 1 ? 2 * un * static_cast<std::size_t>(width) : 0;
+  const std::size_t per = single > group ? single : group;
   const double work =
       2.0 * static_cast<double>(n) * (log2_of(n) + 1) * static_cast<double>(b.count);
   return Plan{par::part_stride(tables), par::part_stride(per),
               par::parts_for(b.count, work, par::kMinWork)};
 }
 
-void run_cosine(const char* fn, CosineKernel kernel, const double* x, double* y, std::ptrdiff_t n,
-                const Batch& b, Workspace* given) {
+// A batch goes through the kernel in groups of as many signals as the
+// vector path has lanes (trig/batched.h), the signals left over one by one;
+// both give the same doubles.
+void run_cosine(const char* fn, CosineKernel kernel, trig::CosineKind kind, const double* x,
+                double* y, std::ptrdiff_t n, const Batch& b, Workspace* given) {
   const int J = detail::dyadic(fn, n);
   detail::check_batch(fn, b.count, x, y);
   if (b.count == 0) return;
-  const Plan plan = plan_cosine(n, b);
+  const vector::Path path = vector::path();
+  const int width = n >= 2 && b.count >= 2 ? trig::group_width(path) : 1;
+  const Plan plan = plan_cosine(n, b, width);
   const Scratch ws(given, plan);
   SharedTable held;
   const double* const tables = trig::shared_cosine_tables(static_cast<int>(n), ws.data, &held);
@@ -90,7 +100,11 @@ void run_cosine(const char* fn, CosineKernel kernel, const double* x, double* y,
     double* const scratch = ws.part(plan, p);
     double* const packed = scratch + n;
     const std::ptrdiff_t c1 = par::part_begin(b.count, ws.parts, p + 1);
-    for (std::ptrdiff_t c = par::part_begin(b.count, ws.parts, p); c < c1; ++c) {
+    std::ptrdiff_t c = par::part_begin(b.count, ws.parts, p);
+    for (; width > 1 && c + width <= c1; c += width)
+      trig::cosine_group(path, kind, x + c * din, din, b.in.stride, y + c * dout, dout,
+                         b.out.stride, J, tables, scratch);
+    for (; c < c1; ++c) {
       const double* const src = x + c * din;
       double* const dst = y + c * dout;
       double* const v = b.out.stride != 1 ? packed : dst;
@@ -335,23 +349,24 @@ void check_packets(const char* fn, std::ptrdiff_t n, int D, std::ptrdiff_t count
 
 std::size_t trig_workspace(std::ptrdiff_t n, const Batch& batch) {
   if (n < 0) n = 0;
-  return std::max(plan_cosine(n, batch).size(), plan_dct4(n, batch).size());
+  const int width = trig::group_width(vector::widest_path());
+  return std::max(plan_cosine(n, batch, width).size(), plan_dct4(n, batch).size());
 }
 
 void dct2(const double* x, double* y, std::ptrdiff_t n, const Batch& batch, Workspace* ws) {
-  run_cosine("dct2", trig::dct, x, y, n, batch, ws);
+  run_cosine("dct2", trig::dct, trig::CosineKind::dct, x, y, n, batch, ws);
 }
 
 void dct3(const double* x, double* y, std::ptrdiff_t n, const Batch& batch, Workspace* ws) {
-  run_cosine("dct3", trig::idct, x, y, n, batch, ws);
+  run_cosine("dct3", trig::idct, trig::CosineKind::idct, x, y, n, batch, ws);
 }
 
 void dst2(const double* x, double* y, std::ptrdiff_t n, const Batch& batch, Workspace* ws) {
-  run_cosine("dst2", trig::dst, x, y, n, batch, ws);
+  run_cosine("dst2", trig::dst, trig::CosineKind::dst, x, y, n, batch, ws);
 }
 
 void dst3(const double* x, double* y, std::ptrdiff_t n, const Batch& batch, Workspace* ws) {
-  run_cosine("dst3", trig::idst, x, y, n, batch, ws);
+  run_cosine("dst3", trig::idst, trig::CosineKind::idst, x, y, n, batch, ws);
 }
 
 void dct4(const double* x, double* y, std::ptrdiff_t n, const Batch& b, Workspace* given) {

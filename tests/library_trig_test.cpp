@@ -128,44 +128,50 @@ struct Laid {
   double* base() { return data.data() + origin; }
 };
 
+// Batches go through the vector paths in groups of signals, one per lane, the
+// signals left over one by one: 23 signals leave some over on every path and
+// with either number of threads.
 TEST(LibraryTrig, StridedBatchedAndInPlaceGiveThePackedDoubles) {
-  const std::ptrdiff_t count = 24;
-  for (int threads : {1, 3}) {
-    set_threads(threads);
-    for (std::ptrdiff_t n : {1, 2, 8, 64, 4096}) {
-      std::vector<Vec> x;
-      for (std::ptrdiff_t b = 0; b < count; ++b) x.push_back(signal(n, 100 + b));
-      for (const Trig& t : kTrig) {
-        SCOPED_TRACE(std::string(t.plugin) + " n=" + std::to_string(n));
-        std::vector<Vec> want;
-        for (const Vec& v : x) want.push_back(transform(t.fn, v));
-        // Packed; the rows of a column-major matrix; reversed signals into
-        // spread ones; every other value into packed signals with gaps.
-        const Strides layouts[][2] = {{{1, 0}, {1, 0}},
-                                      {{count, 1}, {count, 1}},
-                                      {{-1, n + 3}, {3, 3 * n + 1}},
-                                      {{2, 0}, {1, n + 5}}};
-        for (const auto& l : layouts) {
-          Laid in(count, n, 1, l[0].stride, 0, spacing(l[0], n));
-          Laid out(count, n, 1, l[1].stride, 0, spacing(l[1], n));
-          for (std::ptrdiff_t b = 0; b < count; ++b)
-            for (std::ptrdiff_t i = 0; i < n; ++i) in.at(b, i) = x[b][i];
-          t.fn(in.base(), out.base(), n, Batch{count, l[0], l[1]}, nullptr);
-          const Vec got = out.data;  // the gaps as they were, the signals transformed
-          for (std::ptrdiff_t b = 0; b < count; ++b)
-            for (std::ptrdiff_t i = 0; i < n; ++i) out.at(b, i) = want[b][i];
-          EXPECT_TRUE(same(got, out.data)) << "strides " << l[0].stride << ", " << l[1].stride;
-          // In place, with the input's strides.
-          t.fn(in.base(), in.base(), n, Batch{count, l[0], l[0]}, nullptr);
-          const Vec inplace = in.data;
-          for (std::ptrdiff_t b = 0; b < count; ++b)
-            for (std::ptrdiff_t i = 0; i < n; ++i) in.at(b, i) = want[b][i];
-          EXPECT_TRUE(same(in.data, inplace)) << "in place, stride " << l[0].stride;
+  const std::ptrdiff_t count = 23;
+  for (const auto path : every_path())
+    for (int threads : {1, 3}) {
+      const PathGuard guard(path);
+      SCOPED_TRACE(vector::path_name(path));
+      set_threads(threads);
+      for (std::ptrdiff_t n : {1, 2, 8, 64, 4096}) {
+        std::vector<Vec> x;
+        for (std::ptrdiff_t b = 0; b < count; ++b) x.push_back(signal(n, 100 + b));
+        for (const Trig& t : kTrig) {
+          SCOPED_TRACE(std::string(t.plugin) + " n=" + std::to_string(n));
+          std::vector<Vec> want;
+          for (const Vec& v : x) want.push_back(transform(t.fn, v));
+          // Packed; the rows of a column-major matrix; reversed signals into
+          // spread ones; every other value into packed signals with gaps.
+          const Strides layouts[][2] = {{{1, 0}, {1, 0}},
+                                        {{count, 1}, {count, 1}},
+                                        {{-1, n + 3}, {3, 3 * n + 1}},
+                                        {{2, 0}, {1, n + 5}}};
+          for (const auto& l : layouts) {
+            Laid in(count, n, 1, l[0].stride, 0, spacing(l[0], n));
+            Laid out(count, n, 1, l[1].stride, 0, spacing(l[1], n));
+            for (std::ptrdiff_t b = 0; b < count; ++b)
+              for (std::ptrdiff_t i = 0; i < n; ++i) in.at(b, i) = x[b][i];
+            t.fn(in.base(), out.base(), n, Batch{count, l[0], l[1]}, nullptr);
+            const Vec got = out.data;  // the gaps as they were, the signals transformed
+            for (std::ptrdiff_t b = 0; b < count; ++b)
+              for (std::ptrdiff_t i = 0; i < n; ++i) out.at(b, i) = want[b][i];
+            EXPECT_TRUE(same(got, out.data)) << "strides " << l[0].stride << ", " << l[1].stride;
+            // In place, with the input's strides.
+            t.fn(in.base(), in.base(), n, Batch{count, l[0], l[0]}, nullptr);
+            const Vec inplace = in.data;
+            for (std::ptrdiff_t b = 0; b < count; ++b)
+              for (std::ptrdiff_t i = 0; i < n; ++i) in.at(b, i) = want[b][i];
+            EXPECT_TRUE(same(in.data, inplace)) << "in place, stride " << l[0].stride;
+          }
+          t.fn(nullptr, nullptr, n, Batch{0, {}, {}}, nullptr);  // no signals: nothing to do
         }
-        t.fn(nullptr, nullptr, n, Batch{0, {}, {}}, nullptr);  // no signals: nothing to do
       }
     }
-  }
   set_threads(0);
 }
 

@@ -219,7 +219,8 @@ int vector_part(int i0, Wide8 wide8, Wide4 wide4) {
   switch (path()) {
     case Path::avx512: return wide8();
     case Path::avx2: return wide4();
-    case Path::portable: break;
+    case Path::portable:
+    case Path::neon: break;
   }
   return i0;
 }
