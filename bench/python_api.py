@@ -82,7 +82,7 @@ def measure(ours, peer):
     return statistics.median(t_ours), statistics.median(t_peer)
 
 
-def case(section, name, ours, peer, goal=None, speedup=False):
+def case(section, name, ours, peer, goal=None, speedup=False, unit=None):
     """One row: goal is the largest ratio that meets it (None: no goal); with
     speedup the row reports peer / ours, "times faster", and goal is the
     least speed-up that meets it."""
@@ -93,7 +93,7 @@ def case(section, name, ours, peer, goal=None, speedup=False):
         met = ratio >= goal if speedup else ratio <= goal
     rows.append({"section": section, "name": name, "ours_ns": t_ours * 1e9,
                  "peer_ns": t_peer * 1e9, "ratio": ratio, "goal": goal, "speedup": speedup,
-                 "met": met})
+                 "met": met, "unit": unit or ("x faster" if speedup else "")})
     if speedup:  # threads gain only what the other processes leave of the cores
         rows[-1]["load"] = os.getloadavg()[0]
     print_row(rows[-1])
@@ -105,7 +105,7 @@ def print_row(r):
     else:
         goal = (">= " if r["speedup"] else "<= ") + f"{r['goal']:.2f}"
         mark = "ok" if r["met"] else "MISS"
-    unit = "x faster" if r["speedup"] else ""
+    unit = r["unit"]
     note = f"  (load average {r['load']:.2f})" if "load" in r else ""
     print(f"  {r['name']:34s} {fmt(r['ours_ns']):>10s} {fmt(r['peer_ns']):>10s} "
           f"{r['ratio']:7.3f}{unit:9s} {goal:>8s}  {mark}{note}", flush=True)
@@ -217,6 +217,27 @@ def trig():
                      lambda: peer(x, t, norm="ortho", workers=1), goal=1.0)
 
 
+def memory():
+    """Transforms whose time at 2^20 values and above is mostly moving memory,
+    against a copy of the same n doubles into a second array (reading n,
+    writing n, as each of them does at least) in the same run: the ratio is
+    the share of the copy's bandwidth the transform reaches."""
+    section("memory-bound transforms vs a copy of n doubles (share of the copy bandwidth)",
+            "copy")
+    h = tfmex.filter("db4")
+    for J in (20, 22):
+        x = rng.standard_normal(1 << J)
+        dst = np.empty_like(x)
+        copy = lambda: np.copyto(dst, x)  # noqa: E731
+        w = tfmex.plugins.CircSplit(x, 4, h)
+        case("memory", f"CircSplit db4 2^{J}", lambda: tfmex.plugins.CircSplit(x, 4, h), copy,
+             goal=0.5, speedup=True, unit=" of copy")
+        case("memory", f"CircJoin db4 2^{J}", lambda: tfmex.plugins.CircJoin(w, 4, h), copy,
+             goal=0.5, speedup=True, unit=" of copy")
+        case("memory", f"dct2 2^{J}", lambda: tfmex.dct(x), copy, goal=0.5, speedup=True,
+             unit=" of copy")
+
+
 def load():
     try:
         return " ".join(f"{v:.2f}" for v in os.getloadavg())
@@ -239,6 +260,7 @@ def main():
     wavelets_2d()
     batch()
     trig()
+    memory()
     missed = [r for r in rows if r["met"] is False]
     goals = [r for r in rows if r["met"] is not None]
     print(f"\n{len(goals) - len(missed)} of {len(goals)} goals met; load average at the end "
