@@ -73,7 +73,7 @@ Plan plan_cosine(std::ptrdiff_t n, const Batch& b, int width) {
   const std::size_t un = static_cast<std::size_t>(n);
   const std::size_t tables = un >= 2 ? 3 * un / 2 : 0;  // trig::cosine_table_size
   const std::size_t single = un + (b.out.stride != 1 ? un : 0);
-  const std::size_t group = width > 1 ? 2 * un * static_cast<std::size_t>(width) : 0;
+  const std::size_t group = width > 1 ? un * static_cast<std::size_t>(width) : 0;
   const std::size_t per = single > group ? single : group;
   const double work =
       2.0 * static_cast<double>(n) * (log2_of(n) + 1) * static_cast<double>(b.count);

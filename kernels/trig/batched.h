@@ -19,7 +19,7 @@ int group_width(vector::Path p);
 // l read from x + l * in_dist at stride in_stride, written to y + l * out_dist
 // at stride out_stride (y may be x, with the same layout: every signal is
 // read before any is written). tables is cosine_tables' for n; work holds
-// 2 n W values. p must be a path this processor has.
+// n W values. p must be a path this processor has.
 void cosine_group(vector::Path p, CosineKind kind, const double* x, std::ptrdiff_t in_dist,
                   std::ptrdiff_t in_stride, double* y, std::ptrdiff_t out_dist,
                   std::ptrdiff_t out_stride, int J, const double* tables, double* work);
