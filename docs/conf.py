@@ -1,0 +1,87 @@
+"""Sphinx configuration of the tfmex site (scripts/docs builds it into build/docs).
+
+The Python reference imports the built module: PYTHONPATH (or TFMEX_PYTHON_DIR)
+must name the build's python folder, build/python by default. Everything is
+offline: no intersphinx, no fonts or scripts from the network.
+"""
+import os
+import re
+import sys
+import warnings
+
+here = os.path.dirname(os.path.abspath(__file__))
+root = os.path.dirname(here)
+sys.path.insert(0, os.path.join(here, "_ext"))
+python_dir = os.environ.get("TFMEX_PYTHON_DIR", os.path.join(root, "build", "python"))
+if python_dir not in sys.path:
+    sys.path.insert(0, python_dir)
+
+import matplotlib  # noqa: E402
+
+matplotlib.use("Agg")
+import tfmex  # noqa: E402  (the built module: its version and docstrings)
+
+project = "tfmex"
+author = "the tfmex developers"
+copyright = "the tfmex developers, BSD 3-Clause license"
+release = tfmex.__version__
+version = ".".join(release.split(".")[:2])
+
+extensions = [
+    "sphinx.ext.autodoc",
+    "sphinx.ext.mathjax",
+    "numpydoc",
+    "sphinx_gallery.gen_gallery",
+    "tfmexdoc",
+]
+# MathJax would come from a CDN: the few formulas are written in plain text.
+extensions.remove("sphinx.ext.mathjax")
+
+exclude_patterns = ["_build", "**/sg_execution_times.rst"]
+templates_path = []
+html_static_path = ["_static"]
+html_css_files = ["tfmex.css"]
+html_theme = "alabaster"
+html_title = f"tfmex {release}"
+html_theme_options = {
+    "description": "Wavelet and time-frequency transforms for Octave, MATLAB, Python and C++",
+    "fixed_sidebar": False,
+    "page_width": "1100px",
+    "sidebar_width": "240px",
+    "show_relbars": True,
+    "font_family": "sans-serif",
+    "head_font_family": "sans-serif",
+    "code_font_family": "monospace",
+}
+html_sidebars = {"**": ["about.html", "navigation.html", "relations.html", "searchbox.html"]}
+html_last_updated_fmt = None
+html_show_sourcelink = False
+pygments_style = "sphinx"
+highlight_language = "none"
+
+autodoc_member_order = "bysource"
+autodoc_typehints = "none"  # numpydoc's Parameters sections say the types
+numpydoc_show_class_members = False
+numpydoc_class_members_toctree = False
+numpydoc_xref_param_type = False
+
+sphinx_gallery_conf = {
+    "examples_dirs": os.path.join(root, "examples", "python"),
+    "gallery_dirs": "gallery",
+    "filename_pattern": r"/plot_",
+    "download_all_examples": False,
+    "remove_config_comments": True,
+    "show_memory": False,
+    "plot_gallery": "True",
+    "thumbnail_size": (320, 224),
+    "min_reported_time": 1e9,  # no timings on the pages
+    "abort_on_example_error": True,
+    "reset_modules": ("matplotlib",),
+    "doc_module": (),
+    "backreferences_dir": None,
+    "image_scrapers": ("matplotlib",),
+    "matplotlib_animations": False,
+}
+
+warnings.filterwarnings("ignore", message="Matplotlib is currently using agg")
+nitpicky = False
