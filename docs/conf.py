@@ -1,7 +1,7 @@
 """Sphinx configuration of the tfmex site (scripts/docs builds it into build/docs).
 
-The Python reference imports the built module: PYTHONPATH (or TFMEX_PYTHON_DIR)
-must name the build's python folder, build/python by default. Everything is
+The Python reference imports the built module: TFMEX_PYTHON_DIR or PYTHONPATH
+names the build's python folder, else build/python is taken. Everything is
 offline: no intersphinx, no fonts or scripts from the network.
 """
 import os
@@ -12,9 +12,13 @@ import warnings
 here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.dirname(here)
 sys.path.insert(0, os.path.join(here, "_ext"))
-python_dir = os.environ.get("TFMEX_PYTHON_DIR", os.path.join(root, "build", "python"))
-if python_dir not in sys.path:
-    sys.path.insert(0, python_dir)
+if os.environ.get("TFMEX_PYTHON_DIR"):
+    sys.path.insert(0, os.environ["TFMEX_PYTHON_DIR"])
+else:
+    try:
+        import tfmex  # noqa: F401  (from PYTHONPATH)
+    except ImportError:
+        sys.path.insert(0, os.path.join(root, "build", "python"))
 
 import matplotlib  # noqa: E402
 
