@@ -69,7 +69,25 @@ numpydoc_show_class_members = False
 numpydoc_class_members_toctree = False
 numpydoc_xref_param_type = False
 
+class GalleryOrder:
+    """The gallery's examples in reading order: what the transforms are for
+    first, then the pictures that explain them."""
+
+    order = ["plot_denoise.py", "plot_best_basis.py", "plot_tilings.py", "plot_ti_table.py"]
+
+    def __init__(self, src_dir):
+        self.src_dir = src_dir
+
+    def __call__(self, filename):
+        return (self.order.index(filename) if filename in self.order else len(self.order),
+                filename)
+
+    def __repr__(self):
+        return "GalleryOrder"
+
+
 sphinx_gallery_conf = {
+    "within_subsection_order": GalleryOrder,
     "examples_dirs": os.path.join(root, "examples", "python"),
     "gallery_dirs": "gallery",
     "filename_pattern": r"/plot_",

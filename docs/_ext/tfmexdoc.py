@@ -136,9 +136,8 @@ def rst_escape(text):
 
 
 def prose(comment):
-    """Comment lines as paragraphs; a line that starts with '-' or is indented
-    code-like text keeps its line."""
-    return rst_escape("\n".join(comment)).replace("\n\n", "\n\n")
+    """Comment lines as paragraphs (an empty comment line ends one)."""
+    return rst_escape("\n".join(comment))
 
 
 def header_groups(path):
@@ -180,11 +179,8 @@ def header_groups(path):
             flush()
             continue
         if depth == 0 and s.startswith("//") and code and code[-1].rstrip().endswith(";"):
-            # a comment after a complete declaration starts the next one
-            c = comment
-            flush()
+            flush()  # a comment after a complete declaration starts the next one
             comment = [s[2:].strip()]
-            del c
             continue
         if s.startswith("#"):
             continue
@@ -199,7 +195,7 @@ def declared_names(code):
     for m in re.finditer(r"\b(?:struct|class|enum class|enum)\s+(?:TFMEX_API\s+)?(\w+)",
                          "\n".join(code)):
         names.append(m.group(1))
-    flat = " ".join(s.strip() for s in code if not s.startswith("  ") or True)
+    flat = " ".join(s.strip() for s in code)
     for m in re.finditer(r"TFMEX_API\s+[^;(]*?\b(\w+)\s*\(", flat):
         names.append(m.group(1))
     for m in re.finditer(r"^(?:inline\s+)?(?:constexpr\s+)?[\w:<>]+\s+(\w+)\s*(?:\(|=)",
@@ -209,7 +205,9 @@ def declared_names(code):
     return [n for n in dict.fromkeys(names) if n not in ("TFMEX_API",)]
 
 
-def cpp_page(header):
+def cpp_page(header, anchored):
+    """The page of one header; `anchored` holds the names that have their
+    anchor (cpp-NAME) already, on this page or another."""
     path = os.path.join(ROOT, "include", "tfmex", header)
     opening, groups = header_groups(path)
     title = f"tfmex/{header}"
@@ -222,6 +220,10 @@ def cpp_page(header):
         names = declared_names(code) if code else []
         if names:
             out += [".. index:: " + "; ".join(f"tfmex::{n}" for n in names), ""]
+            for n in names:
+                if n.lower() not in anchored:  # labels ignore case
+                    anchored.add(n.lower())
+                    out += [f".. _cpp-{n}:", ""]
             out += [".. rst-class:: cpp-names", "", "   " + ", ".join(
                 f"``{n}``" for n in names), ""]
         if comment:
@@ -239,13 +241,13 @@ def cpp_pages():
              "this site is built: the header's purpose, then every declaration with the",
              "comment above it. Everything is in namespace ``tfmex``; ``tfmex/tfmex.hpp``",
              "includes them all.", "", ".. list-table::", "   :widths: 25 75", ""]
-    pages = {}
+    pages, anchored = {}, set()
     for h in headers:
         opening, _ = header_groups(os.path.join(ROOT, "include", "tfmex", h))
         first = " ".join(opening).split(". ")[0].rstrip(".") + "."
         stem = h[:-4]
         index += [f"   * - :doc:`tfmex/{h} <{stem}>`", f"     - {rst_escape(first)}"]
-        pages[stem] = cpp_page(h)
+        pages[stem] = cpp_page(h, anchored)
     index += ["", ".. toctree::", "   :hidden:", ""] + [f"   {h[:-4]}" for h in headers]
     pages["index"] = "\n".join(index) + "\n"
     return pages
