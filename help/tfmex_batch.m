@@ -31,7 +31,8 @@ function out = tfmex_batch(fun, args, varargin)
 %                    core of each server).
 %   A server runs whatever its clients send: start servers without TLS only
 %   where no one else can reach their ports (12501, 12502), or reach them
-%   through an SSH tunnel (see the README).
+%   through an SSH tunnel (see the site's page on clusters,
+%   docs/guide/cluster.rst).
 %   Before a cluster run, every server adds this session's path to its own,
 %   so the plug-ins and toolbox functions must be found at the same folders
 %   on every machine (a shared file system, or the same installation).

@@ -68,7 +68,7 @@ def test_installed_package_and_wheel_work_on_their_own(tmp_path):
     assert module.startswith(str(unpacked)) and helped
     assert got == want
 
-    # pip into a virtual environment that sees Debian's numpy, as the README says.
+    # pip into a virtual environment that sees Debian's numpy, as docs/start/python.rst says.
     venv = tmp_path / "venv"
     subprocess.run([sys.executable, "-m", "venv", "--system-site-packages", str(venv)],
                    check=True, capture_output=True)

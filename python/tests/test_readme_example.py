@@ -1,6 +1,8 @@
-"""The README's Python examples run as printed: the denoising example, the
-dask script (as a script, its own cluster starting its workers), and the TLS
-recipe, on loopback."""
+"""The Python examples of the README and of the site run as printed: the
+first example (the README's block is docs/snippets/first_steps.py, which the
+site shows), and the site's denoising example, dask script (as a script, its
+own cluster starting its workers) and TLS recipe, on loopback, from
+docs/snippets, which the pages include."""
 import contextlib
 import faulthandler
 import io
@@ -17,37 +19,43 @@ import numpy as np
 import pytest
 
 
-def readme():
-    return open(os.path.join(os.environ["TFMEX_SOURCE_DIR"], "README.md")).read()
+SOURCE = os.environ["TFMEX_SOURCE_DIR"]
 
 
-def block(kind, *words):
+def readme_block(kind, *words):
     """The one ```kind block of the README that holds every word."""
-    found = [b for b in re.findall(rf"```{kind}\n(.*?)```", readme(), re.S)
+    text = open(os.path.join(SOURCE, "README.md")).read()
+    found = [b for b in re.findall(rf"```{kind}\n(.*?)```", text, re.S)
              if all(w in b for w in words)]
     assert len(found) == 1, f"{len(found)} {kind} blocks hold {words}"
     return found[0]
 
 
-def run_python_block(*words):
-    """Runs the README's python block that holds every word: its names, and
-    what it printed."""
+def snippet(name):
+    """An example of the site, as its pages include it."""
+    return open(os.path.join(SOURCE, "docs", "snippets", name)).read()
+
+
+def run_python(code, name):
+    """Runs an example: its names, and what it printed."""
     scope = {}
     printed = io.StringIO()
     with contextlib.redirect_stdout(printed):
-        exec(compile(block("python", *words), "README.md", "exec"), scope)
+        exec(compile(code, name, "exec"), scope)
     return scope, printed.getvalue()
 
 
 def test_readme_denoising_example_runs_and_gains():
-    scope, printed = run_python_block("tfmex.CircJoin")
+    scope, printed = run_python(snippet("denoise_plugins.py"), "denoise_plugins.py")
     assert scope["w"].shape == (1, 1024)
     assert scope["snr"](scope["denoised"]) > scope["snr"](scope["noisy"]) + 2
     assert re.fullmatch(r"SNR \d+\.\d dB -> \d+\.\d dB\n", printed)
 
 
 def test_readme_first_python_example_runs():
-    scope, printed = run_python_block("tfmex.wavedec(noisy")
+    code = readme_block("python", "tfmex.wavedec(noisy")
+    assert code == snippet("first_steps.py"), "the README's block is not the site's"
+    scope, printed = run_python(code, "README.md")
     clean, noisy, denoised = scope["clean"], scope["noisy"], scope["denoised"]
     assert np.sum((denoised - clean) ** 2) < 0.5 * np.sum((noisy - clean) ** 2)
     assert re.fullmatch(r"\d+ blocks; \d+ coefficients hold 99% of the energy\n", printed)
@@ -61,8 +69,7 @@ def tfmex_path():
 
 def test_readme_dask_script_runs_as_a_script(tmp_path):
     script = tmp_path / "denoise_on_a_cluster.py"
-    script.write_text(block("python", 'if __name__ == "__main__":', "LocalCluster",
-                            "tfmex.dask.apply"))
+    script.write_text(snippet("dask_local_cluster.py"))
     run = subprocess.run([sys.executable, str(script)], cwd=tmp_path, capture_output=True,
                          text=True, timeout=180, env={**os.environ, "PYTHONPATH": tfmex_path()})
     assert run.returncode == 0, run.stderr
@@ -80,7 +87,7 @@ def free_port():
 
 
 def test_readme_tls_recipe_runs_on_loopback(tmp_path, monkeypatch):
-    """The README's certificates, scheduler, worker and client, with the
+    """The site's certificates, scheduler, worker and client, with the
     machines' addresses replaced by loopback: the client computes, over TLS
     only, and nothing listens beyond loopback."""
     psutil = pytest.importorskip("psutil")
@@ -94,7 +101,7 @@ def test_readme_tls_recipe_runs_on_loopback(tmp_path, monkeypatch):
         text = text.replace("8786", port)
         return text.replace("/opt/tfmex/build/python", tfmex_path())
 
-    shell = local(block("sh", "dask-scheduler", "dask-worker")).replace("\\\n", " ")
+    shell = local(snippet("tls_certificates.sh")).replace("\\\n", " ")
     setup = [line for line in shell.splitlines()
              if line.strip() and not line.startswith("#") and "dask-" not in line]
     scheduler = [line for line in shell.splitlines() if line.startswith("dask-scheduler")]
@@ -120,7 +127,7 @@ def test_readme_tls_recipe_runs_on_loopback(tmp_path, monkeypatch):
             return "\n".join(f"{role}:\n" + (tmp_path / f"{role}.log").read_text()[-3000:]
                              for role in logs)
         monkeypatch.chdir(tmp_path)
-        client_code = local(block("python", "require_encryption=True"))
+        client_code = local(snippet("tls_client.py"))
         security = Security(tls_ca_file="ca.pem", tls_client_cert="client.pem",
                             tls_client_key="client.key", require_encryption=True)
         with Client(f"tls://127.0.0.1:{port}", security=security, timeout="60s") as c:
@@ -138,7 +145,7 @@ def test_readme_tls_recipe_runs_on_loopback(tmp_path, monkeypatch):
                                   if k.status == psutil.CONN_LISTEN}
             assert addresses == {"127.0.0.1"}, logged()
         scope = {}
-        exec(compile(client_code, "README.md", "exec"), scope)
+        exec(compile(client_code, "tls_client.py", "exec"), scope)
         energy = scope["energy"]
         assert energy.shape == (6,) and abs(energy[0] / 1024 - 1) < 0.05
         assert np.allclose(energy, energy[0], rtol=1e-12)

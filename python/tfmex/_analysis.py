@@ -276,8 +276,8 @@ def best_basis(x: npt.ArrayLike, depth: int, wavelet: Optional[Wavelet] = None,
         The table: :func:`packet_table` or :func:`cosine_table`.
     cost : str or tuple, optional
         ``'entropy'`` (of the energies relative to the signal's),
-        ``('lp', p)`` (sum of |c|^p, p > 0; ``'lp'`` is p = 1) or
-        ``('threshold', s)`` (the number of |c| > s).
+        ``('lp', p)`` (sum of ``|c|^p``, p > 0; ``'lp'`` is p = 1) or
+        ``('threshold', s)`` (the number of ``|c| > s``).
 
     Returns
     -------

@@ -2,7 +2,7 @@
 """Checks tfmex's filters and plug-in results against PyWavelets and SciPy.
 
 test_peers.m writes them as text into the folder given; every relation the
-README's "Coming from PyWavelets or SciPy" states is checked here. Prints
+conventions page (docs/conventions.rst) states for the plug-ins is checked here. Prints
 one line per group and exits with status 1 on the first disagreement.
 """
 import os

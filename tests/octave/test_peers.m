@@ -2,7 +2,7 @@ function test_peers()
   % The filters and plug-ins against PyWavelets and SciPy: writes the
   % filters of tfmex_filter and tfmex_dualfilter, and plug-in results for
   % fixed inputs, as text into a scratch folder, and has peers.py (run by
-  % Debian's /usr/bin/python3) check every relation the README states.
+  % Debian's /usr/bin/python3) check every relation docs/conventions.rst states.
   here = fileparts(mfilename('fullpath'));
   work = tempname();
   mkdir(work);
@@ -61,7 +61,7 @@ function test_peers()
 end
 
 function w = pywt_levels(x, levels, h)
-  % The README's recipe for PyWavelets' phase with filters longer than Haar:
+  % The conventions page's recipe for PyWavelets' phase with filters longer than Haar:
   % one CircSplit stage per level, its input rotated down by m/2 - 1 places
   % and its details rotated back up and negated.
   s = numel(h) / 2 - 1;
