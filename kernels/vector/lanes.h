@@ -24,9 +24,22 @@
 //   vreverse          the lanes in reverse order;
 //   veven, vodd       the even and the odd places of the 2W values u, v;
 //   vzip_first, vzip_second
-//                     e and o interleaved lane by lane, first and second W.
+//                     e and o interleaved lane by lane, first and second W;
+//   veven_any, vodd_any, vin_order
+//                     veven and vodd in a lane order of the path's choosing
+//                     (the one cheapest to form), the same for both and for
+//                     every call, and the move that puts a vector in that
+//                     order back in order: vin_order(veven_any(u, v)) ==
+//                     veven(u, v). Sums formed lane by lane can stay in the
+//                     loose order until they are stored.
 // lanes_portable.inc has W = 1 (V is double), so a kernel written on the
 // vocabulary is also its own portable path.
+//
+// A kernel built for every path is called through TFMEX_PATH_CALL(p, call,
+// otherwise): on path p (a variable: it is read more than once), the build of
+// `call` in the namespace of that name (avx512, avx2 or neon), and `otherwise`
+// on the portable path. Each entry point reads vector::path() once into p and
+// passes p on, so one call runs on one path from start to end.
 #ifndef TFMEX_KERNELS_VECTOR_LANES_H
 #define TFMEX_KERNELS_VECTOR_LANES_H
 
@@ -44,6 +57,27 @@
 #define TFMEX_BEGIN_AVX512 _Pragma("GCC push_options") _Pragma("GCC target(\"avx512f\")")
 #define TFMEX_END_TARGET _Pragma("GCC pop_options")
 #endif
+#endif
+
+// Keeps GCC from carrying loads over from one iteration to a later one
+// (predictive commoning), for loops whose loads overlap from one tap to the
+// next but whose registers are all in use; other compilers take it as is.
+#if defined(__GNUC__) && !defined(__clang__)
+#define TFMEX_NO_PCOM __attribute__((optimize("no-predictive-commoning")))
+#else
+#define TFMEX_NO_PCOM
+#endif
+
+#if defined(TFMEX_X86)
+#define TFMEX_PATH_CALL(p, call, otherwise)            \
+  ((p) == ::tfmex::vector::Path::avx512 ? avx512::call \
+   : (p) == ::tfmex::vector::Path::avx2 ? avx2::call   \
+                                        : (otherwise))
+#elif defined(TFMEX_ARM64)
+#define TFMEX_PATH_CALL(p, call, otherwise) \
+  ((p) == ::tfmex::vector::Path::neon ? neon::call : (otherwise))
+#else
+#define TFMEX_PATH_CALL(p, call, otherwise) ((void)(p), (otherwise))
 #endif
 
 #endif
