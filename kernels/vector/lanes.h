@@ -32,6 +32,8 @@
 //                     order back in order: vin_order(veven_any(u, v)) ==
 //                     veven(u, v). Sums formed lane by lane can stay in the
 //                     loose order until they are stored.
+//   vtranspose        the W x W block of the W vectors r[0 .. W-1] transposed
+//                     in place (lane j of r[i] becomes lane i of r[j]).
 // lanes_portable.inc has W = 1 (V is double), so a kernel written on the
 // vocabulary is also its own portable path.
 //
