@@ -77,7 +77,7 @@ namespace neon {
 // parts = 1); the parts may run at the same time.
 inline void transpose_block(double* a, int k, std::ptrdiff_t n, int part = 0, int parts = 1) {
   const tfmex::vector::Path p = tfmex::vector::path();
-  if (!TFMEX_PATH_CALL(p, transpose_wide(a, k, n, part, parts), false))
+  if (!TFMEX_PATH_CALL(p, false, transpose_wide(a, k, n, part, parts)))
     transpose_portable(a, k, n, part, parts);
 }
 

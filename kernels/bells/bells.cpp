@@ -73,7 +73,7 @@ void fold(const double* cur, const double* left, const double* right, const doub
   const int ends = m > 0 ? m : 0;
   periodized::copydouble(cur + ends, out + ends, f - 2 * ends);
   const vector::Path p = vector::path();
-  const int k0 = TFMEX_PATH_CALL(p, fold_wide(cur, left, right, bp, bm, m, f, out), 0);
+  const int k0 = TFMEX_PATH_CALL(p, 0, fold_wide(cur, left, right, bp, bm, m, f, out));
   for (int k = k0; k < m; ++k) {
     out[k] = bp[k] * cur[k] + bm[k] * left[f - 1 - k];
     out[f - 1 - k] = bp[k] * cur[f - 1 - k] - bm[k] * right[k];
@@ -83,7 +83,7 @@ void fold(const double* cur, const double* left, const double* right, const doub
 void edgefold(int side, const double* src, double* buf, int f, int m, const double* bp,
               const double* bm) {
   const vector::Path p = vector::path();
-  const int k0 = TFMEX_PATH_CALL(p, edgefold_wide(side, src, buf, f, m, bp, bm), 0);
+  const int k0 = TFMEX_PATH_CALL(p, 0, edgefold_wide(side, src, buf, f, m, bp, bm));
   if (side == 1) {
     for (int k = k0; k < m; ++k) buf[f - 1 - k] = src[k] * (1.0 - bp[k]) / bm[k];
   } else {
@@ -96,7 +96,7 @@ void unfold(const double* y, double* main, double* lspill, double* rspill, int f
   const int ends = m > 0 ? m : 0;  // as in fold: the loop writes the two ends
   periodized::copydouble(y + ends, main + ends, f - 2 * ends);
   const vector::Path p = vector::path();
-  const int k0 = TFMEX_PATH_CALL(p, unfold_wide(y, main, lspill, rspill, f, m, bp, bm), 0);
+  const int k0 = TFMEX_PATH_CALL(p, 0, unfold_wide(y, main, lspill, rspill, f, m, bp, bm));
   for (int k = k0; k < m; ++k) {
     lspill[f - 1 - k] = y[k] * bm[k];
     rspill[k] = y[f - 1 - k] * (bm[k] * -1.0);
@@ -107,7 +107,7 @@ void unfold(const double* y, double* main, double* lspill, double* rspill, int f
 
 void edgeunfold(int side, double* acc, int f, int m, const double* bp) {
   const vector::Path p = vector::path();
-  const int k0 = TFMEX_PATH_CALL(p, edgeunfold_wide(side, acc, f, m, bp), 0);
+  const int k0 = TFMEX_PATH_CALL(p, 0, edgeunfold_wide(side, acc, f, m, bp));
   for (int k = k0; k < m; ++k) {
     double& a = side == 1 ? acc[k] : acc[f - 1 - k];
     const double v = a;

@@ -74,7 +74,7 @@ void downlo_on(vector::Path p, const double* x, int n, const double* h, int m, d
   if (2 * a + m - 1 >= n) a -= 1;
   if (a < 0) a = -1;
   const int interior_end = (a < half - 1 ? a : half - 1) + 1;
-  const int done = TFMEX_PATH_CALL(p, downlo_wide(x, n, h, m, y, 0, interior_end), 0);
+  const int done = TFMEX_PATH_CALL(p, 0, downlo_wide(x, n, h, m, y, 0, interior_end));
   for (int i = done; i < interior_end; ++i) {
     const double* xp = x + 2 * i;
     double s = 0.0;
@@ -116,7 +116,7 @@ void downhi_on(vector::Path p, const double* x, int n, const double* g, int m, d
     }
     y[i] = s;
   }
-  const int done = TFMEX_PATH_CALL(p, downhi_wide(x, n, g, m, y, edge_end, half), edge_end);
+  const int done = TFMEX_PATH_CALL(p, edge_end, downhi_wide(x, n, g, m, y, edge_end, half));
   for (int i = done; i < half; ++i) {
     const double* xp = x + 2 * i + 1;
     double s = 0.0;
@@ -184,7 +184,7 @@ void downboth(const double* x, int n, const double* h, const double* g, int m, d
   const int start = reach < half ? reach : half;
   int done = start;
   if (m >= 1 && half - reach > start)
-    done = TFMEX_PATH_CALL(p, downboth_wide(x, h, g, m, lo, hi, start, half - reach), start);
+    done = TFMEX_PATH_CALL(p, start, downboth_wide(x, h, g, m, lo, hi, start, half - reach));
   for (int i = 0; i < start; ++i) {
     lo[i] = downlo_at(x, n, h, m, i);
     hi[i] = downhi_at(x, n, g, m, i);
@@ -215,7 +215,7 @@ void uplo(const double* x, int n, const double* h, int m, double* y) {
     y[2 * i] = se;
     y[2 * i + 1] = so;
   }
-  const int done = TFMEX_PATH_CALL(p, uplo_wide(x, h, m, y, edge_end, n), edge_end);
+  const int done = TFMEX_PATH_CALL(p, edge_end, uplo_wide(x, h, m, y, edge_end, n));
   for (int i = done; i < n; ++i) {
     const double* xp = x + i;
     double se = 0.0, so = 0.0;
@@ -231,7 +231,7 @@ void uphi(const double* x, int n, const double* g, int m, double* y) {
   if (n <= 0) return;
   const int ce = (m + 1) / 2, co = m / 2;
   const int interior_end = n - ce > 0 ? n - ce : 0;
-  const int done = TFMEX_PATH_CALL(p, uphi_wide(x, g, m, y, 0, interior_end), 0);
+  const int done = TFMEX_PATH_CALL(p, 0, uphi_wide(x, g, m, y, 0, interior_end));
   for (int i = done; i < interior_end; ++i) {
     const double* xp = x + i;
     double se = 0.0, so = 0.0;
@@ -293,7 +293,7 @@ void upboth(const double* a, const double* d, int n, const double* h, const doub
     y[2 * i + 1] = lo + ho;
   };
   for (int i = 0; i < lo_end; ++i) edge(i);
-  const int done = TFMEX_PATH_CALL(p, upboth_wide(a, d, h, g, m, y, lo_end, hi_begin), lo_end);
+  const int done = TFMEX_PATH_CALL(p, lo_end, upboth_wide(a, d, h, g, m, y, lo_end, hi_begin));
   for (int i = done; i < hi_begin; ++i) {
     const double* ap = a + i;
     const double* dp = d + i;
@@ -319,7 +319,7 @@ void downboth_rows(const double* t, std::ptrdiff_t ldt, int k, int r, const doub
                    const double* g, int m, double* out, std::ptrdiff_t ldo, int i0, int i1) {
   const vector::Path p = path();
   const int done =
-      TFMEX_PATH_CALL(p, downboth_rows_wide(t, ldt, k, r, h, g, m, out, ldo, i0, i1), 0);
+      TFMEX_PATH_CALL(p, 0, downboth_rows_wide(t, ldt, k, r, h, g, m, out, ldo, i0, i1));
   const int half = k / 2;
   for (int i = i0; i < i1; ++i) {
     for (int q = done; q < r; q += kRowRun) {
@@ -344,7 +344,7 @@ void upboth_rows(const double* a, const double* d, std::ptrdiff_t ld, int k, int
                  const double* g, int m, double* out, std::ptrdiff_t ldo, int i0, int i1) {
   const vector::Path p = path();
   const int done =
-      TFMEX_PATH_CALL(p, upboth_rows_wide(a, d, ld, k, r, h, g, m, out, ldo, i0, i1), 0);
+      TFMEX_PATH_CALL(p, 0, upboth_rows_wide(a, d, ld, k, r, h, g, m, out, ldo, i0, i1));
   const int ce = (m + 1) / 2, co = m / 2;
   for (int i = i0; i < i1; ++i) {
     for (int q = done; q < r; q += kRowRun) {

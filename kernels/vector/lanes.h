@@ -34,14 +34,21 @@
 //                     loose order until they are stored.
 //   vtranspose        the W x W block of the W vectors r[0 .. W-1] transposed
 //                     in place (lane j of r[i] becomes lane i of r[j]).
+//   vgather           p[0], p[s], ..., p[(W-1) s];
+//   vload_but_last    p[0 .. W-2] and 0.0 in the last lane (p[W-1] unread);
+//   vstore_but_first, vstore_but_last
+//                     all lanes but the first (the last) stored at p, p[0]
+//                     (p[W-1]) left untouched: the masked loads and stores
+//                     of a block's first group of places.
 // lanes_portable.inc has W = 1 (V is double), so a kernel written on the
 // vocabulary is also its own portable path.
 //
-// A kernel built for every path is called through TFMEX_PATH_CALL(p, call,
-// otherwise): on path p (a variable: it is read more than once), the build of
-// `call` in the namespace of that name (avx512, avx2 or neon), and `otherwise`
-// on the portable path. Each entry point reads vector::path() once into p and
-// passes p on, so one call runs on one path from start to end.
+// A kernel built for every path is called through
+// TFMEX_PATH_CALL(p, otherwise, call...): on path p (a variable: it is read
+// more than once), the build of `call` in the namespace of that name (avx512,
+// avx2 or neon), and `otherwise` on the portable path. Each entry point reads
+// vector::path() once into p and passes p on, so one call runs on one path
+// from start to end.
 #ifndef TFMEX_KERNELS_VECTOR_LANES_H
 #define TFMEX_KERNELS_VECTOR_LANES_H
 
@@ -71,15 +78,15 @@
 #endif
 
 #if defined(TFMEX_X86)
-#define TFMEX_PATH_CALL(p, call, otherwise)            \
-  ((p) == ::tfmex::vector::Path::avx512 ? avx512::call \
-   : (p) == ::tfmex::vector::Path::avx2 ? avx2::call   \
+#define TFMEX_PATH_CALL(p, otherwise, ...)                    \
+  ((p) == ::tfmex::vector::Path::avx512 ? avx512::__VA_ARGS__ \
+   : (p) == ::tfmex::vector::Path::avx2 ? avx2::__VA_ARGS__   \
                                         : (otherwise))
 #elif defined(TFMEX_ARM64)
-#define TFMEX_PATH_CALL(p, call, otherwise) \
-  ((p) == ::tfmex::vector::Path::neon ? neon::call : (otherwise))
+#define TFMEX_PATH_CALL(p, otherwise, ...) \
+  ((p) == ::tfmex::vector::Path::neon ? neon::__VA_ARGS__ : (otherwise))
 #else
-#define TFMEX_PATH_CALL(p, call, otherwise) ((void)(p), (otherwise))
+#define TFMEX_PATH_CALL(p, otherwise, ...) ((void)(p), (otherwise))
 #endif
 
 #endif
