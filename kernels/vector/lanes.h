@@ -31,7 +31,9 @@
 //                     every call, and the move that puts a vector in that
 //                     order back in order: vin_order(veven_any(u, v)) ==
 //                     veven(u, v). Sums formed lane by lane can stay in the
-//                     loose order until they are stored.
+//                     loose order until they are stored. The order is the
+//                     same read from either end: vreverse(veven_any(u, v))
+//                     holds, in that order, the even places reversed.
 //   vtranspose        the W x W block of the W vectors r[0 .. W-1] transposed
 //                     in place (lane j of r[i] becomes lane i of r[j]).
 //   vgather           p[0], p[s], ..., p[(W-1) s];
@@ -40,6 +42,13 @@
 //                     all lanes but the first (the last) stored at p, p[0]
 //                     (p[W-1]) left untouched: the masked loads and stores
 //                     of a block's first group of places.
+//   vblend_odd        the even lanes of e and the odd lanes of o;
+//   vre_dup, vim_dup, vswap_pairs, vaddsub
+//                     on complex values, (real, imaginary) in lanes 2k, 2k+1
+//                     (vector paths only: one lane holds no pair): each real
+//                     part in both lanes of its pair, each imaginary part,
+//                     the two parts exchanged, and a - b in the real lanes
+//                     with a + b in the imaginary ones.
 // lanes_portable.inc has W = 1 (V is double), so a kernel written on the
 // vocabulary is also its own portable path.
 //
