@@ -8,8 +8,9 @@
 #define TFMEX_SRC_BLOCK_TRANSPOSE_HPP
 
 #include <cstddef>
+#include <cstdint>
 
-#include "kernels/vector/vector.h"
+#include "kernels/vector/lanes.h"
 
 namespace tfmex::image {
 
@@ -44,65 +45,40 @@ inline void transpose_portable(double* a, int k, std::ptrdiff_t n, int part = 0,
   }
 }
 
+// The vector transpose (block_transpose.inc), built once for each vector
+// path. A tile's values only move, on every path.
 #ifdef TFMEX_X86
+TFMEX_BEGIN_AVX2
+namespace avx2 {
+#include "kernels/vector/lanes_avx2.inc"
 
-// The 4 x 4 tile whose columns start at p, p + n, p + 2n, p + 3n, transposed
-// into v0 .. v3.
-#define TFMEX_LOAD_T4(p, n, v0, v1, v2, v3)                                         \
-  {                                                                                 \
-    const __m256d r0 = _mm256_loadu_pd(p), r1 = _mm256_loadu_pd((p) + (n));         \
-    const __m256d r2 = _mm256_loadu_pd((p) + 2 * (n));                              \
-    const __m256d r3 = _mm256_loadu_pd((p) + 3 * (n));                              \
-    const __m256d t0 = _mm256_unpacklo_pd(r0, r1), t1 = _mm256_unpackhi_pd(r0, r1); \
-    const __m256d t2 = _mm256_unpacklo_pd(r2, r3), t3 = _mm256_unpackhi_pd(r2, r3); \
-    v0 = _mm256_permute2f128_pd(t0, t2, 0x20);                                      \
-    v1 = _mm256_permute2f128_pd(t1, t3, 0x20);                                      \
-    v2 = _mm256_permute2f128_pd(t0, t2, 0x31);                                      \
-    v3 = _mm256_permute2f128_pd(t1, t3, 0x31);                                      \
-  }
-#define TFMEX_STORE4(p, n, v0, v1, v2, v3) \
-  {                                        \
-    _mm256_storeu_pd(p, v0);               \
-    _mm256_storeu_pd((p) + (n), v1);       \
-    _mm256_storeu_pd((p) + 2 * (n), v2);   \
-    _mm256_storeu_pd((p) + 3 * (n), v3);   \
-  }
+#include "block_transpose.inc"
+}  // namespace avx2
+TFMEX_END_TARGET
 
-// 4 x 4 tile at p swapped with the transpose of the one at q (p == q: the
-// tile is transposed in place).
-TFMEX_AVX2 inline void swap4_avx2(double* p, double* q, std::ptrdiff_t n) {
-  __m256d a0, a1, a2, a3, b0, b1, b2, b3;
-  TFMEX_LOAD_T4(p, n, a0, a1, a2, a3)
-  TFMEX_LOAD_T4(q, n, b0, b1, b2, b3)
-  TFMEX_STORE4(q, n, a0, a1, a2, a3)
-  if (p != q) TFMEX_STORE4(p, n, b0, b1, b2, b3)
-}
+TFMEX_BEGIN_AVX512
+namespace avx512 {
+#include "kernels/vector/lanes_avx512.inc"
 
-#undef TFMEX_LOAD_T4
-#undef TFMEX_STORE4
+#include "block_transpose.inc"
+}  // namespace avx512
+TFMEX_END_TARGET
+#endif
 
-// k >= 4 (a power of two).
-TFMEX_AVX2 inline void transpose_avx2(double* a, int k, std::ptrdiff_t n, int part, int parts) {
-  const int tile = k < kTile ? k : kTile;
-  for (int j = part * tile; j < k; j += parts * tile)
-    for (int i = j; i < k; i += tile)
-      for (int jj = j; jj < j + tile; jj += 4)
-        for (int ii = (i == j ? jj : i); ii < i + tile; ii += 4)
-          swap4_avx2(a + ii + jj * n, a + jj + ii * n, n);
-}
+#ifdef TFMEX_ARM64
+namespace neon {
+#include "kernels/vector/lanes_neon.inc"
 
+#include "block_transpose.inc"
+}  // namespace neon
 #endif
 
 // Part `part` of the transpose split into `parts` (the whole of it for
 // parts = 1); the parts may run at the same time.
 inline void transpose_block(double* a, int k, std::ptrdiff_t n, int part = 0, int parts = 1) {
-#ifdef TFMEX_X86
-  if (k >= 4 && tfmex::vector::path() != tfmex::vector::Path::portable) {
-    transpose_avx2(a, k, n, part, parts);
-    return;
-  }
-#endif
-  transpose_portable(a, k, n, part, parts);
+  const tfmex::vector::Path p = tfmex::vector::path();
+  if (!TFMEX_PATH_CALL(p, false, transpose_wide(a, k, n, part, parts)))
+    transpose_portable(a, k, n, part, parts);
 }
 
 }  // namespace tfmex::image

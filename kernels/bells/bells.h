@@ -17,10 +17,10 @@
 // With m = 0 fold and unfold copy the block and the edge routines do
 // nothing. No routine allocates or fails; each trusts its lengths.
 //
-// On the AVX2 and AVX-512 paths (tfmex::vector::path()), fold, edgefold,
-// unfold and edgeunfold do their ends four places at a time, with the same
-// operations in the same order per place, so the doubles are those of the
-// scalar loops.
+// On the vector paths (tfmex::vector::path()), fold, edgefold, unfold and
+// edgeunfold do their ends a vector of places at a time (bell_kernels.inc),
+// with the same operations in the same order per place, so the doubles are
+// those of the scalar loops.
 #ifndef TFMEX_KERNELS_BELLS_H
 #define TFMEX_KERNELS_BELLS_H
 

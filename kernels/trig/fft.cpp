@@ -12,7 +12,7 @@
 
 #include "exact_sincos.h"
 #include "internal.h"
-#include "kernels/vector/vector.h"
+#include "kernels/vector/lanes.h"
 #include "table_cache.h"
 #include "trig.h"
 
@@ -223,230 +223,95 @@ __attribute__((noinline)) void combine_scalar(double* c, std::ptrdiff_t B, const
   }
 }
 
-#ifdef TFMEX_X86
 // The 4-bit reversals of 0 .. 15, for the 16 x 16 tiles of first_passes on
 // the vector paths.
 constexpr std::ptrdiff_t kReverse4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
 
-// The vector passes (fft_passes.inc) for AVX2, two complex values a vector,
-// and AVX-512, four; every function between a push and its pop is built for
-// that instruction set.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+// The vector passes (fft_passes.inc), built once for each vector path.
+#ifdef TFMEX_X86
+TFMEX_BEGIN_AVX2
 namespace avx2 {
-typedef __m256d V;
-constexpr std::ptrdiff_t kC = 2;
-inline V vload(const double* p) { return _mm256_loadu_pd(p); }
-inline void vstore(double* p, V v) { _mm256_storeu_pd(p, v); }
-inline V vadd(V a, V b) { return _mm256_add_pd(a, b); }
-inline V vsub(V a, V b) { return _mm256_sub_pd(a, b); }
-// (wr, wr) (br, bi) against (wi, wi) (bi, br), subtracted in the real lanes
-// and added in the imaginary ones.
-inline V vtwist(V w, V b) {
-  return _mm256_addsub_pd(_mm256_mul_pd(_mm256_movedup_pd(w), b),
-                          _mm256_mul_pd(_mm256_permute_pd(w, 0xF), _mm256_permute_pd(b, 0x5)));
-}
+#include "kernels/vector/lanes_avx2.inc"
+
 #include "fft_passes.inc"
-
-// The twiddles of the levels h = 2, 4, 8 as butterflies<3> reads them at
-// h = 2 (pairs at tw + 0, 4 | 8, 12 | 16 | 20 | 24 for the three levels),
-// split once into (wr, wr) and (wi, wi) for all the blocks of 16 values.
-struct First3 {
-  V wr[7], wi[7];
-  explicit First3(const double* tw) {
-    for (int k = 0; k < 7; ++k) {
-      const V w = _mm256_loadu_pd(tw + 4 * k);
-      wr[k] = _mm256_movedup_pd(w);
-      wi[k] = _mm256_permute_pd(w, 0xF);
-    }
-  }
-};
-
-// butterflies<3> at h = 2, u = 0 with the twiddles of f: the same operations.
-inline void first3(V* v, const First3& f) {
-#pragma GCC unroll 3
-  for (int l = 0; l < 3; ++l) {
-    const int s = 1 << l;
-#pragma GCC unroll 8
-    for (int j = 0; j < 8; ++j) {
-      if (j & s) continue;
-      const int k = s - 1 + (j & (s - 1));
-      const V b = v[j + s];
-      const V x = _mm256_addsub_pd(_mm256_mul_pd(f.wr[k], b),
-                                   _mm256_mul_pd(f.wi[k], _mm256_permute_pd(b, 0x5)));
-      v[j + s] = _mm256_sub_pd(v[j], x);
-      v[j] = _mm256_add_pd(v[j], x);
-    }
-  }
-}
-
-// The levels h = 2, 4, 8 on count packed values at c.
-void sweep_first3(double* c, std::ptrdiff_t count, const double* tw) {
-  const First3 f(tw);
-  for (std::ptrdiff_t blk = 0; blk < count; blk += 16) {
-    double* const p = c + 2 * blk;
-    V v[8];
-#pragma GCC unroll 8
-    for (int j = 0; j < 8; ++j) v[j] = _mm256_loadu_pd(p + 4 * j);
-    first3(v, f);
-#pragma GCC unroll 8
-    for (int j = 0; j < 8; ++j) _mm256_storeu_pd(p + 4 * j, v[j]);
-  }
-}
-
-// The tiles m0 <= m < m1 of first_passes (16 x 16, mid and high as there).
-// Each position r0 + b (b = 0 .. 15) of a row takes x at
-// xa + (kReverse4[b] << high): (re_a, a + ti, re_b, a - ti), a = x - 0.0.
-void tiles_alone(const double* x, double* c, int mid, int high, std::ptrdiff_t m0,
-                 std::ptrdiff_t m1, double re_a, double re_b, double ti) {
-  const V k = _mm256_setr_pd(re_a, 0.0, re_b, 0.0);
-  const V t = _mm256_set1_pd(ti);
-  const V zero = _mm256_setzero_pd();
-  for (std::ptrdiff_t m = m0; m < m1; ++m) {
-    const std::ptrdiff_t rm =
-        static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
-    for (std::ptrdiff_t a = 0; a < 16; ++a) {
-      const double* const xa = x + ((rm << 4) | kReverse4[a]);
-      double* const row = c + 4 * ((a << high) | (m << 4));
-#pragma GCC unroll 16
-      for (int b = 0; b < 16; ++b) {
-        const V y = _mm256_sub_pd(_mm256_broadcast_sd(xa + (kReverse4[b] << high)), zero);
-        _mm256_storeu_pd(row + 4 * b, _mm256_blend_pd(_mm256_blend_pd(k, _mm256_add_pd(y, t), 0x2),
-                                                      _mm256_sub_pd(y, t), 0x8));
-      }
-    }
-  }
-}
-
-// The same, and then, with tw not null, on each 16 positions written the
-// levels h = 2, 4, 8 (the
-// positions r hold the packed values 2r, 2r + 1, a block of 16 of them is 8
-// consecutive r).
-void tiles(const double* x, double* c, int mid, int high, std::ptrdiff_t m0, std::ptrdiff_t m1,
-           double re_a, double re_b, double ti, const double* tw) {
-  if (tw == nullptr) {
-    tiles_alone(x, c, mid, high, m0, m1, re_a, re_b, ti);
-    return;
-  }
-  const First3 f(tw);
-  const V k = _mm256_setr_pd(re_a, 0.0, re_b, 0.0);
-  const V t = _mm256_set1_pd(ti);
-  const V zero = _mm256_setzero_pd();
-  for (std::ptrdiff_t m = m0; m < m1; ++m) {
-    const std::ptrdiff_t rm =
-        static_cast<std::ptrdiff_t>(detail::reverse_bits(static_cast<unsigned>(m), mid));
-    for (std::ptrdiff_t a = 0; a < 16; ++a) {
-      const double* const xa = x + ((rm << 4) | kReverse4[a]);
-      double* const row = c + 4 * ((a << high) | (m << 4));
-      for (int half = 0; half < 16; half += 8) {
-        V v[8];
-#pragma GCC unroll 8
-        for (int b = 0; b < 8; ++b) {
-          const V y = _mm256_sub_pd(_mm256_broadcast_sd(xa + (kReverse4[half + b] << high)), zero);
-          v[b] = _mm256_blend_pd(_mm256_blend_pd(k, _mm256_add_pd(y, t), 0x2), _mm256_sub_pd(y, t),
-                                 0x8);
-        }
-        first3(v, f);
-#pragma GCC unroll 8
-        for (int b = 0; b < 8; ++b) _mm256_storeu_pd(row + 4 * (half + b), v[b]);
-      }
-    }
-  }
-}
-
-// split_out for j = 0 .. 4k - 1, four j a step (lanes j, j + 2, j + 1, j + 3
-// until the store); returns 4k, the first j left to the scalar loop.
-std::ptrdiff_t split_rows(const double* c, const double* split, double* out, std::ptrdiff_t n,
-                          double c1, double c2, double scale) {
-  const V v1 = _mm256_set1_pd(c1), v2 = _mm256_set1_pd(c2), m2 = _mm256_set1_pd(-c2);
-  const V s = _mm256_set1_pd(scale);
-  std::ptrdiff_t j = 0;
-  for (; j + 4 <= n; j += 4) {
-    const V pa = _mm256_loadu_pd(c + 2 * j), pb = _mm256_loadu_pd(c + 2 * j + 4);
-    // The mirrors 2n - 1 - j .. 2n - 4 - j, in order of j.
-    const V qb = _mm256_loadu_pd(c + 2 * (2 * n - 2 - j));
-    const V qa = _mm256_loadu_pd(c + 2 * (2 * n - 4 - j));
-    const V qj = _mm256_permute2f128_pd(qb, qb, 1), qk = _mm256_permute2f128_pd(qa, qa, 1);
-    const V wa = _mm256_loadu_pd(split + 2 * j), wb = _mm256_loadu_pd(split + 2 * j + 4);
-    const V p0 = _mm256_unpacklo_pd(pa, pb), p1 = _mm256_unpackhi_pd(pa, pb);
-    const V q0 = _mm256_unpacklo_pd(qj, qk), q1 = _mm256_unpackhi_pd(qj, qk);
-    const V wr = _mm256_unpacklo_pd(wa, wb), wi = _mm256_unpackhi_pd(wa, wb);
-    const V h1r = _mm256_mul_pd(v1, _mm256_add_pd(p0, q0));
-    const V h2r = _mm256_mul_pd(m2, _mm256_add_pd(p1, q1));
-    const V h2i = _mm256_mul_pd(v2, _mm256_sub_pd(p0, q0));
-    const V r = _mm256_mul_pd(
-        s, _mm256_sub_pd(_mm256_add_pd(h1r, _mm256_mul_pd(wr, h2r)), _mm256_mul_pd(wi, h2i)));
-    _mm256_storeu_pd(out + j, _mm256_permute4x64_pd(r, 0xD8));
-  }
-  return j;
-}
 }  // namespace avx2
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+TFMEX_END_TARGET
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx512f"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx512f")
-#endif
+TFMEX_BEGIN_AVX512
 namespace avx512 {
-typedef __m512d V;
-constexpr std::ptrdiff_t kC = 4;
-inline V vload(const double* p) { return _mm512_loadu_pd(p); }
-inline void vstore(double* p, V v) { _mm512_storeu_pd(p, v); }
-inline V vadd(V a, V b) { return _mm512_add_pd(a, b); }
-inline V vsub(V a, V b) { return _mm512_sub_pd(a, b); }
-// As for AVX2, the subtraction taking the real (even) lanes of the sum. The
-// shuffles are the masked forms with every lane selected, which GCC 12 does
-// not take for reads of an uninitialised vector.
-inline V vtwist(V w, V b) {
-  const V p = _mm512_mul_pd(_mm512_mask_unpacklo_pd(w, 0xFF, w, w), b);
-  const V q = _mm512_mul_pd(_mm512_mask_unpackhi_pd(w, 0xFF, w, w),
-                            _mm512_mask_shuffle_pd(b, 0xFF, b, b, 0x55));
-  return _mm512_mask_sub_pd(_mm512_add_pd(p, q), 0x55, p, q);
-}
+#include "kernels/vector/lanes_avx512.inc"
+
 #include "fft_passes.inc"
 }  // namespace avx512
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
+TFMEX_END_TARGET
 #endif
 
+#ifdef TFMEX_ARM64
+namespace neon {
+#include "kernels/vector/lanes_neon.inc"
+
+#include "fft_passes.inc"
+}  // namespace neon
+#endif
+
+// The builds of fft_passes.inc one call takes on its vector path. The
+// AVX-512 path takes AVX2's for the pieces narrower than its vectors (the
+// levels h = 2, 4, 8, the reversal tiles, whose positions are four values
+// each) and, for the sweeps, wherever the data do not lie within cache lines
+// (a wide load across two lines costs more than two narrow ones).
+using SweepsFn = void (*)(double*, std::ptrdiff_t, int, int, const double*, std::ptrdiff_t,
+                          std::ptrdiff_t);
+struct Builds {
+  SweepsFn sweeps;         // the path's own width
+  SweepsFn narrow_sweeps;  // where the wide ones do not fit
+  void (*first3)(double*, std::ptrdiff_t, const double*);
+  bool (*tiles)(const double*, double*, int, int, std::ptrdiff_t, std::ptrdiff_t, double, double,
+                double, const double*);
+  std::ptrdiff_t (*split_rows)(const double*, const double*, double*, std::ptrdiff_t, double,
+                               double, double);
+};
+
+// The builds of path p (a vector path).
+Builds builds_on(vector::Path p) {
+#ifdef TFMEX_X86
+  if (p == vector::Path::avx512)
+    return {avx512::sweeps, avx2::sweeps, avx2::sweep_first3, avx2::tiles, avx512::split_rows};
+  return {avx2::sweeps, avx2::sweeps, avx2::sweep_first3, avx2::tiles, avx2::split_rows};
+#elif defined(TFMEX_ARM64)
+  (void)p;
+  return {neon::sweeps, neon::sweeps, neon::sweep_first3, neon::tiles, neon::split_rows};
+#else
+  (void)p;
+  return {};
+#endif
+}
+
+// Whether this build has a vector path p.
+bool vector_on(vector::Path p) {
+#if defined(TFMEX_X86) || defined(TFMEX_ARM64)
+  return p != vector::Path::portable;
+#else
+  (void)p;
+  return false;
+#endif
+}
+
 // The packed levels L0 .. top (h = 2^L0 .. 2^top) on count values at c, on
-// the vector path taken now, in groups that each read the array once. The
-// levels within blocks of 2^(kInner + 1) values (32 KB) finish one such block
-// in sweeps over it before the next is read, and those within blocks of
-// 2^(kOuter + 1) values (512 KB) likewise. The levels of a later group, from
-// L on, pair places that agree modulo 2^L, so they run on kColumns of those
-// classes at a time: up to six levels (two sweeps) on 64 runs of kColumns
-// values spaced 2^L apart (1 MB), which stay in the cache between the
-// sweeps. Levels 1 .. 3 take the AVX2 sweep on both paths (the level of
-// h = 2 is narrower than an AVX-512 vector).
+// the builds v, in groups that each read the array once. The levels within
+// blocks of 2^(kInner + 1) values (32 KB) finish one such block in sweeps
+// over it before the next is read, and those within blocks of 2^(kOuter + 1)
+// values (512 KB) likewise. The levels of a later group, from L on, pair
+// places that agree modulo 2^L, so they run on kColumns of those classes at
+// a time: up to six levels (two sweeps) on 64 runs of kColumns values spaced
+// 2^L apart (1 MB), which stay in the cache between the sweeps. Levels 1 .. 3
+// take the narrow builds' first levels.
 constexpr int kInner = 10, kOuter = 14;
 constexpr std::ptrdiff_t kColumns = 1024;
 
-void vector_levels(double* c, std::ptrdiff_t count, int L0, int top, const double* tw) {
-  // AVX-512 vectors where they lie within cache lines, else AVX2 (a wide
-  // load across two lines costs more than two narrow ones).
-  const bool wide =
-      vector::path() == vector::Path::avx512 && reinterpret_cast<std::uintptr_t>(c) % 64 == 0;
-  auto sweeps = [&](double* p, std::ptrdiff_t size, int from, int to, std::ptrdiff_t u0,
-                    std::ptrdiff_t u1) {
-    if (wide) {
-      avx512::sweeps(p, size, from, to, tw, u0, u1);
-    } else {
-      avx2::sweeps(p, size, from, to, tw, u0, u1);
-    }
-  };
+void vector_levels(const Builds& v, double* c, std::ptrdiff_t count, int L0, int top,
+                   const double* tw) {
+  const SweepsFn sweeps =
+      reinterpret_cast<std::uintptr_t>(c) % 64 == 0 ? v.sweeps : v.narrow_sweeps;
   auto group = [&](int from, int to) {
     if (from < L0) from = L0;
     if (to > top) to = top;
@@ -456,25 +321,24 @@ void vector_levels(double* c, std::ptrdiff_t count, int L0, int top, const doubl
       double* const p = c + 2 * b;
       if (from > kOuter) {
         for (std::ptrdiff_t u = 0; u < classes; u += kColumns)
-          sweeps(p, size, from, to, u, u + kColumns);
+          sweeps(p, size, from, to, tw, u, u + kColumns);
         continue;
       }
       int L = from;
       if (L == 1 && to >= 3) {
-        avx2::sweep_first3(p, size, tw);
+        v.first3(p, size, tw);
         L = 4;
       } else if (L == 1) {
-        avx2::sweeps(p, size, 1, to, tw, 0, 2);
+        v.narrow_sweeps(p, size, 1, to, tw, 0, 2);
         L = to + 1;
       }
-      if (L <= to) sweeps(p, size, L, to, 0, std::ptrdiff_t{1} << L);
+      if (L <= to) sweeps(p, size, L, to, tw, 0, std::ptrdiff_t{1} << L);
     }
   };
   group(1, kInner);
   group(kInner + 1, kOuter);
   for (int L = kOuter + 1; L <= top; L += 6) group(L, L + 5);
 }
-#endif
 
 // The passes of span 2 .. B/2 (packed) on the block of B packed values at c;
 // tw points at the twiddles of the packed span 2 pass, the others follow.
@@ -493,13 +357,13 @@ void passes(double* c, std::ptrdiff_t B, const double* tw) {
 // run as soon as it is finished (while it is still in the cache), L the
 // first level (h = 2^L) left to do on it: on the vector paths runs of kRun
 // values from n = 2^14 on, else the whole of c at the end. The vector paths'
-// tiles do the levels 1 .. 3 too up to n = 2^17, with the twiddles at tw.
-#ifdef TFMEX_X86
+// tiles do the levels 1 .. 3 too up to n = 2^17, with the twiddles at tw,
+// where they can. v is null on the portable path.
 constexpr std::ptrdiff_t kRun = 2048;
-#endif
 
 template <class Done>
-void first_passes(const double* x, double* c, std::ptrdiff_t n, const double* tw, Done done) {
+void first_passes(const Builds* v, const double* x, double* c, std::ptrdiff_t n, const double* tw,
+                  Done done) {
   const Pass p2 = pass_constants(4);
   double w1r = 1.0, w1i = 0.0;
   advance(w1r, w1i, p2.wpr, p2.wpi);
@@ -508,8 +372,7 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n, const double* tw
   const double ti = w1r * zero + w1i * zero;
   const double re_a = zero + tr, re_b = zero - tr;
   const int J = log2_of(n);
-#ifdef TFMEX_X86
-  if (vector::path() != vector::Path::portable && J >= 8) {
+  if (v != nullptr && J >= 8) {
     // In 16 x 16 tiles of r and its reversal: r splits as (high 4 bits a,
     // middle m, low 4 bits b) and its reversal as (rev b, rev m, rev a), so a
     // tile (one m) reads x in 16 runs of 16 consecutive values and writes c
@@ -521,9 +384,10 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n, const double* tw
     const int mid = J - 8, high = J - 4;
     const std::ptrdiff_t mids = std::ptrdiff_t{1} << mid;
     const std::ptrdiff_t chunk = mids < kRun / 32 ? mids : kRun / 32;
-    const int done_to = J <= 17 ? 4 : 1;
+    const double* const levels_tw = J <= 17 ? tw : nullptr;
+    int done_to = 1;
     for (std::ptrdiff_t m0 = 0; m0 < mids; m0 += chunk) {
-      avx2::tiles(x, c, mid, high, m0, m0 + chunk, re_a, re_b, ti, done_to == 4 ? tw : nullptr);
+      done_to = v->tiles(x, c, mid, high, m0, m0 + chunk, re_a, re_b, ti, levels_tw) ? 4 : 1;
       if (chunk == kRun / 32)
         for (std::ptrdiff_t a = 0; a < 16; ++a)
           done(c + 4 * ((a << high) | (m0 << 4)), kRun, done_to);
@@ -531,9 +395,6 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n, const double* tw
     if (chunk < kRun / 32) done(c, 2 * n, done_to);
     return;
   }
-#else
-  (void)tw;
-#endif
   // Position r takes x at the reversal of r; the positions are visited in any
   // order, each once.
   auto put = [&](std::ptrdiff_t r, std::ptrdiff_t rev) {
@@ -575,39 +436,36 @@ void first_passes(const double* x, double* c, std::ptrdiff_t n, const double* tw
 // 2 .. 2^top (0 <= top <= log2 n) on the 2n values of c. On the vector paths
 // the levels within the first blocks run on each run of the reversal as it
 // is written.
-void reversal_and_passes(const double* x, double* c, std::ptrdiff_t n, int top, const double* tw) {
+void reversal_and_passes(const Builds* v, const double* x, double* c, std::ptrdiff_t n, int top,
+                         const double* tw) {
   const auto nothing = [](double*, std::ptrdiff_t, int) {};
   if (top < 1) {
-    first_passes(x, c, n, tw, nothing);
+    first_passes(v, x, c, n, tw, nothing);
     return;
   }
-#ifdef TFMEX_X86
-  if (vector::path() != vector::Path::portable) {
+  if (v != nullptr) {
     const int inner = top < kInner ? top : kInner;
     const std::ptrdiff_t size = std::ptrdiff_t{2} << inner;
-    first_passes(x, c, n, tw, [&](double* run, std::ptrdiff_t len, int from) {
+    first_passes(v, x, c, n, tw, [&](double* run, std::ptrdiff_t len, int from) {
       for (std::ptrdiff_t b = 0; b < len; b += size)
-        vector_levels(run + 2 * b, size, from, inner, tw);
+        vector_levels(*v, run + 2 * b, size, from, inner, tw);
     });
-    vector_levels(c, 2 * n, inner + 1, top, tw);
+    vector_levels(*v, c, 2 * n, inner + 1, top, tw);
     return;
   }
-#endif
-  first_passes(x, c, n, tw, nothing);
+  first_passes(v, x, c, n, tw, nothing);
   const std::ptrdiff_t size = std::ptrdiff_t{2} << top;
   for (std::ptrdiff_t b = 0; b < 2 * n; b += size) passes(c + 2 * b, size, tw);
 }
 
 // The realft split at i = 2j + 1 against its mirror 4n - i (packed 2n - 1 - j),
 // real part only: out[j] = sqrt(2/n) Re F_{2j+1}.
-void split_out(const double* c, const double* split, double* out, std::ptrdiff_t n) {
+void split_out(const Builds* v, const double* c, const double* split, double* out,
+               std::ptrdiff_t n) {
   const double c1 = 0.5, c2 = -0.5;
   const double scale = std::sqrt(2.0 / n);
   std::ptrdiff_t j = 0;
-#ifdef TFMEX_X86
-  if (vector::path() != vector::Path::portable)
-    j = avx2::split_rows(c, split, out, n, c1, c2, scale);
-#endif
+  if (v != nullptr) j = v->split_rows(c, split, out, n, c1, c2, scale);
   for (; j < n; ++j) {
     const double* p = c + 2 * j;
     const double* q = c + 2 * (2 * n - 1 - j);
@@ -631,9 +489,12 @@ void trigc4(const double* x, double* out, double* work, int n_) {
   double* const c = work;                               // 2n packed complex values
   double* const tw = work + 4 * n;                      // spans 2 .. n/2 packed: 2n - 4 doubles
   double* const split = tw + (n >= 2 ? 2 * n - 4 : 0);  // realft twiddles at odd i: 2n doubles
+  const vector::Path path = vector::path();
+  const Builds builds = builds_on(path);
+  const Builds* const v = vector_on(path) ? &builds : nullptr;
   pass_twiddles(tw, n);
 
-  reversal_and_passes(x, c, n, log2_of(n) - 1, tw);
+  reversal_and_passes(v, x, c, n, log2_of(n) - 1, tw);
 
   // The last pass (span n packed) with its recurrence run alongside.
   if (n >= 2) {
@@ -663,7 +524,7 @@ void trigc4(const double* x, double* out, double* work, int n_) {
     split[1] = sp.wi;
   }
 
-  split_out(c, split, out, n);
+  split_out(v, c, split, out, n);
 }
 
 void trigc4_tables(double* tables, int n_) {
@@ -700,8 +561,11 @@ void trigc4_tabled(const double* x, double* out, double* work, const double* tab
   // The last pass (packed partners u and u + n, twiddle of odd position
   // 2u + 1) has its twiddles at last_at(n) = 2n - 4, where the pass after
   // span n/2 would have them, so it runs as one more level of the others.
-  reversal_and_passes(x, c, n, log2_of(n), tables);
-  split_out(c, tables + split_at(n), out, n);
+  const vector::Path path = vector::path();
+  const Builds builds = builds_on(path);
+  const Builds* const v = vector_on(path) ? &builds : nullptr;
+  reversal_and_passes(v, x, c, n, log2_of(n), tables);
+  split_out(v, c, tables + split_at(n), out, n);
 }
 
 const double* shared_trigc4_tables(int n, double* room, SharedTable* holder) {

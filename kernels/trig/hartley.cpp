@@ -17,7 +17,7 @@
 
 #include "exact_sincos.h"
 #include "internal.h"
-#include "kernels/vector/vector.h"
+#include "kernels/vector/lanes.h"
 #include "trig.h"
 
 namespace tfmex::trig {
@@ -118,136 +118,6 @@ inline void block_heads(double* x, std::ptrdiff_t K) {
   }
 }
 
-#ifdef TFMEX_X86
-TFMEX_AVX2 inline __m256d reversed(__m256d v) { return _mm256_permute4x64_pd(v, 0x1B); }
-
-// Positions i = from, from + 4, ... < to, four at a time; lane l handles i + l.
-TFMEX_AVX2 void butterflies_avx2(double* x, std::ptrdiff_t K, std::ptrdiff_t K4, std::ptrdiff_t S,
-                                 std::ptrdiff_t from, std::ptrdiff_t to, const Columns& tab) {
-  double* const x1 = x;
-  double* const x2 = x + K4;
-  double* const x3 = x + 2 * K4;
-  double* const x4 = x + 3 * K4;
-  const __m256d r2 = _mm256_set1_pd(kRoot2);
-  const __m256i lane = _mm256_set_epi64x(3 * S, 2 * S, S, 0);
-  for (std::ptrdiff_t i = from; i < to; i += 4) {
-    __m256d c1, s1, c3, s3;
-    if (S == 1) {
-      c1 = _mm256_loadu_pd(tab.c1 + i);
-      s1 = _mm256_loadu_pd(tab.s1 + i);
-      c3 = _mm256_loadu_pd(tab.c3 + i);
-      s3 = _mm256_loadu_pd(tab.s3 + i);
-    } else {
-      const __m256i idx = _mm256_add_epi64(_mm256_set1_epi64x(i * S), lane);
-      c1 = _mm256_i64gather_pd(tab.c1, idx, 8);
-      s1 = _mm256_i64gather_pd(tab.s1, idx, 8);
-      c3 = _mm256_i64gather_pd(tab.c3, idx, 8);
-      s3 = _mm256_i64gather_pd(tab.s3, idx, 8);
-    }
-    const __m256d u1 = _mm256_loadu_pd(x1 + i), u2 = _mm256_loadu_pd(x2 + i);
-    const __m256d u3 = _mm256_loadu_pd(x3 + i), u4 = _mm256_loadu_pd(x4 + i);
-    const __m256d t1 = reversed(_mm256_loadu_pd(x1 + K - i - 3));
-    const __m256d t2 = reversed(_mm256_loadu_pd(x2 - i - 3));
-    const __m256d t3 = reversed(_mm256_loadu_pd(x3 - i - 3));
-    const __m256d t4 = reversed(_mm256_loadu_pd(x4 - i - 3));
-    const __m256d d13 = _mm256_sub_pd(u1, u3), d24 = _mm256_sub_pd(t2, t4);
-    const __m256d d42 = _mm256_sub_pd(u4, u2), d31 = _mm256_sub_pd(t3, t1);
-    const __m256d e = _mm256_add_pd(d13, d24), f = _mm256_add_pd(d42, d31);
-    const __m256d g = _mm256_sub_pd(d13, d24), h = _mm256_sub_pd(d42, d31);
-    _mm256_storeu_pd(x1 + i, _mm256_div_pd(_mm256_add_pd(u1, u3), r2));
-    _mm256_storeu_pd(x2 + i, _mm256_div_pd(_mm256_add_pd(u2, u4), r2));
-    _mm256_storeu_pd(x2 - i - 3, reversed(_mm256_div_pd(_mm256_add_pd(t2, t4), r2)));
-    _mm256_storeu_pd(x3 - i - 3, reversed(_mm256_div_pd(_mm256_add_pd(t3, t1), r2)));
-    const __m256d p3 = _mm256_add_pd(_mm256_mul_pd(e, c1), _mm256_mul_pd(f, s1));
-    const __m256d m4 = _mm256_sub_pd(_mm256_mul_pd(e, s1), _mm256_mul_pd(f, c1));
-    const __m256d p4 = _mm256_sub_pd(_mm256_mul_pd(g, c3), _mm256_mul_pd(h, s3));
-    const __m256d m1 = _mm256_add_pd(_mm256_mul_pd(g, s3), _mm256_mul_pd(h, c3));
-    _mm256_storeu_pd(x3 + i, _mm256_div_pd(_mm256_div_pd(p3, r2), r2));
-    _mm256_storeu_pd(x4 - i - 3, reversed(_mm256_div_pd(_mm256_div_pd(m4, r2), r2)));
-    _mm256_storeu_pd(x4 + i, _mm256_div_pd(_mm256_div_pd(p4, r2), r2));
-    _mm256_storeu_pd(x1 + K - i - 3, reversed(_mm256_div_pd(_mm256_div_pd(m1, r2), r2)));
-  }
-}
-
-TFMEX_AVX512 inline __m512d reversed8(__m512d v) {
-  // The zero-masking form with a full mask: the plain one leaves GCC warning
-  // about its undefined pass-through operand.
-  return _mm512_maskz_permutexvar_pd(0xFF, _mm512_set_epi64(0, 1, 2, 3, 4, 5, 6, 7), v);
-}
-
-template <bool divide>
-TFMEX_AVX512 inline __m512d once8(__m512d r2, __m512d v) {
-  return divide ? _mm512_div_pd(v, r2) : v;
-}
-
-template <bool divide>
-TFMEX_AVX512 inline __m512d twice8(__m512d r2, __m512d v) {
-  return divide ? _mm512_div_pd(_mm512_div_pd(v, r2), r2) : v;
-}
-
-// Positions i = 0, 8, ... < K8 (K8 a multiple of 8), eight at a time; lane l
-// handles i + l. Position 0 belongs to the block's first step, so its lane is
-// masked off: neither read where it would leave the block nor written. With
-// `divide` the outputs are divided once (first half) or twice (quarters), else
-// left undivided.
-template <bool divide>
-TFMEX_AVX512 void butterflies_avx512(double* x, std::ptrdiff_t K, std::ptrdiff_t K4,
-                                     std::ptrdiff_t K8, std::ptrdiff_t S, const Columns& tab) {
-  double* const x1 = x;
-  double* const x2 = x + K4;
-  double* const x3 = x + 2 * K4;
-  double* const x4 = x + 3 * K4;
-  const __m512d r2 = _mm512_set1_pd(kRoot2);
-  const __m512i lane = _mm512_set_epi64(7 * S, 6 * S, 5 * S, 4 * S, 3 * S, 2 * S, S, 0);
-  for (std::ptrdiff_t i = 0; i < K8; i += 8) {
-    // Rising stores skip lane 0 of the first group, falling ones its mirror.
-    const __mmask8 up = i == 0 ? 0xFE : 0xFF, down = i == 0 ? 0x7F : 0xFF;
-    __m512d c1, s1, c3, s3;
-    if (S == 1) {
-      c1 = _mm512_loadu_pd(tab.c1 + i);
-      s1 = _mm512_loadu_pd(tab.s1 + i);
-      c3 = _mm512_loadu_pd(tab.c3 + i);
-      s3 = _mm512_loadu_pd(tab.s3 + i);
-    } else {
-      const __m512i idx = _mm512_add_epi64(_mm512_set1_epi64(i * S), lane);
-      const __m512d zero = _mm512_setzero_pd();
-      c1 = _mm512_mask_i64gather_pd(zero, 0xFF, idx, tab.c1, 8);
-      s1 = _mm512_mask_i64gather_pd(zero, 0xFF, idx, tab.s1, 8);
-      c3 = _mm512_mask_i64gather_pd(zero, 0xFF, idx, tab.c3, 8);
-      s3 = _mm512_mask_i64gather_pd(zero, 0xFF, idx, tab.s3, 8);
-    }
-    const __m512d u1 = _mm512_loadu_pd(x1 + i), u2 = _mm512_loadu_pd(x2 + i);
-    const __m512d u3 = _mm512_loadu_pd(x3 + i), u4 = _mm512_loadu_pd(x4 + i);
-    const __m512d t1 = reversed8(_mm512_maskz_loadu_pd(down, x1 + K - i - 7));
-    const __m512d t2 = reversed8(_mm512_loadu_pd(x2 - i - 7));
-    const __m512d t3 = reversed8(_mm512_loadu_pd(x3 - i - 7));
-    const __m512d t4 = reversed8(_mm512_loadu_pd(x4 - i - 7));
-    const __m512d d13 = _mm512_sub_pd(u1, u3), d24 = _mm512_sub_pd(t2, t4);
-    const __m512d d42 = _mm512_sub_pd(u4, u2), d31 = _mm512_sub_pd(t3, t1);
-    const __m512d e = _mm512_add_pd(d13, d24), f = _mm512_add_pd(d42, d31);
-    const __m512d g = _mm512_sub_pd(d13, d24), h = _mm512_sub_pd(d42, d31);
-    _mm512_mask_storeu_pd(x1 + i, up, once8<divide>(r2, _mm512_add_pd(u1, u3)));
-    _mm512_mask_storeu_pd(x2 + i, up, once8<divide>(r2, _mm512_add_pd(u2, u4)));
-    _mm512_mask_storeu_pd(x2 - i - 7, down, reversed8(once8<divide>(r2, _mm512_add_pd(t2, t4))));
-    _mm512_mask_storeu_pd(x3 - i - 7, down, reversed8(once8<divide>(r2, _mm512_add_pd(t3, t1))));
-    const __m512d p3 = _mm512_add_pd(_mm512_mul_pd(e, c1), _mm512_mul_pd(f, s1));
-    const __m512d m4 = _mm512_sub_pd(_mm512_mul_pd(e, s1), _mm512_mul_pd(f, c1));
-    const __m512d p4 = _mm512_sub_pd(_mm512_mul_pd(g, c3), _mm512_mul_pd(h, s3));
-    const __m512d m1 = _mm512_add_pd(_mm512_mul_pd(g, s3), _mm512_mul_pd(h, c3));
-    _mm512_mask_storeu_pd(x3 + i, up, twice8<divide>(r2, p3));
-    _mm512_mask_storeu_pd(x4 - i - 7, down, reversed8(twice8<divide>(r2, m4)));
-    _mm512_mask_storeu_pd(x4 + i, up, twice8<divide>(r2, p4));
-    _mm512_mask_storeu_pd(x1 + K - i - 7, down, reversed8(twice8<divide>(r2, m1)));
-  }
-}
-
-// Divides the m values at x (m a multiple of 8) by the stage divisor.
-TFMEX_AVX512 void divide_avx512(double* x, std::ptrdiff_t m) {
-  const __m512d r2 = _mm512_set1_pd(kRoot2);
-  for (std::ptrdiff_t i = 0; i < m; i += 8)
-    _mm512_storeu_pd(x + i, _mm512_div_pd(_mm512_loadu_pd(x + i), r2));
-}
-
 // The operations of one block of K >= 4 values at x without the divisions:
 // the first two steps, and the rotating butterflies unless `heads_only`.
 void block_undivided(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab,
@@ -293,94 +163,43 @@ void pack(Packed& packed, std::ptrdiff_t n, const Columns& tab) {
 // operations undivided, then one vector division of all their values.
 constexpr std::ptrdiff_t kLeaf = 128;
 
-// The C values at x (8 <= C <= kLeaf) form one block at the stage of table
-// stride S; runs it and every later stage of its values. Within the block the
-// sub-blocks of each stage lie as in a whole transform of length C, so they
-// are visited in the same pattern with C for n. Each value meets the same
-// operations as in the depth-first order, and is divided once per stage.
-// Blocks of 64 values and more take their butterflies eight at a time.
-TFMEX_AVX512 void leaf_avx512(double* x, std::ptrdiff_t C, std::ptrdiff_t S, const Columns& tab,
-                              const Packed& packed) {
-  for (std::ptrdiff_t K = C; K >= 4; K /= 2, S *= 2) {
-    const std::ptrdiff_t K8 = K / 8;
-    const bool wide = K8 >= 8;
-    const Columns twiddles = S >= 2 && wide ? packed.level(K8) : tab;
-    for (std::ptrdiff_t is = 0, id = 2 * K; is < C; is = 2 * id - K, id *= 4) {
-      for (std::ptrdiff_t b = is; b < C; b += id) {
-        block_undivided(x + b, K, S, tab, wide);
-        if (wide) butterflies_avx512<false>(x + b, K, K / 4, K8, S >= 2 ? 1 : S, twiddles);
-      }
-    }
-    divide_avx512(x, C);
-  }
-  for (std::ptrdiff_t is = 0, id = 4; is < C; is = 2 * id - 2, id *= 4) {
-    for (std::ptrdiff_t b = is; b < C; b += id) {
-      const double a = x[b], c = x[b + 1];
-      x[b] = a + c;
-      x[b + 1] = a - c;
-    }
-  }
-  divide_avx512(x, C);
-}
+// The vector stages (hartley_kernels.inc), built once for each vector path.
+#ifdef TFMEX_X86
+TFMEX_BEGIN_AVX2
+namespace avx2 {
+#include "kernels/vector/lanes_avx2.inc"
+
+#include "hartley_kernels.inc"
+}  // namespace avx2
+TFMEX_END_TARGET
+
+TFMEX_BEGIN_AVX512
+namespace avx512 {
+#include "kernels/vector/lanes_avx512.inc"
+
+#include "hartley_kernels.inc"
+}  // namespace avx512
+TFMEX_END_TARGET
+#endif
+
+#ifdef TFMEX_ARM64
+namespace neon {
+#include "kernels/vector/lanes_neon.inc"
+
+#include "hartley_kernels.inc"
+}  // namespace neon
 #endif
 
 // The block of K >= 4 values at x, table stride S; its outputs divided once
 // (first half) or twice (quarters).
-void block(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab, bool simd) {
-  const std::ptrdiff_t K4 = K / 4, K8 = K / 8;
+void block(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab) {
   block_heads<true>(x, K);
-  std::ptrdiff_t i = 1;
-#ifdef TFMEX_X86
-  if (simd && K8 >= 8) {
-    for (; i < 4; ++i) butterfly(x, K, K4, i, i * S, tab);
-    butterflies_avx2(x, K, K4, S, 4, K8, tab);
-    return;
-  }
-#else
-  (void)simd;
-#endif
-  for (; i < K8; ++i) butterfly(x, K, K4, i, i * S, tab);
+  for (std::ptrdiff_t i = 1; i < K / 8; ++i) butterfly(x, K, K / 4, i, i * S, tab);
 }
 
-#ifdef TFMEX_X86
-// The depth-first stages of the block of K >= 8 values at x on the AVX-512
-// path: large blocks with their divisions fused into the writes, small ones
-// stage by stage (leaf_avx512).
-TFMEX_AVX512 void stages_avx512(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab,
-                                const Packed& packed) {
-  if (K <= kLeaf) {
-    leaf_avx512(x, K, S, tab, packed);
-    return;
-  }
-  const std::ptrdiff_t K4 = K / 4, K8 = K / 8;
-  double* const x1 = x;
-  double* const x2 = x + K4;
-  double* const x3 = x + 2 * K4;
-  double* const x4 = x + 3 * K4;
-  {
-    const double a1 = x1[0], a2 = x2[0], a3 = x3[0], a4 = x4[0];
-    x1[0] = once(a1 + a3);
-    x2[0] = once(a2 + a4);
-    x3[0] = twice((a1 - a3) + (a2 - a4));
-    x4[0] = twice((a1 - a3) - (a2 - a4));
-  }
-  {
-    const double b1 = x1[K8], b2 = x2[K8], b3 = x3[K8], b4 = x4[K8];
-    x1[K8] = once(b1 + b3);
-    x2[K8] = once(b2 + b4);
-    x3[K8] = twice((b1 - b3) * kRoot2);
-    x4[K8] = twice((b2 - b4) * kRoot2);
-  }
-  if (S >= 2 && K8 <= kPackedMax8) butterflies_avx512<true>(x, K, K4, K8, 1, packed.level(K8));
-  else butterflies_avx512<true>(x, K, K4, K8, S, tab);
-  stages_avx512(x, K / 2, 2 * S, tab, packed);
-  stages_avx512(x + K / 2, K / 4, 4 * S, tab, packed);
-  stages_avx512(x + 3 * K / 4, K / 4, 4 * S, tab, packed);
-}
-#endif
-
-// Stage s on the K = n / 2^s values at x, and every later stage of them.
-void stages(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab, bool simd) {
+// Stage s on the K = n / 2^s values at x, and every later stage of them:
+// the portable path.
+void stages(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab) {
   if (K == 1) return;
   if (K == 2) {
     const double a = x[0], c = x[1];
@@ -388,27 +207,17 @@ void stages(double* x, std::ptrdiff_t K, std::ptrdiff_t S, const Columns& tab, b
     x[1] = once(a - c);
     return;
   }
-  block(x, K, S, tab, simd);
-  stages(x, K / 2, 2 * S, tab, simd);
-  stages(x + K / 2, K / 4, 4 * S, tab, simd);
-  stages(x + 3 * K / 4, K / 4, 4 * S, tab, simd);
+  block(x, K, S, tab);
+  stages(x, K / 2, 2 * S, tab);
+  stages(x + K / 2, K / 4, 4 * S, tab);
+  stages(x + 3 * K / 4, K / 4, 4 * S, tab);
 }
-
-#ifdef TFMEX_X86
-// Kept out of line so that the other paths do not reserve the packed twiddles'
-// stack space.
-__attribute__((noinline)) void transform_avx512(double* x, std::ptrdiff_t n, const Columns& tab) {
-  Packed packed;
-  pack(packed, n, tab);
-  stages_avx512(x, n, 1, tab, packed);
-}
-#endif
 
 }  // namespace
 
 namespace detail {
 
-void hartley_unordered(double* x, int J, const double* table) {
+void hartley_unordered(double* x, int J, const double* table, vector::Path p) {
   const std::ptrdiff_t n = std::ptrdiff_t{1} << J;
   if (n == 1) return;
   if (n == 2) {
@@ -430,14 +239,7 @@ void hartley_unordered(double* x, int J, const double* table) {
   }
   const std::ptrdiff_t w = n / 8 - 1;
   const Columns tab{table, table + w, table + 2 * w, table + 3 * w};
-  const vector::Path level = vector::path();
-#ifdef TFMEX_X86
-  if (level == vector::Path::avx512) {
-    transform_avx512(x, n, tab);
-    return;
-  }
-#endif
-  stages(x, n, 1, tab, level != vector::Path::portable);
+  TFMEX_PATH_CALL(p, stages(x, n, 1, tab), transform_wide(x, n, tab));
 }
 
 // Small lengths step a reversed counter; from 64 values on the indices are
@@ -484,8 +286,17 @@ void bit_reverse(double* x, int J) {
 
 }  // namespace detail
 
+void detail::hartley_unordered(double* x, int J, const double* table) {
+  hartley_unordered(x, J, table, vector::path());
+}
+
+void detail::hartley(double* x, int J, const double* table, vector::Path p) {
+  hartley_unordered(x, J, table, p);
+  bit_reverse(x, J);
+}
+
 void hartley(double* x, int J, const double* table) {
-  detail::hartley_unordered(x, J, table);
+  detail::hartley_unordered(x, J, table, vector::path());
   detail::bit_reverse(x, J);
 }
 

@@ -5,11 +5,18 @@
 
 #include <cstddef>
 
+#include "kernels/vector/vector.h"
+
 namespace tfmex::trig::detail {
 
 // The Hartley transform of n = 2^J values, J >= 0, without its final
-// bit-reversal permutation, on the table of hartley_table (unread for n <= 4).
+// bit-reversal permutation, on the table of hartley_table (unread for n <= 4);
+// on the path taken now, or on path p.
 void hartley_unordered(double* x, int J, const double* table);
+void hartley_unordered(double* x, int J, const double* table, vector::Path p);
+
+// hartley on path p, for kernels that have read the path already.
+void hartley(double* x, int J, const double* table, vector::Path p);
 
 constexpr double kPi = 3.141592653589793;
 

@@ -10,12 +10,11 @@
 // is taken) and by limit_path, which tests and benchmarks use to run each
 // path in turn.
 //
-// Sources with x86 vector sections include this header and write them inside
-// `#ifdef TFMEX_X86`, marking each function with TFMEX_AVX2 or TFMEX_AVX512;
-// elsewhere those sections vanish and only the portable loops are built.
-// Sources with ARM sections write them inside `#ifdef TFMEX_ARM64` (NEON is
-// part of every 64-bit ARM processor, so they need no marking). Kernels
-// written once for every path use the lane vocabulary of lanes.h.
+// Vector kernels are written once on the lane vocabulary of lanes.h and built
+// for each path: the x86 builds inside `#ifdef TFMEX_X86` and lanes.h's
+// target regions, the ARM one inside `#ifdef TFMEX_ARM64` (NEON is part of
+// every 64-bit ARM processor, so it needs no marking); elsewhere only the
+// portable loops are built.
 #ifndef TFMEX_KERNELS_VECTOR_H
 #define TFMEX_KERNELS_VECTOR_H
 
