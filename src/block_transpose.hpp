@@ -47,31 +47,8 @@ inline void transpose_portable(double* a, int k, std::ptrdiff_t n, int part = 0,
 
 // The vector transpose (block_transpose.inc), built once for each vector
 // path. A tile's values only move, on every path.
-#ifdef TFMEX_X86
-TFMEX_BEGIN_AVX2
-namespace avx2 {
-#include "kernels/vector/lanes_avx2.inc"
-
-#include "block_transpose.inc"
-}  // namespace avx2
-TFMEX_END_TARGET
-
-TFMEX_BEGIN_AVX512
-namespace avx512 {
-#include "kernels/vector/lanes_avx512.inc"
-
-#include "block_transpose.inc"
-}  // namespace avx512
-TFMEX_END_TARGET
-#endif
-
-#ifdef TFMEX_ARM64
-namespace neon {
-#include "kernels/vector/lanes_neon.inc"
-
-#include "block_transpose.inc"
-}  // namespace neon
-#endif
+#define TFMEX_KERNEL "src/block_transpose.inc"
+#include "kernels/vector/each_path.inc"
 
 // Part `part` of the transpose split into `parts` (the whole of it for
 // parts = 1); the parts may run at the same time.

@@ -20,31 +20,8 @@ namespace portable {
 }  // namespace portable
 
 #define TFMEX_TEST_PAIRS 1
-#ifdef TFMEX_X86
-TFMEX_BEGIN_AVX2
-namespace avx2 {
-#include "kernels/vector/lanes_avx2.inc"
-
-#include "lanes_checks.inc"
-}  // namespace avx2
-TFMEX_END_TARGET
-
-TFMEX_BEGIN_AVX512
-namespace avx512 {
-#include "kernels/vector/lanes_avx512.inc"
-
-#include "lanes_checks.inc"
-}  // namespace avx512
-TFMEX_END_TARGET
-#endif
-
-#ifdef TFMEX_ARM64
-namespace neon {
-#include "kernels/vector/lanes_neon.inc"
-
-#include "lanes_checks.inc"
-}  // namespace neon
-#endif
+#define TFMEX_KERNEL "tests/lanes_checks.inc"
+#include "kernels/vector/each_path.inc"
 
 TEST(Lanes, EveryOperationOfEveryPathMeetsItsDefinition) {
   EXPECT_EQ(portable::check_lanes(), "");

@@ -14,31 +14,8 @@ namespace {
 
 // The vector loops at the two ends of a block (bell_kernels.inc), built once
 // for each vector path.
-#ifdef TFMEX_X86
-TFMEX_BEGIN_AVX2
-namespace avx2 {
-#include "kernels/vector/lanes_avx2.inc"
-
-#include "bell_kernels.inc"
-}  // namespace avx2
-TFMEX_END_TARGET
-
-TFMEX_BEGIN_AVX512
-namespace avx512 {
-#include "kernels/vector/lanes_avx512.inc"
-
-#include "bell_kernels.inc"
-}  // namespace avx512
-TFMEX_END_TARGET
-#endif
-
-#ifdef TFMEX_ARM64
-namespace neon {
-#include "kernels/vector/lanes_neon.inc"
-
-#include "bell_kernels.inc"
-}  // namespace neon
-#endif
+#define TFMEX_KERNEL "kernels/bells/bell_kernels.inc"
+#include "kernels/vector/each_path.inc"
 
 }  // namespace
 

@@ -29,28 +29,8 @@ constexpr int kMaxReach = 32;
 
 // The routines of wide_kernels.inc, built once for each vector path in its
 // own namespace, on that path's lanes (kernels/vector/lanes.h).
-#ifdef TFMEX_X86
-TFMEX_BEGIN_AVX2
-namespace avx2 {
-#include "kernels/vector/lanes_avx2.inc"
-#include "wide_kernels.inc"
-}  // namespace avx2
-TFMEX_END_TARGET
-
-TFMEX_BEGIN_AVX512
-namespace avx512 {
-#include "kernels/vector/lanes_avx512.inc"
-#include "wide_kernels.inc"
-}  // namespace avx512
-TFMEX_END_TARGET
-#endif
-
-#ifdef TFMEX_ARM64
-namespace neon {
-#include "kernels/vector/lanes_neon.inc"
-#include "wide_kernels.inc"
-}  // namespace neon
-#endif
+#define TFMEX_KERNEL "kernels/periodized/wide_kernels.inc"
+#include "kernels/vector/each_path.inc"
 
 }  // namespace
 

@@ -72,31 +72,8 @@ void rotate_pairs(const double* src, double* dst, std::ptrdiff_t n, const double
 }
 
 // The vector passes (cosine_kernels.inc), built once for each vector path.
-#ifdef TFMEX_X86
-TFMEX_BEGIN_AVX2
-namespace avx2 {
-#include "kernels/vector/lanes_avx2.inc"
-
-#include "cosine_kernels.inc"
-}  // namespace avx2
-TFMEX_END_TARGET
-
-TFMEX_BEGIN_AVX512
-namespace avx512 {
-#include "kernels/vector/lanes_avx512.inc"
-
-#include "cosine_kernels.inc"
-}  // namespace avx512
-TFMEX_END_TARGET
-#endif
-
-#ifdef TFMEX_ARM64
-namespace neon {
-#include "kernels/vector/lanes_neon.inc"
-
-#include "cosine_kernels.inc"
-}  // namespace neon
-#endif
+#define TFMEX_KERNEL "kernels/trig/cosine_kernels.inc"
+#include "kernels/vector/each_path.inc"
 
 // The passes on path p: the vector loop, then the scalar one for the rest.
 template <bool negate>

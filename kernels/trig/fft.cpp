@@ -228,31 +228,8 @@ __attribute__((noinline)) void combine_scalar(double* c, std::ptrdiff_t B, const
 constexpr std::ptrdiff_t kReverse4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
 
 // The vector passes (fft_passes.inc), built once for each vector path.
-#ifdef TFMEX_X86
-TFMEX_BEGIN_AVX2
-namespace avx2 {
-#include "kernels/vector/lanes_avx2.inc"
-
-#include "fft_passes.inc"
-}  // namespace avx2
-TFMEX_END_TARGET
-
-TFMEX_BEGIN_AVX512
-namespace avx512 {
-#include "kernels/vector/lanes_avx512.inc"
-
-#include "fft_passes.inc"
-}  // namespace avx512
-TFMEX_END_TARGET
-#endif
-
-#ifdef TFMEX_ARM64
-namespace neon {
-#include "kernels/vector/lanes_neon.inc"
-
-#include "fft_passes.inc"
-}  // namespace neon
-#endif
+#define TFMEX_KERNEL "kernels/trig/fft_passes.inc"
+#include "kernels/vector/each_path.inc"
 
 // The builds of fft_passes.inc one call takes on its vector path. The
 // AVX-512 path takes AVX2's for the pieces narrower than its vectors (the

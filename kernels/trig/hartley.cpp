@@ -164,31 +164,8 @@ void pack(Packed& packed, std::ptrdiff_t n, const Columns& tab) {
 constexpr std::ptrdiff_t kLeaf = 128;
 
 // The vector stages (hartley_kernels.inc), built once for each vector path.
-#ifdef TFMEX_X86
-TFMEX_BEGIN_AVX2
-namespace avx2 {
-#include "kernels/vector/lanes_avx2.inc"
-
-#include "hartley_kernels.inc"
-}  // namespace avx2
-TFMEX_END_TARGET
-
-TFMEX_BEGIN_AVX512
-namespace avx512 {
-#include "kernels/vector/lanes_avx512.inc"
-
-#include "hartley_kernels.inc"
-}  // namespace avx512
-TFMEX_END_TARGET
-#endif
-
-#ifdef TFMEX_ARM64
-namespace neon {
-#include "kernels/vector/lanes_neon.inc"
-
-#include "hartley_kernels.inc"
-}  // namespace neon
-#endif
+#define TFMEX_KERNEL "kernels/trig/hartley_kernels.inc"
+#include "kernels/vector/each_path.inc"
 
 // The block of K >= 4 values at x, table stride S; its outputs divided once
 // (first half) or twice (quarters).

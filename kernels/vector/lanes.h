@@ -2,16 +2,13 @@
 // operations per instruction set, so that a kernel written once on them
 // (a `.inc` file) compiles for every path.
 //
-// A kernel source includes this header, then, for each path, opens a
-// namespace inside that path's target region and includes the path's lanes
-// file and the kernel:
+// A kernel source includes this header, then names its kernel file and
+// includes each_path.inc, which builds the kernel in one namespace per path
+// (avx2, avx512, neon; portable too on request), each inside its target
+// region (TFMEX_BEGIN_AVX2 ... TFMEX_END_TARGET) and after its lanes file:
 //
-//   TFMEX_BEGIN_AVX2
-//   namespace avx2 {
-//   #include "kernels/vector/lanes_avx2.inc"
-//   #include "my_kernel.inc"
-//   }
-//   TFMEX_END_TARGET
+//   #define TFMEX_KERNEL "kernels/trig/my_kernel.inc"
+//   #include "kernels/vector/each_path.inc"
 //
 // Every lanes file defines, in the namespace that includes it:
 //   V, W              the vector type and its lane count;

@@ -21,8 +21,6 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define TFMEX_X86 1
-#define TFMEX_AVX2 __attribute__((target("avx2")))
-#define TFMEX_AVX512 __attribute__((target("avx512f")))
 #elif defined(__aarch64__)
 #include <arm_neon.h>
 #define TFMEX_ARM64 1
