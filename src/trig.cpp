@@ -118,13 +118,17 @@ void run_cosine(const char* fn, CosineKernel kernel, trig::CosineKind kind, cons
 // ---- Type IV -------------------------------------------------------------
 
 // A part holds trigc4's 8n values of scratch (trigc4_tabled uses the first
-// 4n) and, for strided signals, one packed copy transformed in place.
-Plan plan_dct4(std::ptrdiff_t n, const Batch& b) {
+// 4n) and, for strided signals, one packed copy transformed in place, or
+// the 5n values of each of a group of `width` signals transformed together
+// (trig/batched.h) when that is larger.
+Plan plan_dct4(std::ptrdiff_t n, const Batch& b, int width) {
   const std::size_t un = static_cast<std::size_t>(n);
   const bool strided = b.in.stride != 1 || b.out.stride != 1;
+  const std::size_t single = 8 * un + (strided ? un : 0);
+  const std::size_t group = width > 1 ? 5 * un * static_cast<std::size_t>(width) : 0;
   const double work =
       8.0 * static_cast<double>(n) * (log2_of(n) + 1) * static_cast<double>(b.count);
-  return Plan{0, par::part_stride(8 * un + (strided ? un : 0)),
+  return Plan{0, par::part_stride(single > group ? single : group),
               par::parts_for(b.count, work, par::kMinWork)};
 }
 
@@ -350,7 +354,7 @@ void check_packets(const char* fn, std::ptrdiff_t n, int D, std::ptrdiff_t count
 std::size_t trig_workspace(std::ptrdiff_t n, const Batch& batch) {
   if (n < 0) n = 0;
   const int width = trig::group_width(vector::widest_path());
-  return std::max(plan_cosine(n, batch, width).size(), plan_dct4(n, batch).size());
+  return std::max(plan_cosine(n, batch, width).size(), plan_dct4(n, batch, width).size());
 }
 
 void dct2(const double* x, double* y, std::ptrdiff_t n, const Batch& batch, Workspace* ws) {
@@ -373,18 +377,26 @@ void dct4(const double* x, double* y, std::ptrdiff_t n, const Batch& b, Workspac
   detail::dyadic("dct4", n);
   detail::check_batch("dct4", b.count, x, y);
   if (b.count == 0) return;
-  const Plan plan = plan_dct4(n, b);
-  const Scratch ws(given, plan);
   const int len = static_cast<int>(n);
   SharedTable held;
   const double* const tables = trigc4_tables(len, &held);
+  // Groups of signals, one per vector lane, take the cached tables; without
+  // them every signal goes alone.
+  const vector::Path path = vector::path();
+  const int width = n >= 2 && b.count >= 2 && tables != nullptr ? trig::group_width(path) : 1;
+  const Plan plan = plan_dct4(n, b, width);
+  const Scratch ws(given, plan);
   const bool strided = b.in.stride != 1 || b.out.stride != 1;
   const std::ptrdiff_t din = detail::distance(b.in, n), dout = detail::distance(b.out, n);
   par::run(ws.parts, [&](int p) {
     double* const scratch = ws.part(plan, p);
     double* const packed = scratch + std::ptrdiff_t{8} * n;
     const std::ptrdiff_t c1 = par::part_begin(b.count, ws.parts, p + 1);
-    for (std::ptrdiff_t c = par::part_begin(b.count, ws.parts, p); c < c1; ++c) {
+    std::ptrdiff_t c = par::part_begin(b.count, ws.parts, p);
+    for (; width > 1 && c + width <= c1; c += width)
+      trig::cosine4_group(path, x + c * din, din, b.in.stride, y + c * dout, dout, b.out.stride,
+                          log2_of(n), tables, scratch);
+    for (; c < c1; ++c) {
       const double* src = x + c * din;
       double* const dst = y + c * dout;
       if (!strided) {

@@ -1,6 +1,7 @@
 // The cosine and sine transforms of types II and III (trig.h's dct, idct,
-// dst, idst) on a group of signals at once, one signal per vector lane: the
-// way batches go through them, each lane giving the single-signal doubles.
+// dst, idst) and the type-IV cosine transform (trigc4) on a group of signals
+// at once, one signal per vector lane: the way batches go through them, each
+// lane giving the single-signal doubles.
 #ifndef TFMEX_KERNELS_TRIG_BATCHED_H
 #define TFMEX_KERNELS_TRIG_BATCHED_H
 
@@ -23,6 +24,13 @@ int group_width(vector::Path p);
 void cosine_group(vector::Path p, CosineKind kind, const double* x, std::ptrdiff_t in_dist,
                   std::ptrdiff_t in_stride, double* y, std::ptrdiff_t out_dist,
                   std::ptrdiff_t out_stride, int J, const double* tables, double* work);
+
+// trigc4 on group_width(p) = W signals of n = 2^J values, laid out as for
+// cosine_group (y may be x likewise). tables is trigc4_tables' for n; work
+// holds 5n W values. p must be a path this processor has.
+void cosine4_group(vector::Path p, const double* x, std::ptrdiff_t in_dist,
+                   std::ptrdiff_t in_stride, double* y, std::ptrdiff_t out_dist,
+                   std::ptrdiff_t out_stride, int J, const double* tables, double* work);
 
 }  // namespace tfmex::trig
 

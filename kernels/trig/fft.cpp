@@ -341,13 +341,8 @@ constexpr std::ptrdiff_t kRun = 2048;
 template <class Done>
 void first_passes(const Builds* v, const double* x, double* c, std::ptrdiff_t n, const double* tw,
                   Done done) {
-  const Pass p2 = pass_constants(4);
-  double w1r = 1.0, w1i = 0.0;
-  advance(w1r, w1i, p2.wpr, p2.wpi);
-  const double zero = 0.0;
-  const double tr = w1r * zero - w1i * zero;
-  const double ti = w1r * zero + w1i * zero;
-  const double re_a = zero + tr, re_b = zero - tr;
+  const detail::C4Start start = detail::trigc4_start();
+  const double re_a = start.re_a, re_b = start.re_b, ti = start.ti;
   const int J = log2_of(n);
   if (v != nullptr && J >= 8) {
     // In 16 x 16 tiles of r and its reversal: r splits as (high 4 bits a,
@@ -460,6 +455,24 @@ std::ptrdiff_t last_at(std::ptrdiff_t n) { return n >= 2 ? 2 * n - 4 : 0; }
 std::ptrdiff_t split_at(std::ptrdiff_t n) { return last_at(n) + (n >= 2 ? 2 * n : 0); }
 
 }  // namespace
+
+namespace detail {
+
+// The first pass leaves (+0, x - 0.0) at odd positions and (+0, +0) at the
+// others, which the second pass meets with its twiddle of position 1.
+C4Start trigc4_start() {
+  const Pass p2 = pass_constants(4);
+  double w1r = 1.0, w1i = 0.0;
+  advance(w1r, w1i, p2.wpr, p2.wpi);
+  const double zero = 0.0;
+  const double tr = w1r * zero - w1i * zero;
+  const double ti = w1r * zero + w1i * zero;
+  return {zero + tr, zero - tr, ti};
+}
+
+std::ptrdiff_t trigc4_split_at(std::ptrdiff_t n) { return split_at(n); }
+
+}  // namespace detail
 
 void trigc4(const double* x, double* out, double* work, int n_) {
   const std::ptrdiff_t n = n_;

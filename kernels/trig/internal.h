@@ -64,6 +64,17 @@ inline unsigned reverse_bits(unsigned v, int bits) {
 // consecutive indices each, so a tile of them touches only 8 cache lines.
 constexpr std::ptrdiff_t kReverse3[8] = {0, 4, 2, 6, 1, 5, 3, 7};
 
+// What the batched type-IV transform (batched.inc), which runs
+// trigc4_tabled's steps lane by lane, takes from trigc4: the constants its
+// first two passes leave at every position (re_a and re_b in the real parts
+// of the even and odd packed positions, ti added to and subtracted from the
+// values), and where the split's twiddles lie among trigc4_tables'.
+struct C4Start {
+  double re_a, re_b, ti;
+};
+C4Start trigc4_start();
+std::ptrdiff_t trigc4_split_at(std::ptrdiff_t n);
+
 }  // namespace tfmex::trig::detail
 
 #endif
