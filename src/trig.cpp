@@ -374,7 +374,7 @@ void dst3(const double* x, double* y, std::ptrdiff_t n, const Batch& batch, Work
 }
 
 void dct4(const double* x, double* y, std::ptrdiff_t n, const Batch& b, Workspace* given) {
-  detail::dyadic("dct4", n);
+  const int J = detail::dyadic("dct4", n);
   detail::check_batch("dct4", b.count, x, y);
   if (b.count == 0) return;
   const int len = static_cast<int>(n);
@@ -394,8 +394,8 @@ void dct4(const double* x, double* y, std::ptrdiff_t n, const Batch& b, Workspac
     const std::ptrdiff_t c1 = par::part_begin(b.count, ws.parts, p + 1);
     std::ptrdiff_t c = par::part_begin(b.count, ws.parts, p);
     for (; width > 1 && c + width <= c1; c += width)
-      trig::cosine4_group(path, x + c * din, din, b.in.stride, y + c * dout, dout, b.out.stride,
-                          log2_of(n), tables, scratch);
+      trig::cosine4_group(path, x + c * din, din, b.in.stride, y + c * dout, dout, b.out.stride, J,
+                          tables, scratch);
     for (; c < c1; ++c) {
       const double* src = x + c * din;
       double* const dst = y + c * dout;

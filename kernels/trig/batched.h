@@ -25,7 +25,7 @@ void cosine_group(vector::Path p, CosineKind kind, const double* x, std::ptrdiff
                   std::ptrdiff_t in_stride, double* y, std::ptrdiff_t out_dist,
                   std::ptrdiff_t out_stride, int J, const double* tables, double* work);
 
-// trigc4 on group_width(p) = W signals of n = 2^J values, laid out as for
+// trigc4 on group_width(p) = W signals of n = 2^J >= 2 values, laid out as for
 // cosine_group (y may be x likewise). tables is trigc4_tables' for n; work
 // holds 5n W values. p must be a path this processor has.
 void cosine4_group(vector::Path p, const double* x, std::ptrdiff_t in_dist,

@@ -380,12 +380,7 @@ void first_passes(const Builds* v, const double* x, double* c, std::ptrdiff_t n,
     std::ptrdiff_t rev = 0;
     for (std::ptrdiff_t r = 0; r < n; ++r) {
       put(r, rev);
-      std::ptrdiff_t m = n >> 1;
-      while (m > 0 && (rev & m)) {
-        rev ^= m;
-        m >>= 1;
-      }
-      rev |= m;
+      rev = detail::next_reversed(rev, n);
     }
     done(c, 2 * n, 1);
     return;
@@ -460,14 +455,18 @@ namespace detail {
 
 // The first pass leaves (+0, x - 0.0) at odd positions and (+0, +0) at the
 // others, which the second pass meets with its twiddle of position 1.
+// They depend on nothing, so they are made once.
 C4Start trigc4_start() {
-  const Pass p2 = pass_constants(4);
-  double w1r = 1.0, w1i = 0.0;
-  advance(w1r, w1i, p2.wpr, p2.wpi);
-  const double zero = 0.0;
-  const double tr = w1r * zero - w1i * zero;
-  const double ti = w1r * zero + w1i * zero;
-  return {zero + tr, zero - tr, ti};
+  static const C4Start start = [] {
+    const Pass p2 = pass_constants(4);
+    double w1r = 1.0, w1i = 0.0;
+    advance(w1r, w1i, p2.wpr, p2.wpi);
+    const double zero = 0.0;
+    const double tr = w1r * zero - w1i * zero;
+    const double ti = w1r * zero + w1i * zero;
+    return C4Start{zero + tr, zero - tr, ti};
+  }();
+  return start;
 }
 
 std::ptrdiff_t trigc4_split_at(std::ptrdiff_t n) { return split_at(n); }

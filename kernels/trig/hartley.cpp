@@ -232,12 +232,7 @@ void bit_reverse(double* x, int J) {
         x[i] = x[r];
         x[r] = t;
       }
-      std::ptrdiff_t m = n >> 1;
-      while (r & m) {
-        r ^= m;
-        m >>= 1;
-      }
-      r |= m;
+      r = next_reversed(r, n);
     }
     return;
   }

@@ -58,6 +58,17 @@ inline unsigned reverse_bits(unsigned v, int bits) {
   return r;
 }
 
+// The reversal of t + 1 from r, the reversal of t, both in log2(count)
+// bits (count a power of 2): the carry of t + 1 runs down from the top bit.
+inline std::ptrdiff_t next_reversed(std::ptrdiff_t r, std::ptrdiff_t count) {
+  std::ptrdiff_t m = count >> 1;
+  while (m > 0 && (r & m)) {
+    r ^= m;
+    m >>= 1;
+  }
+  return r | m;
+}
+
 // The 3-bit reversals of 0 .. 7. Permutations by bit reversal split an index
 // of J >= 6 bits as (high 3 bits, middle J - 6 bits, low 3 bits): the 64
 // indices with one middle part, and their reversals, then lie in 8 runs of 8
