@@ -17,8 +17,14 @@
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
+#include <emmintrin.h>
+#elif defined(_MSC_VER) && defined(_M_ARM64)
+#include <intrin.h>
+#endif
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
@@ -188,8 +194,43 @@ namespace tfmex::par {
 
 namespace {
 
+// One pause of a spinning wait: tells the processor (and a hypervisor) that
+// this thread only waits.
+inline void pause() {
+#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
+  _mm_pause();
+#elif defined(__aarch64__) || defined(_M_ARM64)
+#if defined(_MSC_VER)
+  __yield();
+#else
+  __asm__ __volatile__("yield");
+#endif
+#endif
+}
+
+// Spins on ready() for up to kSpin before giving up: true once ready. A
+// sleeping thread takes tens of microseconds to wake (far more in a virtual
+// machine, whose idle processor is halted), and calls over batches often
+// come one after another, so a worker that has just finished a job, and the
+// caller waiting for the last part, look for a while before they sleep. The
+// while is short: each plug-in has a pool of its own, and a worker spinning
+// after one plug-in's call holds a processor the next plug-in's may want.
+constexpr std::chrono::microseconds kSpin{100};
+
+template <class Ready>
+bool spin(Ready ready) {
+  const auto until = std::chrono::steady_clock::now() + kSpin;
+  for (int i = 1;; ++i) {
+    if (ready()) return true;
+    pause();
+    if (i % 64 == 0 && std::chrono::steady_clock::now() > until) return false;
+  }
+}
+
 // Worker threads and the one job they share. One caller at a time uses the
-// pool (busy_); the caller runs parts itself as well.
+// pool (busy_); the caller runs parts itself as well. The job's fields change
+// under lock_; generation_, finished_ and stop_ are atomics as well, so that
+// a spinning thread can read them without it.
 class ThreadPool {
  public:
   ThreadPool() {
@@ -209,7 +250,7 @@ class ThreadPool {
 #else
     {
       std::lock_guard<std::mutex> hold(lock_);
-      stop_ = true;
+      stop_.store(true);
     }
     wake_.notify_all();
     for (std::thread& t : workers_) t.join();
@@ -227,13 +268,15 @@ class ThreadPool {
       ctx_ = ctx;
       parts_ = parts;
       next_ = 0;
-      finished_ = 0;
-      ++generation_;
+      finished_.store(0);
+      generation_.fetch_add(1);
     }
     wake_.notify_all();
     work();
+    const auto all_done = [this, parts] { return finished_.load() == parts; };
+    const bool done = spin(all_done);
     std::unique_lock<std::mutex> hold(lock_);
-    done_.wait(hold, [this] { return finished_ == parts_; });
+    if (!done) done_.wait(hold, all_done);
     fn_ = nullptr;
     ctx_ = nullptr;
     return true;
@@ -262,12 +305,14 @@ class ThreadPool {
 
   void loop() {
     unsigned seen = 0;
+    const auto woken = [&] { return stop_.load() || generation_.load() != seen; };
     for (;;) {
+      spin(woken);
       {
         std::unique_lock<std::mutex> hold(lock_);
-        wake_.wait(hold, [&] { return stop_ || generation_ != seen; });
-        if (stop_) return;
-        seen = generation_;
+        wake_.wait(hold, woken);
+        if (stop_.load()) return;
+        seen = generation_.load();
       }
       work();
     }
@@ -288,7 +333,7 @@ class ThreadPool {
       }
       fn(ctx, p);
       std::lock_guard<std::mutex> hold(lock_);
-      if (++finished_ == parts_) done_.notify_all();
+      if (finished_.fetch_add(1) + 1 == parts_) done_.notify_all();
     }
   }
 
@@ -306,9 +351,10 @@ class ThreadPool {
   std::vector<std::thread> workers_;
   void (*fn_)(void*, int) = nullptr;
   void* ctx_ = nullptr;
-  int parts_ = 0, next_ = 0, finished_ = 0;
-  unsigned generation_ = 0;
-  bool stop_ = false;
+  int parts_ = 0, next_ = 0;
+  std::atomic<int> finished_{0};
+  std::atomic<unsigned> generation_{0};
+  std::atomic<bool> stop_{false};
 };
 
 ThreadPool& pool() {
@@ -345,7 +391,8 @@ void ThreadPool::after_fork_in_child() {
   new (&p.done_) std::condition_variable;
   p.fn_ = nullptr;
   p.ctx_ = nullptr;
-  p.parts_ = p.next_ = p.finished_ = 0;
+  p.parts_ = p.next_ = 0;
+  p.finished_.store(0);
   tfmex::slots().unlock();
   p.lock_.unlock();
   p.busy_.unlock();

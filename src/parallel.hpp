@@ -17,6 +17,7 @@
 #ifndef TFMEX_SRC_PARALLEL_HPP
 #define TFMEX_SRC_PARALLEL_HPP
 
+#include <atomic>
 #include <cstddef>
 #include <type_traits>
 
@@ -65,6 +66,41 @@ void run(int parts, F&& f) {
 inline std::ptrdiff_t part_begin(std::ptrdiff_t items, int parts, int p) {
   return items * p / parts;
 }
+
+// The items of a batch handed out a chunk at a time to the parts of a run()
+// as they ask, so that a part whose thread starts late (a worker still
+// waking) takes fewer of them and none waits at the end for the slowest.
+// With more than one part there are about kChunksPerPart chunks per part,
+// each a multiple of `granule` items (a vector group of signals); a single
+// part takes everything at once.
+class Chunks {
+ public:
+  static constexpr std::ptrdiff_t kChunksPerPart = 8;
+
+  Chunks(std::ptrdiff_t items, int parts, std::ptrdiff_t granule) : items_(items) {
+    if (granule < 1) granule = 1;
+    std::ptrdiff_t chunk = items;
+    if (parts > 1) {
+      const std::ptrdiff_t pieces = kChunksPerPart * parts;
+      chunk = (items + pieces - 1) / pieces;
+      chunk = (chunk + granule - 1) / granule * granule;
+    }
+    chunk_ = chunk > 0 ? chunk : 1;
+  }
+
+  // The next chunk [begin, end); false when every item has been handed out.
+  bool next(std::ptrdiff_t& begin, std::ptrdiff_t& end) {
+    const std::ptrdiff_t b = next_.fetch_add(chunk_, std::memory_order_relaxed);
+    if (b >= items_) return false;
+    begin = b;
+    end = items_ - b < chunk_ ? items_ : b + chunk_;
+    return true;
+  }
+
+ private:
+  std::ptrdiff_t items_, chunk_;
+  std::atomic<std::ptrdiff_t> next_{0};
+};
 
 // Doubles between the workspaces of consecutive parts: `count` rounded up to
 // a 64-byte multiple, so every part's workspace keeps the buffer's alignment.

@@ -83,7 +83,8 @@ Plan plan_cosine(std::ptrdiff_t n, const Batch& b, int width) {
 
 // A batch goes through the kernel in groups of as many signals as the
 // vector path has lanes (trig/batched.h), the signals left over one by one;
-// both give the same doubles.
+// both give the same doubles, so the parts may take the signals in chunks
+// as they come.
 void run_cosine(const char* fn, CosineKernel kernel, trig::CosineKind kind, const double* x,
                 double* y, std::ptrdiff_t n, const Batch& b, Workspace* given) {
   const int J = detail::dyadic(fn, n);
@@ -96,21 +97,23 @@ void run_cosine(const char* fn, CosineKernel kernel, trig::CosineKind kind, cons
   SharedTable held;
   const double* const tables = trig::shared_cosine_tables(static_cast<int>(n), ws.data, &held);
   const std::ptrdiff_t din = detail::distance(b.in, n), dout = detail::distance(b.out, n);
+  par::Chunks chunks(b.count, ws.parts, width);
   par::run(ws.parts, [&](int p) {
     double* const scratch = ws.part(plan, p);
     double* const packed = scratch + n;
-    const std::ptrdiff_t c1 = par::part_begin(b.count, ws.parts, p + 1);
-    std::ptrdiff_t c = par::part_begin(b.count, ws.parts, p);
-    for (; width > 1 && c + width <= c1; c += width)
-      trig::cosine_group(path, kind, x + c * din, din, b.in.stride, y + c * dout, dout,
-                         b.out.stride, J, tables, scratch);
-    for (; c < c1; ++c) {
-      const double* const src = x + c * din;
-      double* const dst = y + c * dout;
-      double* const v = b.out.stride != 1 ? packed : dst;
-      if (src != v) detail::gather(src, b.in.stride, v, n);
-      kernel(v, scratch, J, tables);
-      if (v != dst) detail::scatter(v, dst, b.out.stride, n);
+    std::ptrdiff_t c, c1;
+    while (chunks.next(c, c1)) {
+      for (; width > 1 && c + width <= c1; c += width)
+        trig::cosine_group(path, kind, x + c * din, din, b.in.stride, y + c * dout, dout,
+                           b.out.stride, J, tables, scratch);
+      for (; c < c1; ++c) {
+        const double* const src = x + c * din;
+        double* const dst = y + c * dout;
+        double* const v = b.out.stride != 1 ? packed : dst;
+        if (src != v) detail::gather(src, b.in.stride, v, n);
+        kernel(v, scratch, J, tables);
+        if (v != dst) detail::scatter(v, dst, b.out.stride, n);
+      }
     }
   });
 }
@@ -388,24 +391,26 @@ void dct4(const double* x, double* y, std::ptrdiff_t n, const Batch& b, Workspac
   const Scratch ws(given, plan);
   const bool strided = b.in.stride != 1 || b.out.stride != 1;
   const std::ptrdiff_t din = detail::distance(b.in, n), dout = detail::distance(b.out, n);
+  par::Chunks chunks(b.count, ws.parts, width);
   par::run(ws.parts, [&](int p) {
     double* const scratch = ws.part(plan, p);
     double* const packed = scratch + std::ptrdiff_t{8} * n;
-    const std::ptrdiff_t c1 = par::part_begin(b.count, ws.parts, p + 1);
-    std::ptrdiff_t c = par::part_begin(b.count, ws.parts, p);
-    for (; width > 1 && c + width <= c1; c += width)
-      trig::cosine4_group(path, x + c * din, din, b.in.stride, y + c * dout, dout, b.out.stride, J,
-                          tables, scratch);
-    for (; c < c1; ++c) {
-      const double* src = x + c * din;
-      double* const dst = y + c * dout;
-      if (!strided) {
-        cosine4(src, dst, scratch, tables, len);
-        continue;
+    std::ptrdiff_t c, c1;
+    while (chunks.next(c, c1)) {
+      for (; width > 1 && c + width <= c1; c += width)
+        trig::cosine4_group(path, x + c * din, din, b.in.stride, y + c * dout, dout, b.out.stride,
+                            J, tables, scratch);
+      for (; c < c1; ++c) {
+        const double* src = x + c * din;
+        double* const dst = y + c * dout;
+        if (!strided) {
+          cosine4(src, dst, scratch, tables, len);
+          continue;
+        }
+        detail::gather(src, b.in.stride, packed, n);
+        cosine4(packed, packed, scratch, tables, len);
+        detail::scatter(packed, dst, b.out.stride, n);
       }
-      detail::gather(src, b.in.stride, packed, n);
-      cosine4(packed, packed, scratch, tables, len);
-      detail::scatter(packed, dst, b.out.stride, n);
     }
   });
 }
@@ -438,11 +443,12 @@ void bell_split(const double* x, double* table, std::ptrdiff_t n, int D, const V
     split_signal_table(src, table + c * t.distance, t, buffers, pk, work, plan.stride, parts);
   };
   if (pp.by_signal) {
+    par::Chunks chunks(b.count, ws.parts, 1);
     par::run(ws.parts, [&](int p) {
       double* const work = ws.part(plan, p);
-      const std::ptrdiff_t c1 = par::part_begin(b.count, ws.parts, p + 1);
-      for (std::ptrdiff_t c = par::part_begin(b.count, ws.parts, p); c < c1; ++c)
-        one(c, work, 1, work + pp.signal_at);
+      std::ptrdiff_t c0, c1;
+      while (chunks.next(c0, c1))
+        for (std::ptrdiff_t c = c0; c < c1; ++c) one(c, work, 1, work + pp.signal_at);
     });
     return;
   }
@@ -487,11 +493,12 @@ void bell_join(const double* table, double* y, std::ptrdiff_t n, int D, const Ta
     if (out != dst) detail::scatter(out, dst, b.out.stride, n);
   };
   if (pp.by_signal) {
+    par::Chunks chunks(b.count, ws.parts, 1);
     par::run(ws.parts, [&](int p) {
       double* const work = ws.part(plan, p);
-      const std::ptrdiff_t c1 = par::part_begin(b.count, ws.parts, p + 1);
-      for (std::ptrdiff_t c = par::part_begin(b.count, ws.parts, p); c < c1; ++c)
-        one(c, work, 1, work + pp.signal_at);
+      std::ptrdiff_t c0, c1;
+      while (chunks.next(c0, c1))
+        for (std::ptrdiff_t c = c0; c < c1; ++c) one(c, work, 1, work + pp.signal_at);
     });
     return;
   }
