@@ -38,10 +38,12 @@ TEST(TableCache, KeepsOneTablePerBuilderAndLengthAndEvictsTheLeastRecentlyUsed) 
   EXPECT_EQ((*first)[kMegaValues - 1], 1.0 + (kMegaValues - 1));
   EXPECT_EQ(tk::shared_table(numbered, 1, kMegaValues), first);  // the same table again
   EXPECT_EQ(tk::table_cache_bytes(), before + kMegaValues * 8);
-  // Nine 8 MB tables overflow the 64 MB bound; length 2 is kept in use by
-  // asking for it again, so length 1 (held here) and then 3 are dropped.
+  // One 8 MB table more than the bound holds overflows it; length 2 is kept
+  // in use by asking for it again, so length 1 (held here) and then 3 are
+  // dropped.
+  const int overflow = static_cast<int>(tk::kTableCacheBytes / (kMegaValues * 8)) + 1;
   const tk::SharedTable two = tk::shared_table(numbered, 2, kMegaValues);
-  for (int n = 3; n <= 9; ++n) {
+  for (int n = 3; n <= overflow; ++n) {
     EXPECT_EQ(tk::shared_table(numbered, 2, kMegaValues), two);
     ASSERT_TRUE(tk::shared_table(numbered, n, kMegaValues));
     EXPECT_LE(tk::table_cache_bytes(), tk::kTableCacheBytes);
@@ -53,12 +55,13 @@ TEST(TableCache, KeepsOneTablePerBuilderAndLengthAndEvictsTheLeastRecentlyUsed) 
   EXPECT_EQ(*again, *first);
   // A table beyond the bound is made for its caller and not kept.
   const std::size_t held = tk::table_cache_bytes();
+  const int beyond = overflow + 1;
   const tk::SharedTable big =
-      tk::shared_table(numbered, 10, tk::kTableCacheBytes / 8 + kMegaValues);
+      tk::shared_table(numbered, beyond, tk::kTableCacheBytes / 8 + kMegaValues);
   ASSERT_TRUE(big);
-  EXPECT_EQ((*big)[7], 17.0);
+  EXPECT_EQ((*big)[7], beyond + 7.0);
   EXPECT_EQ(tk::table_cache_bytes(), held);
-  EXPECT_NE(tk::shared_table(numbered, 10, tk::kTableCacheBytes / 8 + kMegaValues), big);
+  EXPECT_NE(tk::shared_table(numbered, beyond, tk::kTableCacheBytes / 8 + kMegaValues), big);
 }
 
 TEST(TableCache, SharedTablesAreTheOnesTheBuildersMake) {

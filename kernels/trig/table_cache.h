@@ -17,8 +17,11 @@ using SharedTable = std::shared_ptr<const std::vector<double>>;
 
 // The tables of one cache take at most this many bytes; beyond it the least
 // recently used ones are dropped, and a table larger than it alone is built
-// for its call and not kept.
-constexpr std::size_t kTableCacheBytes = std::size_t{64} << 20;
+// for its call and not kept. A cosine packet table of 2^20 values at any depth
+// takes the type-IV tables of 2^20, 2^19, ... at once (6n values each, 96 MB
+// in all) and its bell: they must fit together, or each call of such a table
+// would drop and rebuild them in turn.
+constexpr std::size_t kTableCacheBytes = std::size_t{128} << 20;
 
 // The `size` values build(out, n) makes for n, built on its first use and
 // shared from then on. Null when memory for them cannot be had: the caller
