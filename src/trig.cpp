@@ -415,6 +415,30 @@ void dct4(const double* x, double* y, std::ptrdiff_t n, const Batch& b, Workspac
   });
 }
 
+namespace {
+
+// Runs one(c, work, parts, buffers) for each signal c of a cosine packet
+// call: the parts taking whole signals in chunks as they ask, or the signals
+// one after another, each split over every part.
+template <class One>
+void each_signal(const PacketPlan& pp, const Scratch& ws, std::ptrdiff_t count, One&& one) {
+  const Plan& plan = pp.plan;
+  if (pp.by_signal) {
+    par::Chunks chunks(count, ws.parts, 1);
+    par::run(ws.parts, [&](int p) {
+      double* const work = ws.part(plan, p);
+      std::ptrdiff_t c0, c1;
+      while (chunks.next(c0, c1))
+        for (std::ptrdiff_t c = c0; c < c1; ++c) one(c, work, 1, work + pp.signal_at);
+    });
+    return;
+  }
+  for (std::ptrdiff_t c = 0; c < count; ++c)
+    one(c, ws.part(plan, 0), ws.parts, ws.data + pp.signal_at);
+}
+
+}  // namespace
+
 std::size_t bell_split_workspace(std::ptrdiff_t n, int D, const VectorToTable& batch) {
   if (n < 0) n = 0;
   D = std::clamp(D, 0, 30);
@@ -442,18 +466,7 @@ void bell_split(const double* x, double* table, std::ptrdiff_t n, int D, const V
     }
     split_signal_table(src, table + c * t.distance, t, buffers, pk, work, plan.stride, parts);
   };
-  if (pp.by_signal) {
-    par::Chunks chunks(b.count, ws.parts, 1);
-    par::run(ws.parts, [&](int p) {
-      double* const work = ws.part(plan, p);
-      std::ptrdiff_t c0, c1;
-      while (chunks.next(c0, c1))
-        for (std::ptrdiff_t c = c0; c < c1; ++c) one(c, work, 1, work + pp.signal_at);
-    });
-    return;
-  }
-  for (std::ptrdiff_t c = 0; c < b.count; ++c)
-    one(c, ws.part(plan, 0), ws.parts, ws.data + pp.signal_at);
+  each_signal(pp, ws, b.count, one);
 }
 
 std::size_t bell_join_workspace(std::ptrdiff_t n, int D, const TableToVector& batch) {
@@ -492,18 +505,7 @@ void bell_join(const double* table, double* y, std::ptrdiff_t n, int D, const Ta
                       plan.stride, parts);
     if (out != dst) detail::scatter(out, dst, b.out.stride, n);
   };
-  if (pp.by_signal) {
-    par::Chunks chunks(b.count, ws.parts, 1);
-    par::run(ws.parts, [&](int p) {
-      double* const work = ws.part(plan, p);
-      std::ptrdiff_t c0, c1;
-      while (chunks.next(c0, c1))
-        for (std::ptrdiff_t c = c0; c < c1; ++c) one(c, work, 1, work + pp.signal_at);
-    });
-    return;
-  }
-  for (std::ptrdiff_t c = 0; c < b.count; ++c)
-    one(c, ws.part(plan, 0), ws.parts, ws.data + pp.signal_at);
+  each_signal(pp, ws, b.count, one);
 }
 
 }  // namespace tfmex
