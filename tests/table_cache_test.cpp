@@ -18,6 +18,7 @@
 #include "kernels/trig/table_cache.h"
 #include "kernels/trig/trig.h"
 #include "support.h"
+#include "tfmex/trig.hpp"
 
 namespace tfmex::test {
 namespace {
@@ -105,6 +106,24 @@ TEST(TableCache, SharedTablesAreTheOnesTheBuildersMake) {
     EXPECT_EQ(std::memcmp(bell, bp.data(), m * 8), 0);
     EXPECT_EQ(std::memcmp(bell + m, bm.data(), m * 8), 0);
   }
+}
+
+// A cosine packet call at 2^20 and depth 1 holds the type-IV tables of 2^20
+// and 2^19 at once; both must stay in the cache after it, or every such call
+// drops one and rebuilds the other.
+TEST(TableCache, KeepsEveryTableOfALargeCosinePacketCall) {
+  constexpr int n = 1 << 20;
+  const std::vector<double> x = random_vector(n, 5);
+  std::vector<double> table(2 * std::size_t{n});
+  tfmex::bell_split(x.data(), table.data(), n, 1);
+  auto held = [](int f) {
+    return tk::shared_table(tk::trigc4_tables, f, tk::trigc4_table_size(f));
+  };
+  const tk::SharedTable whole = held(n), half = held(n / 2);
+  ASSERT_TRUE(whole && half);
+  tfmex::bell_split(x.data(), table.data(), n, 1);
+  EXPECT_EQ(held(n), whole);
+  EXPECT_EQ(held(n / 2), half);
 }
 
 // Loading a fresh copy of a plug-in and checking that it is unmapped
