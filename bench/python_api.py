@@ -15,6 +15,10 @@ one with our lengths) and one thread.
 
     PYTHONPATH=build/python /usr/bin/python3 bench/python_api.py [OUT.json] [--quick] [--cpu]
 
+The threads' case is followed by their ceiling on this machine: the one-
+thread call pinned to each of two processors, which on a virtual machine
+need not run at the same speed.
+
 --quick: fewer repetitions, shorter batches, every other size. --cpu: the
 process's CPU time rather than the wall clock (which on a shared machine
 counts the waits for a processor; it also counts both threads of workers=2,
@@ -208,6 +212,33 @@ def batch():
         case("batch", "(scipy workers=2 vs 1, for scale)",
              lambda: sfft.dct(X, norm="ortho", workers=2),
              lambda: sfft.dct(X, norm="ortho", workers=1), speedup=True)
+        ceiling(lambda: tfmex.dct(X, workers=1))
+
+
+def ceiling(one):
+    """The most two threads can gain over one on this machine: the one-thread
+    call timed on each of the first two processors alone (pinned), and
+    t_fast * (1 / t_fast + 1 / t_slow), the gain of two threads that share
+    the work perfectly over one on the faster processor. A virtual machine's
+    processors need not run at the same speed."""
+    if not hasattr(os, "sched_setaffinity"):
+        return
+    allowed = sorted(os.sched_getaffinity(0))
+    if len(allowed) < 2:
+        return
+    times = []
+    try:
+        for cpu in allowed[:2]:
+            os.sched_setaffinity(0, {cpu})
+            times.append(measure(one, one)[0])
+    finally:
+        os.sched_setaffinity(0, set(allowed))
+    fast, slow = sorted(times)
+    rows.append({"section": "batch", "name": f"(ceiling: one thread on cpu {allowed[0]}, "
+                 f"{allowed[1]})", "ours_ns": times[0] * 1e9, "peer_ns": times[1] * 1e9,
+                 "ratio": fast * (1 / fast + 1 / slow), "goal": None, "speedup": True,
+                 "met": None, "unit": " at most", "load": os.getloadavg()[0]})
+    print_row(rows[-1])
 
 
 def trig():
