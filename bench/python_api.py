@@ -95,9 +95,14 @@ def case(section, name, ours, peer, goal=None, speedup=False, unit=None):
     met = None
     if goal is not None:
         met = ratio >= goal if speedup else ratio <= goal
+    add_row(section, name, t_ours, t_peer, ratio, goal, speedup, met,
+            unit or ("x faster" if speedup else ""))
+
+
+def add_row(section, name, t_ours, t_peer, ratio, goal, speedup, met, unit):
     rows.append({"section": section, "name": name, "ours_ns": t_ours * 1e9,
                  "peer_ns": t_peer * 1e9, "ratio": ratio, "goal": goal, "speedup": speedup,
-                 "met": met, "unit": unit or ("x faster" if speedup else "")})
+                 "met": met, "unit": unit})
     if speedup:  # threads gain only what the other processes leave of the cores
         rows[-1]["load"] = os.getloadavg()[0]
     print_row(rows[-1])
@@ -230,15 +235,12 @@ def ceiling(one):
     try:
         for cpu in allowed[:2]:
             os.sched_setaffinity(0, {cpu})
-            times.append(measure(one, one)[0])
+            times.append(statistics.median(measure(one, one)))  # both sides time the one call
     finally:
         os.sched_setaffinity(0, set(allowed))
     fast, slow = sorted(times)
-    rows.append({"section": "batch", "name": f"(ceiling: one thread on cpu {allowed[0]}, "
-                 f"{allowed[1]})", "ours_ns": times[0] * 1e9, "peer_ns": times[1] * 1e9,
-                 "ratio": fast * (1 / fast + 1 / slow), "goal": None, "speedup": True,
-                 "met": None, "unit": " at most", "load": os.getloadavg()[0]})
-    print_row(rows[-1])
+    add_row("batch", f"(ceiling: one thread on cpu {allowed[0]}, {allowed[1]})", times[0],
+            times[1], fast * (1 / fast + 1 / slow), None, True, None, " at most")
 
 
 def trig():
